@@ -1,0 +1,45 @@
+// Diagnostic log for field service, and the small number-formatting helpers the other
+// subsystems use to build their own texts.
+//
+// The log is off unless a marker file switches it on ("DEBUG", "DEBUG1", "DEBUGSPS" beside the
+// program, or "SAVE_ERR" in the working folder). Lines are appended, time-stamped, to
+// Problem2.TXT in the program's folder, which rotates into Problem1.TXT and Problem0.TXT.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Start-up step: run once at program entry, before any window exists. argv0 is only a fallback
+// for finding the program file when the platform cannot tell its path directly.
+void LogStartup(const char* argv0 = nullptr);
+
+// End step: run once at shutdown, after the window has closed and saved its settings.
+// errorLocation identifies a fatal error that nothing handled (0 after a normal end); a fatal
+// end switches the log on even when no marker asked for it, so that the end line is never lost.
+void LogShutdown(int exitCode, bool fatal = false, std::uint32_t errorLocation = 0);
+
+// Writes one line. fileLetter 0 means the normal files; a letter above the blank sends this one
+// line to a parallel family of files whose names end in that letter.
+void WriteLog(const std::string& text, char fileLetter = 0);
+
+// The debug level word from the "DEBUG" marker, fixed by the start-up step.
+bool DebugOn();
+bool DebugBit(std::int32_t mask);
+
+// Folder of the running program file, always ending in the path separator.
+const std::string& ProgramDir();
+
+// Full path of the running program file.
+std::string ProgramPath();
+
+// Folding of repeated identical lines; on until the main window switches it off.
+bool SuppressRepeats();
+void SetSuppressRepeats(bool on);
+
+// Formatting helpers; each result is at most 10 characters.
+std::string DecStr(std::int32_t value);
+std::string Dec2(std::int32_t value);
+std::string Hex2(std::uint32_t value);
+std::string Hex4(std::uint32_t value);
+std::string Hex6(std::uint32_t value);
+std::string BoolText(bool value);
