@@ -1,0 +1,216 @@
+// Serial ports on POSIX systems: a terminal device in raw mode.
+//
+// The descriptor is non-blocking; a read or write that has to wait does so in poll(), bounded by
+// the port's time-outs, so no call can hang on a silent line or on a peer that stops reading.
+#include "serial/SerialDevice.h"
+
+#include "support/Save_Err.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <thread>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct BaudSpeed {
+    std::int32_t baud;
+    speed_t speed;
+};
+
+// The rates a terminal can be set to by name; others leave the port at its present rate.
+constexpr BaudSpeed Speeds[] = {
+    {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},     {2400, B2400},
+    {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},   {57600, B57600},
+    {115200, B115200}, {230400, B230400}, {460800, B460800}, {921600, B921600},
+};
+
+std::optional<speed_t> SpeedFor(std::int32_t baud) {
+    for (const BaudSpeed& entry : Speeds)
+        if (entry.baud == baud)
+            return entry.speed;
+    return std::nullopt;
+}
+
+// Milliseconds left until deadline, rounded up so a wait never ends early; 0 once it has passed.
+int MillisecondsUntil(Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+// Waits until fd reports an event or the deadline passes. Returns the events, 0 on time-out.
+short PollUntil(int fd, short events, Clock::time_point deadline) {
+    for (;;) {
+        pollfd entry{fd, events, 0};
+        const int ready = ::poll(&entry, 1, MillisecondsUntil(deadline));
+        if (ready > 0)
+            return entry.revents;
+        if (ready == 0 || errno != EINTR)
+            return 0;
+    }
+}
+
+void LogFailure(const char* call, const std::string& deviceName, const char* reason) {
+    if (DebugOn())
+        WriteLog(std::string(call) + " " + deviceName + ": " + reason);
+}
+
+class PosixSerialDevice final : public SerialDevice {
+public:
+    ~PosixSerialDevice() override { close(); }
+
+    bool open(const std::string& deviceName) override {
+        // O_NONBLOCK also keeps open() from waiting for a carrier on ports with modem control.
+        const int fd = ::open(deviceName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            LogFailure("open", deviceName, std::strerror(errno));
+            return false;
+        }
+        if (!::isatty(fd)) {
+            LogFailure("open", deviceName, "not a serial port");
+            ::close(fd);
+            return false;
+        }
+        // TIOCEXCL keeps other programs from opening the port (root excepted); the lock also
+        // keeps out cooperating programs running as root, and another object of this program.
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            LogFailure("flock", deviceName,
+                       errno == EWOULDBLOCK ? "port in use by another program"
+                                            : std::strerror(errno));
+            ::close(fd);
+            return false;
+        }
+        ::ioctl(fd, TIOCEXCL);
+        Fd = fd;
+        return true;
+    }
+
+    void configure(std::int32_t baud, char parity) override {
+        termios line{};
+        if (::tcgetattr(Fd, &line) != 0)
+            return;
+        ::cfmakeraw(&line);
+        line.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK);
+        line.c_cflag &= ~static_cast<tcflag_t>(CSIZE | CSTOPB | PARENB | PARODD | CRTSCTS);
+        line.c_cflag |= CS8 | CLOCAL | CREAD;
+        if (parity == 'e' || parity == 'E')
+            line.c_cflag |= PARENB;
+        else if (parity == 'o' || parity == 'O')
+            line.c_cflag |= PARENB | PARODD;
+        // Whole bytes as soon as they come; the waiting is done in poll().
+        line.c_cc[VMIN] = 1;
+        line.c_cc[VTIME] = 0;
+        if (const auto speed = SpeedFor(baud)) {
+            ::cfsetispeed(&line, *speed);
+            ::cfsetospeed(&line, *speed);
+        }
+        ::tcsetattr(Fd, TCSANOW, &line);
+        BitsPerByte = (line.c_cflag & PARENB) != 0 ? 11 : 10;
+        Baud = baud;
+    }
+
+    void setLines(bool rts, bool dtr) override {
+        // Pseudo-terminals and some adapters have no modem lines; that is not an error here.
+        int rtsBit = TIOCM_RTS;
+        int dtrBit = TIOCM_DTR;
+        ::ioctl(Fd, rts ? TIOCMBIS : TIOCMBIC, &rtsBit);
+        ::ioctl(Fd, dtr ? TIOCMBIS : TIOCMBIC, &dtrBit);
+    }
+
+    void setTimeouts(const SerialTimeouts& timeouts) override { Timeouts = timeouts; }
+
+    std::size_t read(char* buffer, std::size_t count) override {
+        std::optional<Clock::time_point> deadline;
+        for (;;) {
+            const ssize_t got = ::read(Fd, buffer, count);
+            if (got > 0)
+                return static_cast<std::size_t>(got);
+            // End of file on a terminal means the line hung up.
+            const int error = got < 0 ? errno : EIO;
+            if (error == EINTR)
+                continue;
+            if (!deadline)
+                deadline = Clock::now() + std::chrono::milliseconds(Timeouts.readConstant);
+            if (error == EAGAIN) {
+                const short events = PollUntil(Fd, POLLIN, *deadline);
+                if (events == 0)
+                    return 0; // the line stayed silent
+                if ((events & POLLIN) != 0)
+                    continue;
+            }
+            // A failed read (adapter unplugged, line hung up) counts as no byte, but only after
+            // the time-out: callers poll in slices and must not spin on a dead port.
+            std::this_thread::sleep_until(*deadline);
+            return 0;
+        }
+    }
+
+    void write(const std::string& data) override {
+        std::size_t done = 0;
+        std::optional<Clock::time_point> deadline;
+        while (done < data.size()) {
+            const ssize_t put = ::write(Fd, data.data() + done, data.size() - done);
+            if (put > 0) {
+                done += static_cast<std::size_t>(put);
+                continue;
+            }
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put == 0 || errno != EAGAIN)
+                return;
+            if (!deadline)
+                deadline = Clock::now() + WriteAllowance(data.size());
+            if ((PollUntil(Fd, POLLOUT, *deadline) & POLLOUT) == 0)
+                return;
+        }
+    }
+
+    void close() override {
+        if (Fd < 0)
+            return;
+        ::ioctl(Fd, TIOCNXCL);
+        ::close(Fd);
+        Fd = -1;
+    }
+
+private:
+    // The write time-out of the record, plus the time the bytes need on the wire: at low baud
+    // rates a byte takes longer than the 1 ms per byte the record allows.
+    std::chrono::milliseconds WriteAllowance(std::size_t bytes) const {
+        const auto perRecord =
+            static_cast<std::int64_t>(Timeouts.writeMultiplier) * static_cast<std::int64_t>(bytes) +
+            Timeouts.writeConstant;
+        const auto onWire =
+            Baud > 0 ? static_cast<std::int64_t>(bytes) * BitsPerByte * 1000 / Baud : 0;
+        return std::chrono::milliseconds(perRecord + onWire);
+    }
+
+    int Fd = -1;
+    SerialTimeouts Timeouts{};
+    std::int32_t Baud = 0;
+    int BitsPerByte = 10;
+};
+
+} // namespace
+
+std::string ComDeviceName(std::int32_t number) {
+    const std::string variable = "QUORVEL_COM" + std::to_string(number);
+    if (const char* named = std::getenv(variable.c_str()); named != nullptr && *named != '\0')
+        return named;
+    return "/dev/ttyS" + std::to_string(static_cast<std::int64_t>(number) - 1);
+}
+
+std::unique_ptr<SerialDevice> MakeSystemSerialDevice() {
+    return std::make_unique<PosixSerialDevice>();
+}
