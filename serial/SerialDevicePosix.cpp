@@ -2,6 +2,7 @@
 //
 // The descriptor is non-blocking; a read or write that has to wait does so in poll(), bounded by
 // the port's time-outs, so no call can hang on a silent line or on a peer that stops reading.
+#include "serial/PosixRawLine.h"
 #include "serial/SerialDevice.h"
 
 #include "support/Save_Err.h"
@@ -100,21 +101,7 @@ public:
         termios line{};
         if (::tcgetattr(Fd, &line) != 0)
             return;
-        ::cfmakeraw(&line);
-        line.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK);
-        line.c_cflag &= ~static_cast<tcflag_t>(CSIZE | CSTOPB | PARENB | PARODD | CRTSCTS);
-        line.c_cflag |= CS8 | CLOCAL | CREAD;
-        if (parity == 'e' || parity == 'E')
-            line.c_cflag |= PARENB;
-        else if (parity == 'o' || parity == 'O')
-            line.c_cflag |= PARENB | PARODD;
-        // Whole bytes as soon as they come; the waiting is done in poll().
-        line.c_cc[VMIN] = 1;
-        line.c_cc[VTIME] = 0;
-        if (const auto speed = SpeedFor(baud)) {
-            ::cfsetispeed(&line, *speed);
-            ::cfsetospeed(&line, *speed);
-        }
+        SetRawLine(line, baud, parity);
         ::tcsetattr(Fd, TCSANOW, &line);
         BitsPerByte = (line.c_cflag & PARENB) != 0 ? 11 : 10;
         Baud = baud;
@@ -203,6 +190,28 @@ private:
 };
 
 } // namespace
+
+void SetRawLine(termios& line, std::int32_t baud, char parity) {
+    // Built from nothing rather than by clearing bits: whatever a previous program left set
+    // (upper-to-lower case mapping, CR translation, echo, XON/XOFF) would otherwise corrupt
+    // packets. A break on the line is not a byte.
+    const std::optional<speed_t> speed = SpeedFor(baud);
+    const speed_t inSpeed = speed.value_or(::cfgetispeed(&line));
+    const speed_t outSpeed = speed.value_or(::cfgetospeed(&line));
+    line.c_iflag = IGNBRK;
+    line.c_oflag = 0;
+    line.c_lflag = 0;
+    line.c_cflag = CS8 | CLOCAL | CREAD;
+    if (parity == 'e' || parity == 'E')
+        line.c_cflag |= PARENB;
+    else if (parity == 'o' || parity == 'O')
+        line.c_cflag |= PARENB | PARODD;
+    // Whole bytes as soon as they come; the waiting is done in poll().
+    line.c_cc[VMIN] = 1;
+    line.c_cc[VTIME] = 0;
+    ::cfsetispeed(&line, inSpeed);
+    ::cfsetospeed(&line, outSpeed);
+}
 
 std::string ComDeviceName(std::int32_t number) {
     const std::string variable = "QUORVEL_COM" + std::to_string(number);

@@ -5,14 +5,16 @@
 #include <algorithm>
 #include <array>
 #include <exception>
+#include <utility>
 
 namespace {
 
 // Bit of the debug level that adds the open marker lines and the byte trace.
 constexpr std::int32_t TraceBit = 8;
-// A receive never collects more than this many bytes beyond its limit; the device's answers are
-// far smaller, but a caller may ask for "no limit" (maxLength < 1).
+// The limit of a receive whose caller asks for none (maxLength < 1).
 constexpr std::int32_t UnlimitedLength = 99999;
+// Receive buffer kept between packets; larger packets simply grow it.
+constexpr std::size_t ReservedReceive = 64 * 1024;
 // The largest single read; the receive reads one byte at a time in practice.
 constexpr std::size_t MaxReadChunk = 254;
 
@@ -89,8 +91,7 @@ void TPivotobject::SetControlLines(bool rts, bool dtr) {
 void TPivotobject::SetReadTimeout(std::int32_t ms) {
     // A negative time-out would turn into a wait of weeks on the platform; treat it as "no wait".
     std::uint32_t t = ms > 0 ? static_cast<std::uint32_t>(ms) : 0;
-    // One millisecond less than asked, so that a gap of exactly the asked length already ends
-    // a packet.
+    // The platform waits one millisecond less than asked (0 and 1 stay as they are).
     if (t > 1)
         --t;
     if (t == Timeouts.readConstant)
@@ -116,7 +117,7 @@ void TPivotobject::ReceivePacket(std::int32_t maxLength, std::int32_t firstByteT
     const auto limit = static_cast<std::size_t>(maxLength);
     RxBuffer.clear();
     // Kept between receives, so a packet costs no allocation once the first one has come.
-    RxBuffer.reserve(limit + 1);
+    RxBuffer.reserve(std::min(limit + 1, ReservedReceive));
     SetReadTimeout(firstByteTimeout);
     for (;;) {
         const std::size_t n = ReadBytes(1);
