@@ -14,7 +14,7 @@
 
 namespace {
 
-// Queue sizes suggested to the driver: a TFTP packet of the default block size fits.
+// Input and output queue sizes suggested to the driver.
 constexpr DWORD QueueSize = 512;
 
 class Win32SerialDevice final : public SerialDevice {
@@ -56,13 +56,17 @@ public:
         record.WriteTotalTimeoutMultiplier = timeouts.writeMultiplier;
         record.WriteTotalTimeoutConstant = timeouts.writeConstant;
         ::SetCommTimeouts(PortHandle, &record);
+        ReadTimeout = timeouts.readConstant;
     }
 
     std::size_t read(char* buffer, std::size_t count) override {
         DWORD got = 0;
-        if (!::ReadFile(PortHandle, buffer, static_cast<DWORD>(count), &got, nullptr))
-            return 0;
-        return got;
+        if (::ReadFile(PortHandle, buffer, static_cast<DWORD>(count), &got, nullptr))
+            return got;
+        // A failed read (adapter unplugged) counts as no byte, but only after the time-out:
+        // callers poll in slices and must not spin on a dead port.
+        ::Sleep(ReadTimeout);
+        return 0;
     }
 
     void write(const std::string& data) override {
@@ -82,6 +86,7 @@ public:
 private:
     HANDLE PortHandle = INVALID_HANDLE_VALUE;
     DCB Dcb{};
+    DWORD ReadTimeout = 0;
 };
 
 } // namespace
