@@ -1,0 +1,118 @@
+#include "cli/CommandLine.h"
+
+#include <algorithm>
+
+bool ParsedArgs::Has(const std::string& name) const {
+    return std::any_of(given_.begin(), given_.end(),
+                       [&](const auto& entry) { return entry.first == name; });
+}
+
+std::optional<std::string> ParsedArgs::Value(const std::string& name) const {
+    std::optional<std::string> last;
+    for (const auto& [key, value] : given_) {
+        if (key == name) {
+            last = value;
+        }
+    }
+    return last;
+}
+
+std::vector<std::string> ParsedArgs::Values(const std::string& name) const {
+    std::vector<std::string> all;
+    for (const auto& [key, value] : given_) {
+        if (key == name) {
+            all.push_back(value);
+        }
+    }
+    return all;
+}
+
+void ParsedArgs::Add(std::string name, std::string value) {
+    given_.emplace_back(std::move(name), std::move(value));
+}
+
+namespace {
+
+const OptionSpec* FindLong(const std::vector<OptionSpec>& known, const std::string& name) {
+    for (const auto& spec : known) {
+        if (spec.name == name) {
+            return &spec;
+        }
+    }
+    return nullptr;
+}
+
+const OptionSpec* FindShort(const std::vector<OptionSpec>& known, char letter) {
+    for (const auto& spec : known) {
+        if (spec.shortName != '\0' && spec.shortName == letter) {
+            return &spec;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+ParsedArgs ScanArguments(const std::vector<std::string>& args,
+                         const std::vector<OptionSpec>& known) {
+    ParsedArgs parsed;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            parsed.positionals.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const OptionSpec* spec = nullptr;
+        std::optional<std::string> inlineValue;
+        if (arg[1] == '-') {
+            const auto equals = arg.find('=');
+            spec = FindLong(
+                known, arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2));
+            if (equals != std::string::npos) {
+                inlineValue = arg.substr(equals + 1);
+            }
+        } else if (arg.size() == 2) {
+            spec = FindShort(known, arg[1]);
+        }
+        if (spec == nullptr) {
+            throw UsageError("unknown option " + arg);
+        }
+        if (!spec->takesValue) {
+            if (inlineValue) {
+                throw UsageError("option --" + spec->name + " takes no value");
+            }
+            parsed.Add(spec->name, "");
+            continue;
+        }
+        if (!inlineValue) {
+            if (i + 1 >= args.size()) {
+                throw UsageError("option --" + spec->name + " needs a value");
+            }
+            inlineValue = args[++i];
+        }
+        parsed.Add(spec->name, *inlineValue);
+    }
+    return parsed;
+}
+
+unsigned long ParseNumber(const std::string& text, unsigned long min, unsigned long max,
+                          const std::string& what) {
+    const auto fail = [&]() -> UsageError {
+        return UsageError(what + " must be a number from " + std::to_string(min) + " to " +
+                          std::to_string(max) + ", not \"" + text + "\"");
+    };
+    if (text.empty() || text.size() > 10 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        throw fail();
+    }
+    const unsigned long value = std::stoul(text);
+    if (value < min || value > max) {
+        throw fail();
+    }
+    return value;
+}

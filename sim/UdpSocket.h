@@ -1,0 +1,52 @@
+// A plain IPv4 UDP socket for the simulator's side of the link, and a wait on several at once.
+//
+// The simulator answers every transfer from a socket of its own (a fresh port), so it needs to
+// bind, send to any address, receive with the sender's address, and wait on many sockets.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct UdpAddress {
+    std::string ip;
+    std::uint16_t port = 0;
+
+    bool operator==(const UdpAddress&) const = default;
+    std::string Text() const { return ip + ":" + std::to_string(port); }
+};
+
+struct Datagram {
+    std::string data;
+    UdpAddress from;
+};
+
+class UdpSocket {
+public:
+    // Binds to ip:port (port 0: any free port). Throws std::runtime_error naming the failing
+    // call.
+    UdpSocket(const std::string& ip, std::uint16_t port);
+    ~UdpSocket();
+    UdpSocket(UdpSocket&& other) noexcept;
+    UdpSocket& operator=(UdpSocket&& other) noexcept;
+    UdpSocket(const UdpSocket&) = delete;
+    UdpSocket& operator=(const UdpSocket&) = delete;
+
+    UdpAddress Local() const { return local_; }
+    void SendTo(const std::string& data, const UdpAddress& to) const;
+    // One datagram if one arrives within waitMs (0: only one already waiting).
+    std::optional<Datagram> Receive(int waitMs) const;
+
+    std::intptr_t Handle() const { return handle_; }
+
+private:
+    void Close() noexcept;
+
+    std::intptr_t handle_;
+    UdpAddress local_;
+};
+
+// Waits up to timeoutMs (negative: without limit) until at least one socket is readable; the
+// result marks the readable ones. A wait interrupted by a signal reports none.
+std::vector<bool> WaitReadable(const std::vector<const UdpSocket*>& sockets, int timeoutMs);
