@@ -1,18 +1,277 @@
-// Placeholder until the diagnostic log is written.
+// The diagnostic log: start-up and end steps, the debug level and its flags, and WriteLog with
+// the folding of repeated lines. The lines themselves are formatted and stored by LogFile.
 #include "support/Save_Err.h"
-void LogStartup(const char*) {}
-void LogShutdown(int, bool, std::uint32_t) {}
-void WriteLog(const std::string&, char) {}
-bool DebugOn() { return false; }
-bool DebugBit(std::int32_t) { return false; }
-const std::string& ProgramDir() { static std::string d = "./"; return d; }
-std::string ProgramPath() { return "./quorvel"; }
-bool SuppressRepeats() { return true; }
-void SetSuppressRepeats(bool) {}
-std::string DecStr(std::int32_t v) { return std::to_string(v); }
-std::string Dec2(std::int32_t v) { return v >= 0 && v < 10 ? "0" + std::to_string(v) : std::to_string(v); }
-static std::string hex(std::uint32_t v, int n) { std::string s(n, '0'); for (int i = n - 1; i >= 0; --i, v >>= 4) s[i] = "0123456789ABCDEF"[v & 15]; return s; }
-std::string Hex2(std::uint32_t v) { return hex(v, 2); }
-std::string Hex4(std::uint32_t v) { return hex(v, 4); }
-std::string Hex6(std::uint32_t v) { return hex(v, 6); }
-std::string BoolText(bool v) { return v ? "TRUE " : "FALSE"; }
+
+#include "support/LogFile.h"
+#include "support/LogSetup.h"
+#include "support/Platform.h"
+#include "support/Save_Err_Testing.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+
+using std::chrono::system_clock;
+
+namespace {
+
+constexpr std::int64_t kBaseLogSize = 40000;
+constexpr std::chrono::seconds kRepeatWindow{240};
+
+// The flags are set only by the start-up and end steps and read by every caller without the
+// lock, so WriteLog costs two loads while the log is off.
+std::atomic<bool> g_loggingOn{false};
+std::atomic<bool> g_debuggerOutput{false};
+std::atomic<bool> g_suppressRepeats{true};
+std::atomic<std::int32_t> g_dbgFlag{0};
+
+// Where lines go and the repeat bookkeeping; guarded by g_lock, which also keeps the appends of
+// concurrent callers apart.
+struct LogState {
+    LogTarget target;
+    std::string lastLine;
+    std::uint32_t repeatCount = 0;
+    system_clock::time_point lastNewLine{};
+};
+std::mutex g_lock;
+LogState g_state;
+
+// The program file, fixed by the start-up step before other threads run.
+std::string g_argv0;
+std::string g_programPath;
+std::string g_programDir;
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of(platform::kPathSeparators);
+    if (slash == std::string::npos) {
+        return std::string(".") + platform::kPathSeparator;
+    }
+    return path.substr(0, slash + 1);
+}
+
+std::string Absolute(const std::string& path) {
+    std::error_code error;
+    const auto absolute = std::filesystem::absolute(path, error);
+    return error ? path : absolute.string();
+}
+
+std::string DetectProgramPath() {
+    const std::string path = platform::ExecutablePath();
+    if (!path.empty()) {
+        return path;
+    }
+    return Absolute(g_argv0.empty() ? "quorvel" : g_argv0);
+}
+
+// The debug level keeps the magnitude of a negative value; the most negative one has none in
+// 32 bits and takes the largest.
+std::int32_t Magnitude(std::int32_t level) {
+    if (level == INT32_MIN) {
+        return INT32_MAX;
+    }
+    return level < 0 ? -level : level;
+}
+
+void SetPhase(bool startOrEnd) {
+    std::lock_guard<std::mutex> lock(g_lock);
+    g_state.target.rotate = !startOrEnd;
+}
+
+// Repeat folding: a line equal to the last one within 240 s of its first occurrence only counts;
+// the count is reported as a summary line before the next line that is written. A clock that
+// went back does not hold lines back: the line then counts as new.
+void FoldAndAppend(const std::string& text, char fileLetter) {
+    LogState& state = g_state;
+    LogTarget target = state.target;
+    target.fileLetter = fileLetter;
+    if (fileLetter != 0) {
+        state.lastLine.clear();
+    }
+    const bool suppress = g_suppressRepeats.load();
+    const auto now = LogNow();
+    if (suppress && text == state.lastLine) {
+        const auto age = now - state.lastNewLine;
+        if (age >= system_clock::duration::zero() && age <= kRepeatWindow) {
+            ++state.repeatCount;
+        } else {
+            state.lastLine.clear();
+        }
+    }
+    if (!suppress || text != state.lastLine) {
+        if (state.repeatCount > 0) {
+            const auto count =
+                static_cast<std::int32_t>(std::min<std::uint32_t>(state.repeatCount, INT32_MAX));
+            AppendLogFile(target, "[" + DecStr(count) + "* Wiederholung]");
+        }
+        state.repeatCount = 0;
+        state.lastNewLine = now;
+    }
+    state.lastLine = text;
+    if (state.repeatCount == 0) {
+        AppendLogFile(target, text);
+    }
+}
+
+void StartupFor(const std::string& programPath) {
+    {
+        std::lock_guard<std::mutex> lock(g_lock);
+        g_state = LogState{};
+        g_state.target.rotate = false;
+    }
+    g_programPath = Absolute(programPath);
+    g_programDir = FolderOf(g_programPath);
+    CreateDataFolder(g_programDir, g_programPath);
+
+    const bool flagsLocked = MarkerExists(g_programDir + "DEBUG1");
+    const bool spsMarker = MarkerExists(g_programDir + "DEBUGSPS");
+    const std::int32_t level = ReadDebugLevel(g_programDir + "DEBUG");
+    const std::int32_t dbgFlag = Magnitude(level);
+    const bool debugger = level >= 1024;
+    const bool traced = dbgFlag != 0 || flagsLocked || spsMarker;
+    const bool logging = !debugger && (traced || MarkerExists("SAVE_ERR"));
+    {
+        std::lock_guard<std::mutex> lock(g_lock);
+        g_state.target.folder = g_programDir;
+        g_state.target.maxSize = traced ? 2 * kBaseLogSize : kBaseLogSize;
+    }
+    g_suppressRepeats = true;
+    g_dbgFlag = dbgFlag;
+    g_debuggerOutput = debugger;
+    g_loggingOn = logging;
+    if (logging) {
+        WriteLog(" ");
+        WriteLog("[Neustart Delphi-32 PC-Programm , DbgFlag=$" +
+                 Hex2(static_cast<std::uint32_t>(dbgFlag)) + "]");
+    }
+    SetPhase(false);
+}
+
+// The end step; a fatal end also records why the program died, before the end line.
+void EndStep(int exitCode, bool fatal, std::uint32_t errorLocation, const std::string& reason) {
+    SetPhase(true);
+    if (fatal) {
+        std::lock_guard<std::mutex> lock(g_lock);
+        if (g_state.target.folder.empty()) {
+            g_state.target.folder = ProgramDir();
+            g_state.target.maxSize = kBaseLogSize;
+        }
+        g_loggingOn = true;
+    }
+    if (!reason.empty()) {
+        WriteLog(reason);
+    }
+    WriteLog("[Ende PC-Programm , (Dbg=" + DecStr(g_dbgFlag) + "), RT " + DecStr(exitCode) +
+             " at " + Hex6(errorLocation) + "]");
+    std::lock_guard<std::mutex> lock(g_lock);
+    g_loggingOn = false;
+    g_debuggerOutput = false;
+    g_state = LogState{};
+}
+
+std::string DescribeCurrentException() {
+    const std::exception_ptr current = std::current_exception();
+    if (!current) {
+        return "Fatal error: terminate called without an active exception";
+    }
+    try {
+        std::rethrow_exception(current);
+    } catch (const std::exception& e) {
+        return std::string("Fatal error: unhandled exception: ") + e.what();
+    } catch (...) {
+        return "Fatal error: unhandled exception of unknown type";
+    }
+}
+
+[[noreturn]] void OnUnhandledException() {
+    static std::atomic<bool> entered{false};
+    if (!entered.exchange(true)) {
+        try {
+            EndStep(kFatalExitCode, true, kFatalErrorLocation, DescribeCurrentException());
+        } catch (...) {
+            // Out of memory while dying: the exit code still tells.
+        }
+    }
+    std::_Exit(kFatalExitCode);
+}
+
+} // namespace
+
+void LogStartup(const char* argv0) {
+    g_argv0 = argv0 != nullptr ? argv0 : "";
+    StartupFor(DetectProgramPath());
+}
+
+void LogStartupAt(const std::string& programPath) {
+    StartupFor(programPath);
+}
+
+void LogShutdown(int exitCode, bool fatal, std::uint32_t errorLocation) {
+    EndStep(exitCode, fatal, errorLocation, {});
+}
+
+void InstallFatalErrorHook() {
+    std::set_terminate(&OnUnhandledException);
+}
+
+void WriteLog(const std::string& text, char fileLetter) {
+    try {
+        if (g_debuggerOutput.load(std::memory_order_relaxed)) {
+            platform::DebuggerOutput(text);
+        }
+        if (!g_loggingOn.load(std::memory_order_relaxed)) {
+            return;
+        }
+        std::lock_guard<std::mutex> lock(g_lock);
+        if (g_loggingOn) {
+            FoldAndAppend(text, fileLetter);
+        }
+    } catch (...) {
+        // The log never fails its caller; a line that cannot be written is lost.
+    }
+}
+
+bool DebugOn() {
+    return g_dbgFlag.load(std::memory_order_relaxed) != 0;
+}
+
+bool DebugBit(std::int32_t mask) {
+    return (mask & g_dbgFlag.load(std::memory_order_relaxed)) > 0;
+}
+
+const std::string& ProgramDir() {
+    if (!g_programDir.empty()) {
+        return g_programDir;
+    }
+    static const std::string detected = FolderOf(DetectProgramPath());
+    return detected;
+}
+
+std::string ProgramPath() {
+    return g_programPath.empty() ? DetectProgramPath() : g_programPath;
+}
+
+bool SuppressRepeats() {
+    return g_suppressRepeats;
+}
+
+void SetSuppressRepeats(bool on) {
+    g_suppressRepeats = on;
+}
+
+void savelog_testing::Reset() {
+    {
+        std::lock_guard<std::mutex> lock(g_lock);
+        g_state = LogState{};
+    }
+    g_loggingOn = false;
+    g_debuggerOutput = false;
+    g_suppressRepeats = true;
+    g_dbgFlag = 0;
+    g_argv0.clear();
+    g_programPath.clear();
+    g_programDir.clear();
+    SetClock({});
+}

@@ -13,10 +13,21 @@
 // for finding the program file when the platform cannot tell its path directly.
 void LogStartup(const char* argv0 = nullptr);
 
+// The start-up step for a program file at the given path: ProgramPath and ProgramDir report it
+// from now on, so the markers, the log files and the settings file are looked for beside it.
+void LogStartupAt(const std::string& programPath);
+
 // End step: run once at shutdown, after the window has closed and saved its settings.
 // errorLocation identifies a fatal error that nothing handled (0 after a normal end); a fatal
 // end switches the log on even when no marker asked for it, so that the end line is never lost.
 void LogShutdown(int exitCode, bool fatal = false, std::uint32_t errorLocation = 0);
+
+// Makes an exception that nothing caught end the program through the end step: the log records
+// the exception's message and the end line "RT 3 at FFFFFF" (no code address is known for such
+// an error), even when no marker switched logging on, and the process exits with code 3.
+void InstallFatalErrorHook();
+inline constexpr int kFatalExitCode = 3;
+inline constexpr std::uint32_t kFatalErrorLocation = 0xFFFFFF;
 
 // Writes one line. fileLetter 0 means the normal files; a letter above the blank sends this one
 // line to a parallel family of files whose names end in that letter.
@@ -36,7 +47,9 @@ std::string ProgramPath();
 bool SuppressRepeats();
 void SetSuppressRepeats(bool on);
 
-// Formatting helpers; each result is at most 10 characters.
+// Formatting helpers. DecStr and Dec2 keep every digit (a negative ten-digit number takes 11
+// characters); the hexadecimal helpers show the low 8, 16 or 24 bits in upper case; BoolText
+// gives "TRUE " or "FALSE", both five characters.
 std::string DecStr(std::int32_t value);
 std::string Dec2(std::int32_t value);
 std::string Hex2(std::uint32_t value);

@@ -29,3 +29,7 @@ std::uint32_t GetTickCount();
 
 // Milliseconds since start on the tick counter, wrap-safe, never negative.
 std::uint32_t TickDiff(std::uint32_t start);
+
+// The same measure between two given tick values: (now - start) in unsigned 32-bit arithmetic,
+// limited to 31 bits.
+std::uint32_t TickDiffBetween(std::uint32_t start, std::uint32_t now);

@@ -1,0 +1,46 @@
+// The operating system's side of the support subsystem: the program file, the per-user data
+// folders, the debugger output, the tick counter, local time and the safe replacement of a file.
+// One backend per platform (POSIX, Win32); everything above it is written once.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+namespace platform {
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+inline constexpr const char* kPathSeparators = "\\/";
+#else
+inline constexpr char kPathSeparator = '/';
+inline constexpr const char* kPathSeparators = "/";
+#endif
+
+// Full path of the running program file; empty when the system cannot tell.
+std::string ExecutablePath();
+
+// The application-data folders shared by all users and owned by the current user; empty when
+// the system has none.
+std::string AllUsersDataFolder();
+std::string UserDataFolder();
+
+// Hands one line to the place where a developer watches a running program.
+void DebuggerOutput(const std::string& text);
+
+// Milliseconds on a monotonic counter; wraps after 2^32 ms.
+std::uint32_t TickMilliseconds();
+
+// Broken-down local time of a calendar time.
+std::tm LocalTime(std::time_t time);
+
+// True when the file exists and its permission bits (or attributes) forbid writing it. Checked
+// on the bits, not by trying, because an administrator may write even a read-only file.
+bool IsReadOnlyFile(const std::string& path);
+
+// Replaces the file's content with data, or leaves it untouched: the data goes to a new file in
+// the same folder, is flushed to the disk and only then renamed over the old file. A failure
+// removes the new file and throws std::runtime_error naming the call that failed.
+void WriteFileAtomically(const std::string& path, const std::string& data);
+
+} // namespace platform

@@ -1,0 +1,179 @@
+// POSIX backend of the support subsystem's system calls.
+#include "support/Platform.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+namespace platform {
+namespace {
+
+[[noreturn]] void ThrowCallFailed(const char* call, const std::string& path, int error) {
+    throw std::runtime_error(std::string(call) + " failed for \"" + path +
+                             "\": " + std::strerror(error));
+}
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Creates a file next to path that no one else uses: the name carries the process id and a
+// counter, O_EXCL refuses an existing file. The mode 0666 passes through the user's umask.
+int CreateSiblingFile(const std::string& path, std::string& created) {
+    static std::atomic<unsigned> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        created = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        const int fd = ::open(created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+void WriteAll(int fd, const std::string& data, const std::string& name) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            ThrowCallFailed("write", name, errno);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+// Fills the new file completely and makes it durable; keeps the old file's permission bits.
+void FillNewFile(int fd, const std::string& name, const std::string& path,
+                 const std::string& data) {
+    WriteAll(fd, data, name);
+    struct stat old {};
+    if (::stat(path.c_str(), &old) == 0 && ::fchmod(fd, old.st_mode & 07777) != 0) {
+        ThrowCallFailed("fchmod", name, errno);
+    }
+    if (::fsync(fd) != 0) {
+        ThrowCallFailed("fsync", name, errno);
+    }
+}
+
+// Makes the rename itself durable; a folder that cannot be synced costs only that guarantee.
+void SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+std::string ExecutablePath() {
+    std::string buffer(256, '\0');
+    for (;;) {
+        const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (n < 0) {
+            return {};
+        }
+        if (static_cast<std::size_t>(n) < buffer.size()) {
+            buffer.resize(static_cast<std::size_t>(n));
+            return buffer;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+// A desktop tool on Linux has no system-wide data folder it may create entries in, so the
+// all-users folder is empty and the user's own data folder is used.
+std::string AllUsersDataFolder() {
+    return {};
+}
+
+std::string UserDataFolder() {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg != nullptr && xdg[0] == '/') {
+        return xdg;
+    }
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') {
+        return std::string(home) + "/.local/share";
+    }
+    return {};
+}
+
+// There is no debugger output channel here; standard error is where a developer watches.
+// One write per line keeps lines of concurrent callers whole.
+void DebuggerOutput(const std::string& text) {
+    const std::string line = text + "\n";
+    std::size_t done = 0;
+    while (done < line.size()) {
+        const ssize_t n = ::write(STDERR_FILENO, line.data() + done, line.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+}
+
+std::uint32_t TickMilliseconds() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    const auto ms = static_cast<std::uint64_t>(now.tv_sec) * 1000u +
+                    static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
+    return static_cast<std::uint32_t>(ms);
+}
+
+std::tm LocalTime(std::time_t time) {
+    std::tm result{};
+    ::localtime_r(&time, &result);
+    return result;
+}
+
+bool IsReadOnlyFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0;
+}
+
+void WriteFileAtomically(const std::string& path, const std::string& data) {
+    std::string name;
+    const int fd = CreateSiblingFile(path, name);
+    if (fd < 0) {
+        ThrowCallFailed("open", name, errno);
+    }
+    try {
+        FillNewFile(fd, name, path, data);
+    } catch (...) {
+        ::close(fd);
+        ::unlink(name.c_str());
+        throw;
+    }
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(name.c_str());
+        ThrowCallFailed("close", name, error);
+    }
+    if (::rename(name.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(name.c_str());
+        ThrowCallFailed("rename", path, error);
+    }
+    SyncFolder(FolderOf(path));
+}
+
+} // namespace platform
