@@ -7,6 +7,7 @@
 #include "support/Platform.h"
 #include "support/Save_Err_Testing.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <exception>

@@ -1,0 +1,45 @@
+#include "support/IntText.h"
+#include "support/Save_Err.h"
+#include "support/Tr_Util.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+TEST(FormatHelpers, NumbersAndFlags) {
+    // The most negative numbers keep every digit instead of losing the last one.
+    EXPECT_EQ(DecStr(INT32_MIN), "-2147483648");
+    EXPECT_EQ(DecStr(-17), "-17");
+    EXPECT_EQ(Dec2(5) + Dec2(0) + Dec2(42) + Dec2(100) + Dec2(-5), "050042100-5");
+    EXPECT_EQ(Hex2(300) + Hex2(0xFFFFFFFF) + Hex2(8), "2CFF08");
+    EXPECT_EQ(Hex4(0xABCDEF) + Hex4(0x1a), "CDEF001A");
+    EXPECT_EQ(Hex6(0x12345678) + Hex6(0), "345678000000");
+    EXPECT_EQ(BoolText(true) + BoolText(false), "TRUE FALSE");
+}
+
+TEST(IntegerText, AcceptedAndRejectedForms) {
+    EXPECT_EQ(ParseInt32("-1032"), -1032);
+    EXPECT_EQ(ParseInt32("+007"), 7);
+    EXPECT_EQ(ParseInt32("$fF"), 255);
+    EXPECT_EQ(ParseInt32("0x10"), 16);
+    EXPECT_EQ(ParseInt32("0X10"), 16);
+    EXPECT_EQ(ParseInt32("-$10"), -16);
+    EXPECT_EQ(ParseInt32("2147483647"), INT32_MAX);
+    EXPECT_EQ(ParseInt32("-0x80000000"), INT32_MIN);
+    for (const char* text : {"", "-", "$", "0x", "12a", " 12", "12 ", "1.5", "$G", "--1", "x10",
+                             "2147483648", "-2147483649", "$FFFFFFFF", "99999999999999999999"}) {
+        EXPECT_FALSE(ParseInt32(text).has_value()) << '"' << text << '"';
+    }
+}
+
+TEST(TickTimer, DifferenceIsUnsignedAndLimitedTo31Bits) {
+    EXPECT_EQ(TickDiffBetween(1000, 1010), 10u);
+    EXPECT_EQ(TickDiffBetween(0xFFFFFFFAu, 4), 10u); // the counter wrapped past 2^32
+    EXPECT_EQ(TickDiffBetween(10, 0), 0x7FFFFFF6u);  // never negative
+
+    const std::uint32_t start = GetTickCount();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_GE(TickDiff(start), 20u);
+    EXPECT_LT(TickDiff(start), 10000u);
+}
