@@ -1,0 +1,120 @@
+// quorvel-sim's command line.
+#include "sim/SimArguments.h"
+#include "cli/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+SimCommandLine Parse(const std::vector<std::string>& args) {
+    return ParseSimArguments(args);
+}
+
+} // namespace
+
+TEST(SimArguments, DefaultsMimicTheDeviceOnLoopback) {
+    const SimCommandLine parsed = Parse({});
+    EXPECT_EQ(parsed.options.folder, ".");
+    EXPECT_EQ(parsed.options.bindAddress, "127.0.0.1");
+    EXPECT_EQ(parsed.options.port, 69);
+    EXPECT_FALSE(parsed.options.faults.Any());
+    EXPECT_FALSE(parsed.help);
+}
+
+TEST(SimArguments, EverySwitchFillsTheOptions) {
+    const SimCommandLine parsed = Parse({"--port",
+                                         "0",
+                                         "files",
+                                         "--timeout=250",
+                                         "--retries",
+                                         "3",
+                                         "--ignore-options",
+                                         "--drop",
+                                         "3",
+                                         "--drop",
+                                         "5",
+                                         "--duplicate",
+                                         "4",
+                                         "--silent-after",
+                                         "0",
+                                         "--error",
+                                         "2:Read only",
+                                         "--error-at",
+                                         "7",
+                                         "--oack-tsize-first",
+                                         "--oack-uppercase",
+                                         "--oack-blksize",
+                                         "abc",
+                                         "--stray",
+                                         "6",
+                                         "--skip-block",
+                                         "9",
+                                         "--verbose"});
+    const SimOptions& o = parsed.options;
+    EXPECT_EQ(o.folder, "files");
+    EXPECT_EQ(o.port, 0);
+    EXPECT_EQ(o.timeoutMs, 250u);
+    EXPECT_EQ(o.retries, 3u);
+    EXPECT_TRUE(o.verbose);
+    const SimFaults& f = o.faults;
+    EXPECT_TRUE(f.ignoreOptions);
+    EXPECT_EQ(f.dropPackets, (std::set<unsigned>{3, 5}));
+    EXPECT_EQ(f.duplicatePackets, (std::set<unsigned>{4}));
+    EXPECT_EQ(f.silentAfterBlock, 0u);
+    EXPECT_EQ(f.errorCode, 2);
+    EXPECT_EQ(f.errorText, "Read only");
+    EXPECT_EQ(f.errorAtBlock, 7u);
+    EXPECT_TRUE(f.oackExtraOption);
+    EXPECT_TRUE(f.oackUpperCase);
+    EXPECT_EQ(f.oackBlockSize, "abc");
+    EXPECT_EQ(f.strayAfterPacket, 6u);
+    EXPECT_EQ(f.skipBlock, 9u);
+    EXPECT_NE(f.Describe().find("drop packet 3,5"), std::string::npos);
+}
+
+TEST(SimArguments, ErrorWithoutTextSendsTheMeaningOfTheCode) {
+    EXPECT_EQ(Parse({"--error", "1"}).options.faults.errorText, "File not found");
+    EXPECT_EQ(Parse({"--error", "42"}).options.faults.errorText, "Error 42");
+    EXPECT_EQ(Parse({"--error", "0:"}).options.faults.errorText, "");
+}
+
+TEST(SimArguments, MistakesAreUsageErrors) {
+    const std::vector<std::vector<std::string>> wrong = {
+        {"--nope"},          {"--port"},           {"--port", "70000"},  {"--port", "-1"},
+        {"--drop", "0"},     {"--drop", "x"},      {"--error", "65536"}, {"--error", ":text"},
+        {"--error-at", "2"}, {"--timeout", "5"},   {"a", "b"},           {"--verbose=1"},
+        {"--stray", "0"},    {"--skip-block", ""},
+    };
+    for (const auto& args : wrong) {
+        EXPECT_THROW(Parse(args), UsageError) << args[0];
+    }
+}
+
+TEST(SimArguments, HelpIsRecognisedAndNamesEverySwitch) {
+    EXPECT_TRUE(Parse({"-h"}).help);
+    EXPECT_TRUE(Parse({"--help"}).help);
+    const std::string usage = SimUsageText();
+    for (const char* name :
+         {"--bind", "--port", "--timeout", "--retries", "--ignore-options", "--drop", "--duplicate",
+          "--silent-after", "--error", "--error-at", "--oack-tsize-first", "--oack-uppercase",
+          "--oack-blksize", "--stray", "--skip-block", "--verbose"}) {
+        EXPECT_NE(usage.find(name), std::string::npos) << name;
+    }
+}
+
+TEST(CommandLineScan, OptionsMayStandAnywhereAndDoubleDashEndsThem) {
+    const std::vector<OptionSpec> known = {{"host", true}, {"yes", false}};
+    const ParsedArgs parsed =
+        ScanArguments({"a", "--host", "h1", "b", "--yes", "--host=h2", "--", "--yes", "-"}, known);
+    EXPECT_EQ(parsed.positionals, (std::vector<std::string>{"a", "b", "--yes", "-"}));
+    EXPECT_EQ(parsed.Value("host"), "h2");
+    EXPECT_EQ(parsed.Values("host"), (std::vector<std::string>{"h1", "h2"}));
+    EXPECT_TRUE(parsed.Has("yes"));
+}
+
+TEST(CommandLineScan, NumbersMustBePlainDecimalsInRange) {
+    EXPECT_EQ(ParseNumber("16", 1, 16, "t"), 16u);
+    for (const std::string text : {"0", "17", "+5", " 5", "5s", "0x10", "", "99999999999"}) {
+        EXPECT_THROW(ParseNumber(text, 1, 16, "t"), UsageError) << text;
+    }
+}

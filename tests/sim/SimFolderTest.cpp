@@ -1,0 +1,98 @@
+// The simulator's file store: which names it refuses, and that uploads appear only when
+// complete.
+#include "sim/SimFolder.h"
+#include "SimTestKit.h"
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+TEST(SimFolderNames, NamesThatCouldLeaveTheFolderAreRefused) {
+    for (const std::string& name :
+         std::vector<std::string>{"../secret", "..", ".", "/etc/passwd", "sub/file", "sub\\file",
+                                  "C:file", "\\\\host\\x", "", std::string(256, 'a'),
+                                  std::string("a\x01z"), std::string("tab\tname")}) {
+        EXPECT_FALSE(SimFolder::RefusalReason(name).empty()) << "accepted \"" << name << "\"";
+    }
+}
+
+TEST(SimFolderNames, OrdinaryNamesAreAccepted) {
+    for (const std::string& name :
+         std::vector<std::string>{"plog.zel", "Report.TXT", "a..b", "..hidden", "with space.bin",
+                                  "firmware-1.2.pfw", std::string(255, 'n')}) {
+        EXPECT_EQ(SimFolder::RefusalReason(name), "") << name;
+    }
+}
+
+TEST(SimFolderFiles, MissingFolderIsAClearError) {
+    ScratchFolder scratch;
+    EXPECT_THROW(SimFolder(scratch.Path() / "nope"), std::runtime_error);
+}
+
+TEST(SimFolderFiles, ReadErrorsCarryTheRightCode) {
+    ScratchFolder scratch;
+    const SimFolder folder(scratch.Path());
+    fs::create_directory(scratch.Path() / "adir");
+    const auto codeOf = [&](const std::string& name) {
+        try {
+            folder.OpenForReading(name);
+        } catch (const SimFileError& error) {
+            return static_cast<int>(error.Code());
+        }
+        return -1;
+    };
+    EXPECT_EQ(codeOf("missing.bin"), 1);
+    EXPECT_EQ(codeOf("adir"), 2);
+    EXPECT_EQ(codeOf("../x"), 2);
+}
+
+TEST(SimFolderFiles, LinksAreServedOnlyWhenTheyStayInside) {
+    ScratchFolder outside;
+    ScratchFolder scratch;
+    outside.Write("secret", "top secret");
+    scratch.Write("real.bin", "inside");
+    fs::create_symlink(outside.Path() / "secret", scratch.Path() / "escape");
+    fs::create_symlink(scratch.Path() / "real.bin", scratch.Path() / "alias");
+    const SimFolder folder(scratch.Path());
+    EXPECT_THROW(folder.OpenForReading("escape"), SimFileError);
+    const FileSource source = folder.OpenForReading("alias");
+    EXPECT_EQ(source.size, 6u);
+}
+
+TEST(SimFolderFiles, UploadAppearsOnlyWhenCommitted) {
+    ScratchFolder scratch;
+    scratch.Write("cfg.bin", "old content");
+    const SimFolder folder(scratch.Path());
+    auto incoming = folder.CreateForWriting("cfg.bin");
+    incoming->Append("new", 3);
+    EXPECT_EQ(scratch.Read("cfg.bin"), "old content");
+    incoming->Commit();
+    EXPECT_EQ(scratch.Read("cfg.bin"), "new");
+    incoming.reset();
+    EXPECT_EQ(scratch.Names(), std::vector<std::string>{"cfg.bin"});
+}
+
+TEST(SimFolderFiles, AbandonedUploadLeavesNothingBehind) {
+    ScratchFolder scratch;
+    const SimFolder folder(scratch.Path());
+    auto incoming = folder.CreateForWriting("partial.bin");
+    incoming->Append("abc", 3);
+    EXPECT_EQ(scratch.Names().size(), 1u); // the hidden temporary file
+    incoming.reset();
+    EXPECT_TRUE(scratch.Names().empty());
+}
+
+TEST(SimFolderFiles, TwoUploadsOfOneNameDoNotShareATemporaryFile) {
+    ScratchFolder scratch;
+    const SimFolder folder(scratch.Path());
+    auto first = folder.CreateForWriting("same.bin");
+    auto second = folder.CreateForWriting("same.bin");
+    first->Append("first", 5);
+    second->Append("second", 6);
+    first->Commit();
+    second->Commit();
+    EXPECT_EQ(scratch.Read("same.bin"), "second");
+    first.reset();
+    second.reset();
+    EXPECT_EQ(scratch.Names(), std::vector<std::string>{"same.bin"});
+}

@@ -1,0 +1,85 @@
+// Test kit for the device simulator: a scratch folder, a simulator serving it on a thread, a
+// capture of its log, and a raw UDP peer that speaks packets by hand.
+#pragma once
+
+#include "sim/SimServer.h"
+#include "tftp/IdTrivialFTPBase.h"
+
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    const std::filesystem::path& Path() const { return path_; }
+    void Write(const std::string& name, const std::string& content) const;
+    std::string Read(const std::string& name) const;
+    // Names of everything in the folder, sorted.
+    std::vector<std::string> Names() const;
+
+private:
+    std::filesystem::path path_;
+};
+
+// Deterministic content of a given size, different in every block.
+std::string PatternBytes(std::size_t size);
+
+class LogCapture {
+public:
+    std::function<void(const std::string&)> Sink();
+    // Waits up to two seconds for a line containing text (the server logs on its own thread).
+    bool WaitFor(const std::string& text) const;
+    std::vector<std::string> Lines() const;
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<std::string> lines_;
+};
+
+class SimHarness {
+public:
+    explicit SimHarness(const SimFaults& faults = {}, unsigned timeoutMs = 150,
+                        unsigned retries = 2);
+    std::uint16_t Port() const { return server_->Port(); }
+
+    ScratchFolder folder;
+    LogCapture log;
+
+private:
+    std::unique_ptr<SimServerThread> server_;
+};
+
+class RawPeer {
+public:
+    explicit RawPeer(std::uint16_t serverPort);
+
+    void SendRequest(const std::string& packet) const;
+    void SendReadRequest(const std::string& name, std::optional<int> blockSize = 512) const;
+    void SendWriteRequest(const std::string& name, std::optional<int> blockSize = 512) const;
+    // Sends to whoever sent the last packet received.
+    void Reply(const std::string& packet) const;
+    void SendTo(const std::string& packet, const UdpAddress& to) const;
+
+    // The next packet, or nothing after waitMs.
+    std::optional<Datagram> Receive(int waitMs = 2000);
+    // The next packet; records a test failure and returns an empty datagram when none comes.
+    Datagram Expect(int waitMs = 2000);
+    const UdpAddress& LastSender() const { return last_.from; }
+
+    // Acknowledges DATA until a short block and returns the data; the first packet must be
+    // the answer to a read request already sent (an OACK is acknowledged with ACK 0).
+    std::string ReadToEnd(std::size_t blockSize = 512);
+
+private:
+    UdpSocket socket_;
+    UdpAddress server_;
+    Datagram last_;
+};
+
+// Opcode and block/error word of a packet, with readable failures for short packets.
+std::uint16_t OpcodeOf(const Datagram& datagram);
+std::uint16_t WordOf(const Datagram& datagram);
