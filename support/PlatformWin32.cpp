@@ -1,7 +1,4 @@
 // Win32 backend of the support subsystem's system calls.
-//
-// This file must not include support/Tr_Util.h: its GetTickCount shares the name of the system
-// call used here.
 #include "support/Platform.h"
 
 #include <windows.h>

@@ -77,12 +77,12 @@ std::string IniString(const std::string& value, IniStoreRef& store, bool write,
                      });
 }
 
-std::uint32_t GetTickCount() {
+std::uint32_t TickCount() {
     return platform::TickMilliseconds();
 }
 
 std::uint32_t TickDiff(std::uint32_t start) {
-    return TickDiffBetween(start, GetTickCount());
+    return TickDiffBetween(start, TickCount());
 }
 
 std::uint32_t TickDiffBetween(std::uint32_t start, std::uint32_t now) {

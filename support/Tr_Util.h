@@ -24,8 +24,9 @@ std::string IniString(const std::string& value, IniStoreRef& store, bool write,
                       const std::string& filePath, const std::string& section,
                       const std::string& key, bool release, bool recreate);
 
-// Millisecond tick counter of the system (monotonic, wraps after 2^32 ms).
-std::uint32_t GetTickCount();
+// Millisecond tick counter of the system (monotonic, wraps after 2^32 ms); named apart from the
+// Win32 call GetTickCount that backs it there.
+std::uint32_t TickCount();
 
 // Milliseconds since start on the tick counter, wrap-safe, never negative.
 std::uint32_t TickDiff(std::uint32_t start);

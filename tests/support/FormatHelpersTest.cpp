@@ -38,7 +38,7 @@ TEST(TickTimer, DifferenceIsUnsignedAndLimitedTo31Bits) {
     EXPECT_EQ(TickDiffBetween(0xFFFFFFFAu, 4), 10u); // the counter wrapped past 2^32
     EXPECT_EQ(TickDiffBetween(10, 0), 0x7FFFFFF6u);  // never negative
 
-    const std::uint32_t start = GetTickCount();
+    const std::uint32_t start = TickCount();
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_GE(TickDiff(start), 20u);
     EXPECT_LT(TickDiff(start), 10000u);
