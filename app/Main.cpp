@@ -1,0 +1,81 @@
+#include "app/Main.h"
+
+#include "app/ProgramFiles.h"
+#include "support/Save_Err.h"
+
+#include <algorithm>
+
+TForm1::TForm1(Toolkit& ui, std::string programPath)
+    : ui_(ui), settingsFile_(SettingsPath(programPath)),
+      applicationTitle_(::ApplicationTitle(programPath)) {}
+
+void TForm1::FormCreate(const std::vector<std::string>& params) {
+    // Every line of a transfer's progress is wanted in the log, repeats included.
+    SetSuppressRepeats(false);
+    ui_.SetText(Control::Form1, std::string(kCaption));
+
+    std::vector<std::string> ports;
+    for (int number = 1; number <= kComPortCount; ++number) {
+        ports.push_back("COM " + std::to_string(number));
+    }
+    ui_.SetItems(Control::cbPort, ports);
+
+    CodeTexts.clear();
+    SelectColumns.clear();
+    ReadWriteSettings(false, true);
+
+    TargetPort = 69;
+    SerialGap = 10;
+    ApplyParameters(params);
+}
+
+void TForm1::FormClose() {
+    ReadWriteSettings(true, true);
+}
+
+void TForm1::rb2Click() {
+    // Waking a device into transfer mode only makes sense on the serial line.
+    ui_.SetEnabled(Control::btnsetTransfermode, ui_.Checked(Control::rb2));
+}
+
+void TForm1::btnCloseClick() {
+    ui_.CloseWindow();
+}
+
+void TForm1::SetRadio(Control radio, bool checked) {
+    ui_.SetChecked(radio, checked);
+    if (checked) {
+        rb2Click();
+    }
+}
+
+void TForm1::SetTimeoutSeconds(int seconds) {
+    ui_.SetValue(Control::seTO, std::clamp(seconds, kTimeoutMin, kTimeoutMax));
+}
+
+void TForm1::SelectComPort(int position) {
+    ui_.SetValue(Control::cbPort, position >= 0 && position < kComPortCount ? position : -1);
+}
+
+std::optional<std::string> TForm1::ExecuteDialog(Dialog dialog, const std::string& title) {
+    DialogMemory& memory = DialogState(dialog);
+    FileDialogRequest request{&DialogSetupOf(dialog), title, memory.folder, memory.fileName};
+    for (;;) {
+        std::optional<std::string> chosen = ui_.RunFileDialog(request);
+        if (!chosen) {
+            return std::nullopt;
+        }
+        const std::string problem = CheckChosenFile(*request.setup, *chosen);
+        if (problem.empty()) {
+            memory.fileName = *chosen;
+            return chosen;
+        }
+        // As a dialog's own refusal: placed by the system, the dialog's title as caption.
+        ui_.ShowMessage(MessageRequest{.caption = title,
+                                       .text = problem,
+                                       .kind = MessageKind::Warning,
+                                       .buttons = {MessageButton::Ok},
+                                       .systemPlaced = true});
+        request.fileName = *chosen;
+    }
+}

@@ -1,0 +1,89 @@
+// The main window's logic: its state, start-up, shutdown, settings and message routines.
+// It reaches the screen only through a Toolkit, so it runs the same under Qt and in tests.
+#pragma once
+
+#include "app/Toolkit.h"
+#include "support/Tr_Util.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+using MessageButtons = std::set<MessageButton>;
+
+// What a file dialog remembers between two runs.
+struct DialogMemory {
+    std::string folder;   // starting folder
+    std::string fileName; // the last file chosen, full path
+};
+
+class TForm1 {
+public:
+    // programPath: full path of the running program; the settings file and the title of plain
+    // message boxes derive from it.
+    TForm1(Toolkit& ui, std::string programPath);
+
+    // Start-up: caption, COM list, settings, then the command-line parameters. params is the
+    // program's argument vector (params[0] is the program itself).
+    void FormCreate(const std::vector<std::string>& params);
+    // Shutdown: saves the window settings.
+    void FormClose();
+
+    void rb2Click();
+    void btnCloseClick();
+
+    // Loads (write = false) or saves (write = true) the window keys of the settings file, or,
+    // with windowKeys = false, reloads the logger tables CodeTexts and SelectColumns. Never fails:
+    // a settings file that cannot be read or written is ignored.
+    void ReadWriteSettings(bool write, bool windowKeys);
+    // Sets the starting folder of the data dialogs (Put, Get, Read logger, only convert).
+    void SetDialogFolder(const std::string& folder);
+
+    // Runs a file dialog with the given title, starting in its remembered folder with its last
+    // file preselected, until the user chooses an acceptable file or cancels.
+    std::optional<std::string> ExecuteDialog(Dialog dialog, const std::string& title);
+    DialogMemory& DialogState(Dialog dialog) { return dialogs_.at(static_cast<int>(dialog)); }
+
+    // Message routines. ShowInfo: no icon, the application title as caption. ShowWarning: the
+    // warning icon, caption "Warnung". Both are placed 50 pixels right of and below the window's
+    // top-left corner. AskBox is a question box placed by the system.
+    void ShowInfo(const std::string& text);
+    void ShowWarning(const std::string& text);
+    MessageButton ShowMessageAt(const std::string& text, MessageKind kind,
+                                const MessageButtons& buttons, int helpContext);
+    MessageButton AskBox(const std::string& caption, const std::string& text, MessageKind kind,
+                         int defaultButton, const MessageButtons& buttons);
+
+    const std::string& SettingsFile() const { return settingsFile_; }
+    const std::string& ApplicationTitle() const { return applicationTitle_; }
+
+    // UDP port of the device for network transfers (option "-p").
+    std::int32_t TargetPort = 69;
+    // Silence in milliseconds that ends a packet received on the serial line (option "-f").
+    std::int32_t SerialGap = 10;
+    // Option "-ex": a failed action passes its exception on after its own message.
+    bool ReraiseErrors = false;
+    // Tick count of the last event processing done while a transfer reports progress.
+    std::uint32_t LastUiTick = 0;
+    // The lines of the settings sections "zel-codes" and "zel-select", as name=value.
+    std::vector<std::string> CodeTexts;
+    std::vector<std::string> SelectColumns;
+
+private:
+    void ApplyParameters(const std::vector<std::string>& params);
+    // Checks or unchecks a radio button from code, which runs its click handler as a click does.
+    void SetRadio(Control radio, bool checked);
+    void SetTimeoutSeconds(int seconds);
+    void SelectComPort(int position);
+    void LoadWindowKeys(IniStoreRef& store, bool write);
+    void LoadLoggerTables(IniStoreRef& store);
+    void AfterWindowKeys();
+
+    Toolkit& ui_;
+    std::string settingsFile_;
+    std::string applicationTitle_;
+    std::array<DialogMemory, kDialogCount> dialogs_;
+};

@@ -1,0 +1,18 @@
+#include "app/ProgramFiles.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+std::string SettingsPath(const std::string& programPath) {
+    return std::filesystem::path(programPath).replace_extension(".INI").string();
+}
+
+std::string ApplicationTitle(const std::string& programPath) {
+    const std::string name = std::filesystem::path(programPath).filename().string();
+    std::string title = name.substr(0, name.find('.'));
+    std::transform(title.begin() + std::min<std::size_t>(1, title.size()), title.end(),
+                   title.begin() + std::min<std::size_t>(1, title.size()),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return title;
+}

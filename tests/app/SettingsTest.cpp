@@ -1,0 +1,152 @@
+// Loading and saving the settings file, and reloading the logger tables.
+#include "app/FormFixture.h"
+
+using enum Control;
+
+TEST_F(FormTest, WindowAtTheScreenCornerIsMovedInto100By100) {
+    WriteSettings("[Param]\r\nTop=0\r\nLeft=0\r\n");
+    Start();
+    EXPECT_EQ(ui->GetBounds(Form1).top, 100);
+    EXPECT_EQ(ui->GetBounds(Form1).left, 100);
+
+    WriteSettings("[Param]\r\nTop=0\r\nLeft=5\r\n");
+    Start();
+    EXPECT_EQ(ui->GetBounds(Form1).top, 0);
+    EXPECT_EQ(ui->GetBounds(Form1).left, 5);
+}
+
+TEST_F(FormTest, KeysAreFoundWhateverTheirCase) {
+    WriteSettings("[PARAM]\r\nTOP=50\r\nleft=60\r\nCONNECTION=1\r\nHoSt=modem\r\n");
+    Start();
+    EXPECT_EQ(ui->GetBounds(Form1).top, 50);
+    EXPECT_EQ(ui->GetBounds(Form1).left, 60);
+    EXPECT_TRUE((*ui)[rb2].checked);
+    EXPECT_EQ((*ui)[eIP].text, "modem");
+}
+
+TEST_F(FormTest, ConnectionIsSerialForAnyNonZeroNumberOnly) {
+    WriteSettings("[Param]\r\nconnection=7\r\n");
+    Start();
+    EXPECT_TRUE((*ui)[rb2].checked);
+    EXPECT_FALSE((*ui)[rb1].checked);
+    EXPECT_TRUE((*ui)[btnsetTransfermode].enabled);
+
+    WriteSettings("[Param]\r\nconnection=x\r\n");
+    Start();
+    EXPECT_TRUE((*ui)[rb1].checked);
+    EXPECT_FALSE((*ui)[rb2].checked);
+    EXPECT_FALSE((*ui)[btnsetTransfermode].enabled);
+}
+
+TEST_F(FormTest, PortOutsideTheListSelectsCom1) {
+    const std::pair<const char*, int> cases[] = {
+        {"2", 2}, {"39", 39}, {"40", 0}, {"-1", 0}, {"abc", 0}};
+    for (const auto& [stored, position] : cases) {
+        WriteSettings(std::string("[Param]\r\nPort=") + stored + "\r\n");
+        Start();
+        EXPECT_EQ((*ui)[cbPort].value, position) << "Port=" << stored;
+    }
+}
+
+TEST_F(FormTest, TimeoutIsBroughtIntoTheSpinFieldsRange) {
+    const std::pair<const char*, int> cases[] = {{"0", 1},   {"30", 16}, {"-5", 1},
+                                                 {"16", 16}, {"$A", 10}, {"", 4}};
+    for (const auto& [stored, seconds] : cases) {
+        WriteSettings(std::string("[Param]\r\nTimeout=") + stored + "\r\n");
+        Start();
+        EXPECT_EQ((*ui)[seTO].value, seconds) << "Timeout=" << stored;
+    }
+}
+
+TEST_F(FormTest, EmptyHostIsLoadedAsEmpty) {
+    WriteSettings("[Param]\r\nhost=\r\n");
+    Start();
+    EXPECT_EQ((*ui)[eIP].text, "");
+}
+
+TEST_F(FormTest, SaveKeepsUnknownSectionsAndKeysButNotComments) {
+    WriteSettings("; made by hand\r\n"
+                  "[Param]\r\n"
+                  "Top=10\r\n"
+                  "Extra=keep me\r\n"
+                  "[zel-codes]\r\n"
+                  "1=Power on\r\n"
+                  ";comment\r\n"
+                  "\r\n"
+                  "[zel-select]\r\n"
+                  "Volts=3\r\n");
+    TForm1& f = Start();
+    f.ReadWriteSettings(false, false);
+    EXPECT_EQ(f.CodeTexts, std::vector<std::string>{"1=Power on"});
+    EXPECT_EQ(f.SelectColumns, std::vector<std::string>{"Volts=3"});
+
+    Close();
+    const std::string saved = ReadFileText(SettingsFile());
+    EXPECT_EQ(saved.find("comment"), std::string::npos);
+    EXPECT_EQ(saved.find("made by hand"), std::string::npos);
+    EXPECT_NE(saved.find("[Param]\r\nTop=10\r\nExtra=keep me\r\nLeft="), std::string::npos)
+        << saved;
+    EXPECT_NE(saved.find("[zel-codes]\r\n1=Power on\r\n\r\n[zel-select]\r\nVolts=3\r\n"),
+              std::string::npos)
+        << saved;
+}
+
+TEST_F(FormTest, LoggerTablesAreReloadedFromTheFileAsItIsNow) {
+    WriteSettings("[zel-codes]\r\n1=Power on\r\n2 = Reset \r\nno value\r\n");
+    TForm1& f = Start();
+    EXPECT_TRUE(f.CodeTexts.empty()) << "start-up loads the window keys only";
+
+    f.ReadWriteSettings(false, false);
+    EXPECT_EQ(f.CodeTexts, (std::vector<std::string>{"1=Power on", "2=Reset", "no value"}));
+
+    WriteSettings("[zel-select]\r\nA=1\r\n");
+    f.ReadWriteSettings(false, false);
+    EXPECT_TRUE(f.CodeTexts.empty()) << "a missing section empties its list";
+    EXPECT_EQ(f.SelectColumns, std::vector<std::string>{"A=1"});
+    EXPECT_EQ(ReadFileText(SettingsFile()), "[zel-select]\r\nA=1\r\n") << "a reload never writes";
+}
+
+TEST_F(FormTest, SaveKeepsWhatWasEditedWhileRunning) {
+    Start();
+    WriteSettings("[zel-codes]\r\n5=Edited meanwhile\r\n");
+    Close();
+    EXPECT_NE(ReadFileText(SettingsFile()).find("5=Edited meanwhile"), std::string::npos);
+}
+
+TEST_F(FormTest, ReadOnlySettingsFileStaysUnchanged) {
+    const std::string original = "[Param]\r\nTop=11\r\nLeft=22\r\nTimeout=7\r\n";
+    WriteSettings(original);
+    fs::permissions(SettingsFile(), fs::perms::owner_read | fs::perms::group_read);
+    Start({"-t:3"});
+    ui->SetBounds(Form1, {500, 400, 0, 0});
+    Close();
+    EXPECT_EQ(ReadFileText(SettingsFile()), original);
+
+    Start();
+    EXPECT_EQ(ui->GetBounds(Form1).top, 11);
+    EXPECT_EQ((*ui)[seTO].value, 7);
+}
+
+TEST_F(FormTest, UnusableSettingsPlaceIsIgnoredSilently) {
+    // A settings "file" that is a folder can be neither read nor written.
+    fs::create_directory(SettingsFile());
+    TForm1& f = Start();
+    EXPECT_EQ(ui->GetBounds(Form1), FakeToolkit::kSystemPosition);
+    EXPECT_TRUE((*ui)[rb1].checked) << "the steps after the load still run";
+    EXPECT_EQ((*ui)[cbPort].value, 0);
+    f.ReadWriteSettings(false, false);
+    Close();
+    EXPECT_TRUE(ui->messages.empty());
+    EXPECT_TRUE(fs::is_directory(SettingsFile()));
+}
+
+TEST_F(FormTest, DataFolderIsSharedByFourDialogsButNotTheFirmwareDialog) {
+    TForm1& f = Start();
+    f.DialogState(Dialog::DlgFW).folder = "/fw/";
+    f.SetDialogFolder("/data/");
+    EXPECT_EQ(f.DialogState(Dialog::DlgPut).folder, "/data/");
+    EXPECT_EQ(f.DialogState(Dialog::DlgGet).folder, "/data/");
+    EXPECT_EQ(f.DialogState(Dialog::DlgReadLogger).folder, "/data/");
+    EXPECT_EQ(f.DialogState(Dialog::DlgConvert).folder, "/data/");
+    EXPECT_EQ(f.DialogState(Dialog::DlgFW).folder, "/fw/");
+}

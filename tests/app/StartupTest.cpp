@@ -1,0 +1,110 @@
+// Start-up, connection switch and shutdown of the window, through the fake toolkit.
+#include "app/FormFixture.h"
+#include "support/Save_Err.h"
+
+using enum Control;
+
+namespace {
+
+const char kFreshSettings[] = "[Param]\r\n"
+                              "Top=200\r\n"
+                              "Left=300\r\n"
+                              "connection=0\r\n"
+                              "host=192.168.0.100\r\n"
+                              "Port=0\r\n"
+                              "Dir=\r\n"
+                              "DirFW=\r\n"
+                              "Timeout=4\r\n"
+                              "p=\r\n"
+                              "\r\n";
+
+} // namespace
+
+TEST_F(FormTest, FirstStartShowsTheDesignValues) {
+    TForm1& f = Start();
+    FakeToolkit& w = *ui;
+
+    EXPECT_EQ(w[Form1].text, "Quorvel V1.8");
+    EXPECT_EQ(w.GetBounds(Form1), FakeToolkit::kSystemPosition);
+    EXPECT_EQ(w[eIP].text, "192.168.0.100");
+    EXPECT_TRUE(w[rb1].checked);
+    EXPECT_FALSE(w[rb2].checked);
+    EXPECT_FALSE(w[btnsetTransfermode].enabled);
+    EXPECT_EQ(w[cbPort].value, 0);
+    EXPECT_EQ(w[seTO].value, 4);
+    EXPECT_EQ(w[LblPort].text, "");
+    EXPECT_EQ(f.TargetPort, 69);
+    EXPECT_EQ(f.SerialGap, 10);
+    EXPECT_FALSE(f.ReraiseErrors);
+    EXPECT_TRUE(f.CodeTexts.empty());
+    EXPECT_TRUE(f.SelectColumns.empty());
+    EXPECT_FALSE(fs::exists(SettingsFile())) << "start-up must not write the settings";
+}
+
+TEST_F(FormTest, ComListHoldsFortyPortsCountedFromOne) {
+    Start();
+    const std::vector<std::string>& items = (*ui)[cbPort].items;
+    ASSERT_EQ(items.size(), 40u);
+    EXPECT_EQ(items.front(), "COM 1");
+    EXPECT_EQ(items[11], "COM 12");
+    EXPECT_EQ(items.back(), "COM 40");
+}
+
+TEST_F(FormTest, StartUpSwitchesRepeatFoldingOff) {
+    SetSuppressRepeats(true);
+    Start();
+    EXPECT_FALSE(SuppressRepeats());
+}
+
+TEST_F(FormTest, CloseWithoutSettingsWritesTheNineParamKeysInOrder) {
+    Start();
+    Close();
+    EXPECT_EQ(ReadFileText(SettingsFile()), kFreshSettings);
+}
+
+TEST_F(FormTest, SettingsSurviveARestart) {
+    Start();
+    FakeToolkit& w = *ui;
+    w.SetBounds(Form1, {40, 30, 0, 0});
+    w.SetChecked(rb2, true);
+    w.SetText(eIP, "device.local");
+    w.SetValue(cbPort, 6);
+    w.SetValue(seTO, 9);
+    form->SetDialogFolder("/data/");
+    form->DialogState(Dialog::DlgFW).folder = "/firmware/";
+    Close();
+
+    TForm1& f = Start();
+    FakeToolkit& again = *ui;
+    EXPECT_EQ(again.GetBounds(Form1).left, 40);
+    EXPECT_EQ(again.GetBounds(Form1).top, 30);
+    EXPECT_TRUE(again[rb2].checked);
+    EXPECT_FALSE(again[rb1].checked);
+    EXPECT_TRUE(again[btnsetTransfermode].enabled) << "a loaded Serial choice runs rb2Click";
+    EXPECT_EQ(again[eIP].text, "device.local");
+    EXPECT_EQ(again[cbPort].value, 6);
+    EXPECT_EQ(again[seTO].value, 9);
+    for (Dialog d : {Dialog::DlgPut, Dialog::DlgGet, Dialog::DlgReadLogger, Dialog::DlgConvert}) {
+        EXPECT_EQ(f.DialogState(d).folder, "/data/");
+    }
+    EXPECT_EQ(f.DialogState(Dialog::DlgFW).folder, "/firmware/");
+}
+
+TEST_F(FormTest, TransferModeButtonFollowsTheConnectionChoice) {
+    Start();
+    FakeToolkit& w = *ui;
+    w.SetChecked(rb2, true);
+    form->rb2Click();
+    EXPECT_TRUE(w[btnsetTransfermode].enabled);
+    w.SetChecked(rb1, true);
+    form->rb2Click();
+    EXPECT_FALSE(w[btnsetTransfermode].enabled);
+    EXPECT_FALSE(w[rb2].checked);
+}
+
+TEST_F(FormTest, CloseButtonOnlyAsksTheWindowToClose) {
+    Start();
+    form->btnCloseClick();
+    EXPECT_EQ(ui->calls, std::vector<std::string>{"CloseWindow"});
+    EXPECT_FALSE(fs::exists(SettingsFile())) << "saving is FormClose's part of the close";
+}
