@@ -1,0 +1,81 @@
+#include "app/qt/MainWindow.h"
+#include "app/qt/QtText.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QScreen>
+
+#include <exception>
+
+namespace {
+
+// The window shows a system menu and a close box only: no minimise or maximise box.
+constexpr Qt::WindowFlags kWindowFlags =
+    Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint;
+
+// Where the system puts a new window: centred on the primary screen.
+QPoint DefaultPosition(const QWidget& window) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) {
+        return {};
+    }
+    const QRect area = screen->availableGeometry();
+    return area.center() - QPoint(window.width() / 2, window.height() / 2);
+}
+
+} // namespace
+
+MainWindow::MainWindow(const std::string& programPath, const std::vector<std::string>& params)
+    : QWidget(nullptr, kWindowFlags), toolkit_(*this, BuildControls(*this)),
+      form_(toolkit_, programPath) {
+    move(DefaultPosition(*this));
+    Connect();
+    // Key preview: the window sees every key before the focused control.
+    qApp->installEventFilter(this);
+    Run([this, &params] { form_.FormCreate(params); });
+}
+
+void MainWindow::Connect() {
+    auto onClick = [this](Control control, void (TForm1::*handler)()) {
+        connect(qobject_cast<QAbstractButton*>(&Widget(control)), &QAbstractButton::clicked, this,
+                [this, handler] { Run([this, handler] { (form_.*handler)(); }); });
+    };
+    onClick(Control::rb1, &TForm1::rb2Click);
+    onClick(Control::rb2, &TForm1::rb2Click);
+    onClick(Control::btnClose, &TForm1::btnCloseClick);
+}
+
+void MainWindow::Run(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        QMessageBox box(QMessageBox::Critical, ToQString(form_.ApplicationTitle()),
+                        ToQString(error.what()), QMessageBox::Ok, this);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    Run([this] { form_.FormClose(); });
+    event->accept();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !watched->isWidgetType() ||
+        static_cast<QWidget*>(watched)->window() != this) {
+        return QWidget::eventFilter(watched, event);
+    }
+    const auto* key = static_cast<QKeyEvent*>(event);
+    // "Close" is the window's cancel button: Esc presses it wherever the focus is.
+    if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+        qobject_cast<QAbstractButton*>(&Widget(Control::btnClose))->click();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}

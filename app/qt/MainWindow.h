@@ -1,0 +1,36 @@
+// The program's one window: the Qt widgets, wired to the window's logic TForm1.
+#pragma once
+
+#include "app/Main.h"
+#include "app/qt/QtToolkit.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class MainWindow final : public QWidget {
+    Q_OBJECT
+public:
+    // Builds the controls and runs the start-up (FormCreate) with the program's path and its
+    // argument vector.
+    MainWindow(const std::string& programPath, const std::vector<std::string>& params);
+
+    TForm1& Form() { return form_; }
+    QtToolkit& Toolkit() { return toolkit_; }
+    QWidget& Widget(Control control) const { return toolkit_.Widget(control); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Connect();
+    // Runs a handler of the logic; an error it lets through is shown as the toolkit shows
+    // errors nothing else handled, and the program goes on.
+    void Run(const std::function<void()>& handler);
+
+    QtToolkit toolkit_;
+    TForm1 form_;
+};

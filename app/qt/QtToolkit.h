@@ -1,0 +1,47 @@
+// The window's Toolkit on Qt Widgets.
+#pragma once
+
+#include "app/Toolkit.h"
+#include "app/qt/FormBuilder.h"
+
+class QWidget;
+
+class QtToolkit final : public Toolkit {
+public:
+    QtToolkit(QWidget& window, ControlMap controls);
+    ~QtToolkit() override;
+    QtToolkit(const QtToolkit&) = delete;
+    QtToolkit& operator=(const QtToolkit&) = delete;
+
+    std::string Text(Control control) const override;
+    void SetText(Control control, const std::string& text) override;
+    bool Checked(Control control) const override;
+    void SetChecked(Control control, bool checked) override;
+    int Value(Control control) const override;
+    void SetValue(Control control, int value) override;
+    int Maximum(Control control) const override;
+    void SetMaximum(Control control, int maximum) override;
+    void SetItems(Control control, const std::vector<std::string>& items) override;
+    bool Enabled(Control control) const override;
+    void SetEnabled(Control control, bool enabled) override;
+    bool Visible(Control control) const override;
+    void SetVisible(Control control, bool visible) override;
+    Bounds GetBounds(Control control) const override;
+    void SetBounds(Control control, const Bounds& bounds) override;
+    void SetColour(Control control, Colour colour) override;
+    void Repaint(Control control) override;
+    std::optional<std::string> RunFileDialog(const FileDialogRequest& request) override;
+    MessageButton ShowMessage(const MessageRequest& request) override;
+    void ProcessEvents() override;
+    void SetCursor(Cursor cursor) override;
+    void CloseWindow() override;
+
+    QWidget& Widget(Control control) const { return *controls_.at(control); }
+
+private:
+    template <class W> W& As(Control control) const;
+
+    QWidget& window_;
+    ControlMap controls_;
+    bool hourglass_ = false;
+};
