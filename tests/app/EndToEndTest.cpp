@@ -29,12 +29,16 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 // Starts program in its own folder with the termination signal blocked, so that a signal sent
-// at once stays pending until the program has installed its handler.
+// at once stays pending until the program has installed its handler. The program's data folder
+// is kept inside its own folder too.
 pid_t Spawn(const fs::path& program) {
-    std::vector<std::string> environment{"QT_QPA_PLATFORM=offscreen"};
+    const fs::path folder = program.parent_path();
+    std::vector<std::string> environment{"QT_QPA_PLATFORM=offscreen",
+                                         "XDG_DATA_HOME=" + folder.string()};
     for (char** variable = environ; *variable; ++variable) {
-        if (std::string(*variable).rfind("QT_QPA_PLATFORM=", 0) != 0) {
-            environment.emplace_back(*variable);
+        const std::string text(*variable);
+        if (!text.starts_with("QT_QPA_PLATFORM=") && !text.starts_with("XDG_DATA_HOME=")) {
+            environment.push_back(text);
         }
     }
     std::vector<char*> envp;
@@ -52,7 +56,7 @@ pid_t Spawn(const fs::path& program) {
     sigprocmask(SIG_BLOCK, &term, &previous);
     const pid_t pid = fork();
     if (pid == 0) {
-        if (chdir(program.parent_path().c_str()) == 0) {
+        if (chdir(folder.c_str()) == 0) {
             execve(path.c_str(), argv, envp.data());
         }
         _exit(127);
