@@ -206,6 +206,11 @@ std::optional<std::int32_t> ParseBlockSize(std::string_view text) {
     return value;
 }
 
+bool BlockPrecedes(std::uint16_t block, std::uint16_t reference) {
+    const auto distance = static_cast<std::uint16_t>(reference - block);
+    return distance >= 1 && distance < 0x8000;
+}
+
 bool SameOptionName(std::string_view a, std::string_view b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
         return std::tolower(static_cast<unsigned char>(x)) ==

@@ -205,6 +205,10 @@ TIdTFTPRequest DecodeRequest(std::string_view packet);
 // The value of a block-size option if it is a decimal integer from 8 to 65464, else nothing.
 std::optional<std::int32_t> ParseBlockSize(std::string_view text);
 
+// Block numbers run in rounds of 65536. True when block lies up to half a round before
+// reference (65535 precedes 0 and 1; 0 does not precede 40000).
+bool BlockPrecedes(std::uint16_t block, std::uint16_t reference);
+
 // Option names are compared without regard to letter case.
 bool SameOptionName(std::string_view a, std::string_view b);
 

@@ -1,0 +1,307 @@
+// Downloads against the scripted server: block order, option agreement, refusals, failures.
+#include "ClientTestSupport.h"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+
+using namespace std::string_literals;
+
+TEST(Download, TwoFullBlocksThenAnEmptyOne) {
+    const std::string content = Pattern(1024);
+    FakeTftpServer server([&](FakeTftpServer& s) {
+        EXPECT_EQ(s.ReceiveRequest(), "\x00\x01"
+                                      "plog.zel\x00"
+                                      "octet\x00"
+                                      "blksize\x00"
+                                      "512\x00"s);
+        ServeBlocks(s, content, 512);
+        s.ExpectNoRequest(0); // every packet after the request went to the transfer port
+    });
+    auto client = ClientFor(server);
+    WorkLog log;
+    log.Attach(*client);
+    std::stringstream stream("head", std::ios::in | std::ios::out | std::ios::ate);
+    client->Download("plog.zel", stream);
+    server.Join();
+    EXPECT_EQ(stream.str(), "head" + content); // written from the stream's position on
+    EXPECT_EQ(log.events, (std::vector<std::string>{"begin 0 0", "work 0 512", "work 0 1024",
+                                                    "work 0 1024", "end 0"}));
+    EXPECT_EQ(client->BufferSize, 516);
+    EXPECT_FALSE(client->Active());
+}
+
+TEST(Download, ShortLastBlockEmptyFileAndNetascii) {
+    for (const std::size_t size : {1000u, 0u}) {
+        const std::string content = Pattern(size, 3) + (size ? "\r\n" : "");
+        FakeTftpServer server([&](FakeTftpServer& s) {
+            EXPECT_EQ(s.ReceiveRequest(), ReadRequest("Report.TXT", "netascii"));
+            ServeBlocks(s, content, 512);
+        });
+        auto client = ClientFor(server);
+        client->TransferMode = tfNetAscii;
+        std::ostringstream stream;
+        client->Download("Report.TXT", stream);
+        EXPECT_EQ(stream.str(), content); // stored unchanged whatever the mode
+    }
+}
+
+TEST(Download, OptionAckSetsTheFullBlockSize) {
+    for (const char* name : {"blksize", "BLKSIZE"}) {
+        const std::string content = Pattern(2047);
+        FakeTftpServer server([&](FakeTftpServer& s) {
+            s.ReceiveRequest();
+            s.Send(BlockSizeAck("1024", name));
+            s.Expect(BuildAckPacket(0));
+            ServeBlocks(s, content, 1024); // 1024 is a full block, 1023 ends it
+        });
+        auto client = ClientFor(server);
+        std::ostringstream stream;
+        client->Download("f", stream);
+        EXPECT_EQ(stream.str(), content);
+        EXPECT_EQ(client->BufferSize, 1028);
+    }
+}
+
+TEST(Download, BlockSizeAfterAnotherOptionIsNotAdopted) {
+    // The server believes in 1024-byte blocks, the client keeps 512: the first block does not
+    // fit and the download fails clearly instead of storing a cut-off block.
+    FakeTftpServer server([](FakeTftpServer& s) {
+        s.ReceiveRequest();
+        s.Send(BuildOptionAckPacket({{"tsize", "2000"}, {"blksize", "1024"}}));
+        s.Expect(BuildAckPacket(0));
+        s.Send(BuildDataPacket(1, Pattern(1024)));
+    });
+    auto client = ClientFor(server);
+    std::ostringstream stream;
+    EXPECT_EQ(FailureOf<EIdTFTPException>([&] { client->Download("f", stream); }),
+              "Received a packet of 1028 bytes, more than the receive limit of 516 bytes");
+    EXPECT_EQ(stream.str(), "");
+    EXPECT_EQ(client->BufferSize, 516);
+}
+
+TEST(Download, BlockSizesOutsideTheProtocolAreRefused) {
+    for (const std::string& value : {"7"s, "65465"s, "0"s, "abc"s, ""s, "4294967304"s}) {
+        FakeTftpServer server([&](FakeTftpServer& s) {
+            s.ReceiveRequest();
+            s.Send(value.empty() ? "\x00\x06"
+                                   "blksize\x00"s
+                                 : BlockSizeAck(value));
+            const std::optional<std::string> error = s.Receive();
+            ASSERT_TRUE(error.has_value());
+            EXPECT_EQ(PacketOpcode(*error), TFTP_ERROR);
+            EXPECT_EQ(PacketWord(*error), ERR_OPTION_NEGOTIATION_FAILED);
+        });
+        auto client = ClientFor(server);
+        std::ostringstream stream;
+        const std::string message =
+            FailureOf<EIdTFTPOptionNegotiationFailed>([&] { client->Download("f", stream); });
+        EXPECT_NE(message.find("\"" + value + "\""), std::string::npos) << message;
+        EXPECT_EQ(client->BufferSize, 516);
+    }
+    for (const auto& [value, bufferSize] : {std::pair{"8", 12}, std::pair{"65464", 65468}}) {
+        FakeTftpServer server([&](FakeTftpServer& s) {
+            s.ReceiveRequest();
+            s.Send(BlockSizeAck(value));
+            s.Expect(BuildAckPacket(0));
+            ServeBlocks(s, "tiny", 8);
+        });
+        auto client = ClientFor(server);
+        std::ostringstream stream;
+        client->Download("f", stream);
+        EXPECT_EQ(client->BufferSize, bufferSize);
+    }
+}
+
+TEST(Download, RepeatedBlocksAreAcknowledgedAgainButStoredOnce) {
+    FakeTftpServer server([](FakeTftpServer& s) {
+        s.ReceiveRequest();
+        for (const std::uint16_t block : {1, 2, 2, 1}) {
+            s.Send(BuildDataPacket(block, Pattern(512, block)));
+            s.Expect(BuildAckPacket(block));
+        }
+        s.Send(BuildDataPacket(3, "end"));
+        s.Expect(BuildAckPacket(3));
+    });
+    auto client = ClientFor(server);
+    std::ostringstream stream;
+    client->Download("f", stream);
+    EXPECT_EQ(stream.str(), Pattern(512, 1) + Pattern(512, 2) + "end");
+}
+
+TEST(Download, MissingBlocksEndTheDownloadAndTellTheServer) {
+    // {blocks sent, expected block named in the message}
+    for (const auto& [blocks, expected] : {std::pair{std::vector<std::uint16_t>{1, 3}, 2},
+                                           std::pair{std::vector<std::uint16_t>{2}, 1}}) {
+        FakeTftpServer server([&, blocks = blocks](FakeTftpServer& s) {
+            s.ReceiveRequest();
+            for (const std::uint16_t block : blocks) {
+                s.Send(BuildDataPacket(block, Pattern(512)));
+                if (block != blocks.back()) {
+                    s.Expect(BuildAckPacket(block));
+                }
+            }
+            const std::optional<std::string> error = s.Receive();
+            ASSERT_TRUE(error.has_value());
+            EXPECT_EQ(PacketWord(*error), ERR_ILLEGAL_OPERATION);
+        });
+        auto client = ClientFor(server);
+        std::ostringstream stream;
+        EXPECT_EQ(FailureOf<EIdTFTPIllegalOperation>([&] { client->Download("f", stream); }),
+                  "Data block " + std::to_string(blocks.back()) + " arrived while block " +
+                      std::to_string(expected) + " was expected: data is missing");
+        EXPECT_EQ(stream.str().size(), 512 * (blocks.size() - 1));
+    }
+}
+
+TEST(Download, BlockNumbersWrapAfter65535) {
+    // Tiny blocks keep the 65536 round trips cheap.
+    const std::string firstRound = Pattern(65535 * 8, 1);
+    FakeTftpServer server([&](FakeTftpServer& s) {
+        s.ReceiveRequest();
+        s.Send(BlockSizeAck("8"));
+        s.Expect(BuildAckPacket(0));
+        for (std::uint16_t block = 1; block != 0; ++block) {
+            s.Send(
+                BuildDataPacket(block, std::string_view(firstRound).substr((block - 1) * 8u, 8)));
+            ASSERT_EQ(s.Receive(), BuildAckPacket(block));
+        }
+        // 2 right after 65535 is an old block; so is 65535 after the new round has begun.
+        for (const auto& [block, data] : {std::pair<std::uint16_t, std::string>{2, "old-two!"},
+                                          {0, "zero-new"},
+                                          {65535, "old-last"},
+                                          {1, "one--new"},
+                                          {2, "end"}}) {
+            s.Send(BuildDataPacket(block, data));
+            s.Expect(BuildAckPacket(block));
+        }
+    });
+    auto client = ClientFor(server);
+    std::ostringstream stream;
+    client->Download("f", stream);
+    EXPECT_EQ(stream.str(), firstRound + "zero-new" + "one--new" + "end");
+}
+
+TEST(Download, UnexpectedShortSilentAndErrorReplies) {
+    struct Case {
+        std::string reply; // empty: no reply at all
+        std::string message;
+    };
+    for (const Case& c : {Case{BuildAckPacket(1), "Unexpected operation from 127.0.0.1:%d"},
+                          Case{"\x00\x03"s, "Timeout (only 2 char(s))"}, Case{"", "Timeout"},
+                          Case{BuildErrorPacket(0, "Disk error"), "\"Disk error\"(code=0)"}}) {
+        FakeTftpServer server([&](FakeTftpServer& s) {
+            s.ReceiveRequest();
+            if (!c.reply.empty()) {
+                s.Send(c.reply);
+            }
+            s.ExpectSilence(c.reply.empty() ? 1500 : 300); // nothing is ever sent again
+        });
+        auto client = ClientFor(server);
+        WorkLog log;
+        log.Attach(*client);
+        std::ostringstream stream;
+        std::string expected = c.message;
+        if (const auto at = expected.find("%d"); at != std::string::npos) {
+            expected.replace(at, 2, std::to_string(server.Port()));
+        }
+        EXPECT_EQ(FailureOf<EIdTFTPException>([&] { client->Download("f", stream); }), expected);
+        EXPECT_EQ(log.events.back(), "end 0");
+        EXPECT_FALSE(client->Active());
+    }
+}
+
+TEST(Download, ErrorReplyRaisesTheClassOfItsCode) {
+    FakeTftpServer server([](FakeTftpServer& s) {
+        s.ReceiveRequest();
+        s.Send(BuildErrorPacket(1, "File not found"));
+    });
+    auto client = ClientFor(server);
+    std::ostringstream stream;
+    EXPECT_EQ(FailureOf<EIdTFTPFileNotFound>([&] { client->Download("f", stream); }),
+              "\"File not found\"");
+}
+
+TEST(Download, LocalFileIsCreatedFirstAndKeptAfterAFailure) {
+    const std::string path = ::testing::TempDir() + "tftp_download_kept.bin";
+    {
+        std::ofstream old(path);
+        old << "old content";
+    }
+    FakeTftpServer server([](FakeTftpServer& s) { s.ReceiveRequest(); });
+    auto client = ClientFor(server);
+    EXPECT_EQ(FailureOf<EIdTFTPException>([&] { client->Download("f", path); }), "Timeout");
+    std::ifstream kept(path);
+    EXPECT_TRUE(kept.is_open());
+    EXPECT_EQ(kept.peek(), EOF); // emptied before the request went out
+    std::remove(path.c_str());
+}
+
+TEST(Download, LocalFileThatCannotBeCreatedStopsBeforeAnything) {
+    FakeTftpServer server([](FakeTftpServer& s) { s.ExpectNoRequest(500); });
+    auto client = ClientFor(server);
+    WorkLog log;
+    log.Attach(*client);
+    const std::string message = FailureOf<std::system_error>(
+        [&] { client->Download("f", ::testing::TempDir() + "no/such/folder/f"); });
+    EXPECT_NE(message.find("Cannot create file"), std::string::npos) << message;
+    EXPECT_TRUE(log.events.empty());
+}
+
+namespace {
+
+// Accepts limit bytes, then fails every write, like a full disk.
+class FullDisk : public std::streambuf {
+public:
+    explicit FullDisk(std::size_t limit) : Room(limit) {}
+    std::size_t Stored = 0;
+
+protected:
+    std::streamsize xsputn(const char*, std::streamsize count) override {
+        const auto taken = std::min<std::size_t>(static_cast<std::size_t>(count), Room - Stored);
+        Stored += taken;
+        return static_cast<std::streamsize>(taken);
+    }
+
+private:
+    std::size_t Room;
+};
+
+} // namespace
+
+TEST(Download, StoreFailureIsReportedToTheServerWithItsCode) {
+    // A stream error carries code 0; a failure of the progress handler keeps its own code.
+    struct Case {
+        bool handlerFails;
+        std::uint16_t code;
+    };
+    for (const Case c : {Case{false, ERR_UNDEFINED}, Case{true, ERR_ALLOCATION_EXCEEDED}}) {
+        FakeTftpServer server([&](FakeTftpServer& s) {
+            s.ReceiveRequest();
+            for (std::uint16_t block = 1; block <= 7; ++block) {
+                s.Send(BuildDataPacket(block, Pattern(512, block)));
+                if (block < 7) {
+                    s.Expect(BuildAckPacket(block));
+                }
+            }
+            const std::optional<std::string> error = s.Receive();
+            ASSERT_TRUE(error.has_value());
+            EXPECT_EQ(PacketWord(*error), c.code);
+            EXPECT_EQ(ErrorText(*error),
+                      c.handlerFails ? "Disk full" : "Writing the received data failed");
+        });
+        auto client = ClientFor(server);
+        if (c.handlerFails) {
+            client->OnWork = [](TIdComponent*, TWorkMode, std::int64_t total) {
+                if (total > 6 * 512) {
+                    throw EIdTFTPAllocationExceeded("Disk full");
+                }
+            };
+        }
+        FullDisk disk(c.handlerFails ? 1 << 20 : 6 * 512 + 100);
+        std::ostream stream(&disk);
+        EXPECT_THROW(client->Download("f", stream), std::exception);
+        EXPECT_EQ(disk.Stored, c.handlerFails ? 7 * 512u : 6 * 512u + 100);
+    }
+}

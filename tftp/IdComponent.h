@@ -1,0 +1,45 @@
+// Root of the client's class chain: the work events through which a transfer reports progress.
+//
+// Work is counted per mode (reading for downloads, writing for uploads). Begin and end may nest;
+// only the outermost begin and end reach the events, and progress is reported only between them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+enum TWorkMode { workRead, workWrite };
+
+class TIdComponent;
+
+// AWorkCountMax: bytes to send for an upload, 0 for a download.
+using TWorkBeginEvent =
+    std::function<void(TIdComponent* Sender, TWorkMode AWorkMode, std::int64_t AWorkCountMax)>;
+// AWorkCount: running total of data bytes of this transfer, not the increment.
+using TWorkEvent =
+    std::function<void(TIdComponent* Sender, TWorkMode AWorkMode, std::int64_t AWorkCount)>;
+using TWorkEndEvent = std::function<void(TIdComponent* Sender, TWorkMode AWorkMode)>;
+
+class TIdComponent {
+public:
+    TIdComponent() = default;
+    virtual ~TIdComponent() = default;
+    TIdComponent(const TIdComponent&) = delete;
+    TIdComponent& operator=(const TIdComponent&) = delete;
+
+    TWorkBeginEvent OnWorkBegin;
+    TWorkEvent OnWork;
+    TWorkEndEvent OnWorkEnd;
+
+    virtual void BeginWork(TWorkMode mode, std::int64_t size);
+    virtual void DoWork(TWorkMode mode, std::int64_t count);
+    virtual void EndWork(TWorkMode mode);
+
+private:
+    struct WorkState {
+        std::int32_t level = 0;
+        std::int64_t max = 0;
+        std::int64_t count = 0;
+    };
+    std::array<WorkState, 2> Work{};
+};

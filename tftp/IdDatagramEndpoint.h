@@ -1,0 +1,45 @@
+// The client's UDP/IPv4 endpoint: one socket, opened at the first send on a local port chosen by
+// the system and closed after every transfer, so that each transfer leaves from a new port.
+#pragma once
+
+#include "tftp/IdSocketApi.h"
+#include "tftp/IdTrivialFTPBase.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct TIdDatagram {
+    std::string Data;
+    std::string PeerIP; // dotted IPv4 address of the sender
+    std::int32_t PeerPort = 0;
+};
+
+class TIdDatagramEndpoint : public TIdDatagramSender {
+public:
+    TIdDatagramEndpoint() = default;
+    ~TIdDatagramEndpoint() override;
+    TIdDatagramEndpoint(const TIdDatagramEndpoint&) = delete;
+    TIdDatagramEndpoint& operator=(const TIdDatagramEndpoint&) = delete;
+
+    // Resolves host (name or dotted address, IPv4 only) and sends bytes as one datagram to it.
+    // A port outside 1..65535 is refused before anything is sent.
+    void SendDatagram(const std::string& host, std::int32_t port,
+                      const std::string& bytes) override;
+
+    // Waits up to waitMs for one datagram and returns it whole, however long it is: whether it
+    // exceeds the receive limit is the caller's decision, after it has seen the sender. Nothing
+    // when no datagram came.
+    std::optional<TIdDatagram> ReceiveDatagram(std::int32_t waitMs);
+
+    void CloseEndpoint() noexcept;
+    bool IsOpen() const { return Socket != IdSocket::NoSocket; }
+
+private:
+    IdSocket::Handle Socket = IdSocket::NoSocket;
+    // The last host resolved, so that the replies of a transfer do not resolve once per packet.
+    std::string ResolvedHost;
+    std::uint32_t ResolvedAddress = 0;
+    std::vector<char> ReceiveBuffer;
+};

@@ -1,0 +1,30 @@
+// The serial transport of one transfer: TFTP packets written raw to a COM port at 115200 baud,
+// 8N1. There is no framing: one burst of bytes followed by a pause is one packet.
+#pragma once
+
+#include "tftp/IdTFTPTransport.h"
+
+#include <cstdint>
+#include <string>
+
+class TPivotobject;
+
+class TIdSerialTransport : public TIdTFTPTransport {
+public:
+    // Opens COM<comPort>; raises "Unable to open RS232 port COM<n>" when it cannot.
+    // gapTimeout: silence in ms that ends a received packet.
+    TIdSerialTransport(TPivotobject& link, std::int32_t comPort, std::int32_t gapTimeout);
+
+    void SendRequest(const std::string& packet) override;
+    void SendToPeer(const std::string& packet) override;
+    std::optional<std::string> ReceiveSlice(std::size_t maxLength) override;
+    bool PeerKnown() const override { return false; }
+    const std::string& SenderIP() const override { return NoSender; }
+    std::int32_t SenderPort() const override { return 0; }
+    void Close() override;
+
+private:
+    TPivotobject& Link;
+    std::int32_t GapTimeout;
+    static const std::string NoSender;
+};

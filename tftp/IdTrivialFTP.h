@@ -1,0 +1,82 @@
+// The TFTP client: downloads and uploads one file per call, over UDP to Host:Port, or as raw
+// packets on the serial line COM<Port> when Host is empty.
+//
+// Every operation blocks until the transfer has completed exactly, or raises an exception whose
+// message says why not. Replies are awaited in one-second slices; after each empty slice OnWork
+// fires with an unchanged total (so a window can process input) and CancelRequested is tested.
+// The transport is opened for one transfer and closed afterwards, whatever the outcome.
+#pragma once
+
+#include "tftp/IdTrivialFTPBase.h"
+#include "tftp/IdUDPBase.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <optional>
+#include <string>
+
+class TPivotobject;
+class TIdTFTPTransport;
+
+enum TIdTFTPMode { tfNetAscii, tfOctet };
+
+class TIdTrivialFTP : public TIdUDPClient {
+public:
+    TIdTrivialFTP();
+    ~TIdTrivialFTP() override;
+
+    // Value of the "blksize" option sent with every request.
+    std::int32_t RequestedBlockSize = 1500;
+    // Only the mode name in the request changes: data bytes are never converted.
+    TIdTFTPMode TransferMode = tfOctet;
+
+    // Set from the window's cancel button, a signal handler or another thread; noticed at the
+    // end of the current one-second slice. Cleared at the start of every transfer.
+    std::atomic<bool> CancelRequested{false};
+    // Silence on the serial line (ms) that ends a received packet.
+    std::int32_t SerialGapTimeout = 10;
+
+    // Decided at the start of every transfer: true when Host is empty.
+    bool UseSerial = false;
+    // The serial port object, created at the first serial transfer and reused afterwards.
+    std::unique_ptr<TPivotobject> SerialLink;
+    // Sender of the packet last received on the network; empty and 0 after a silent slice.
+    std::string PeerIP;
+    std::int32_t PeerPort = 0;
+
+    // Writes the remote file to destination from its current position on. After a failure the
+    // stream keeps the blocks stored so far.
+    void Download(const std::string& remoteFile, std::ostream& destination);
+    // Creates (or empties) the local file before anything is sent. The file is not deleted when
+    // the download fails; that is the caller's business.
+    void Download(const std::string& remoteFile, const std::string& localPath);
+
+    // Sends the bytes from the stream's position to its end. retries: consecutive reply
+    // time-outs after which the upload fails (the current block is sent again before that, on
+    // the network only).
+    void Upload(std::istream& source, const std::string& remoteFile, std::int32_t retries);
+    void Upload(const std::string& localPath, const std::string& remoteFile, std::int32_t retries);
+
+    std::string ModeName() const;
+
+private:
+    void RunTransfer(TWorkMode mode, std::int64_t size, std::uint16_t opcode,
+                     const std::string& remoteFile,
+                     const std::function<void(TIdTFTPTransport&)>& exchange);
+    std::unique_ptr<TIdTFTPTransport> OpenTransport();
+    std::optional<std::string> WaitForReply(TIdTFTPTransport& transport, TWorkMode mode);
+    std::size_t FullBlockSize() const;
+
+    void ApplyOptionAck(const std::string& packet, TIdTFTPTransport& transport);
+    void AcknowledgeBlock(std::uint16_t block, TIdTFTPTransport& transport);
+    [[noreturn]] static void RaiseShortPacket(std::size_t length);
+    std::string UnexpectedOperationText() const;
+
+    void RunDownload(TIdTFTPTransport& transport, std::ostream& destination);
+    bool StoreBlock(TIdTFTPTransport& transport, std::ostream& destination, std::string_view data);
+    void RunUpload(TIdTFTPTransport& transport, std::istream& source, std::int64_t size,
+                   std::int32_t retries);
+};

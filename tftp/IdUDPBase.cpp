@@ -1,0 +1,27 @@
+#include "tftp/IdUDPBase.h"
+
+TIdUDPBase::TIdUDPBase() {
+    IdSocket::AcquireLayer();
+}
+
+TIdUDPBase::~TIdUDPBase() {
+    Endpoint.reset();
+    IdSocket::ReleaseLayer();
+}
+
+void TIdUDPBase::CloseBinding() noexcept {
+    if (Endpoint) {
+        Endpoint->CloseEndpoint();
+    }
+}
+
+bool TIdUDPBase::Active() const {
+    return Endpoint && Endpoint->IsOpen();
+}
+
+TIdDatagramEndpoint& TIdUDPBase::Binding() {
+    if (!Endpoint) {
+        Endpoint = std::make_unique<TIdDatagramEndpoint>();
+    }
+    return *Endpoint;
+}

@@ -1,0 +1,35 @@
+// The network transport of one transfer.
+//
+// The first reply decides the transfer's peer (a server answers from a new port of its own).
+// From then on a datagram from any other address or port is a stranger's: it is answered with
+// ERROR 5 and otherwise ignored, so that it can neither end, redirect nor feed the transfer.
+#pragma once
+
+#include "tftp/IdDatagramEndpoint.h"
+#include "tftp/IdTFTPTransport.h"
+
+#include <optional>
+#include <string>
+
+class TIdUDPTransport : public TIdTFTPTransport {
+public:
+    TIdUDPTransport(TIdDatagramEndpoint& endpoint, std::string host, std::int32_t port);
+
+    void SendRequest(const std::string& packet) override;
+    void SendToPeer(const std::string& packet) override;
+    std::optional<std::string> ReceiveSlice(std::size_t maxLength) override;
+    bool PeerKnown() const override { return Peer.has_value(); }
+    const std::string& SenderIP() const override { return LastSender.PeerIP; }
+    std::int32_t SenderPort() const override { return LastSender.PeerPort; }
+    void Close() override;
+
+private:
+    bool FromStranger(const TIdDatagram& datagram) const;
+    void AnswerStranger(const TIdDatagram& datagram);
+
+    TIdDatagramEndpoint& Endpoint;
+    std::string Host;
+    std::int32_t Port;
+    std::optional<TIdDatagram> Peer; // address and port only
+    TIdDatagram LastSender;          // address and port only
+};
