@@ -16,18 +16,6 @@ FakeToolkit::FakeToolkit() {
     controls_[Control::cbPort].value = -1;
 }
 
-std::string FakeToolkit::Text(Control control) const {
-    return Get(control).text;
-}
-
-void FakeToolkit::SetText(Control control, const std::string& text) {
-    controls_.at(control).text = text;
-}
-
-bool FakeToolkit::Checked(Control control) const {
-    return Get(control).checked;
-}
-
 void FakeToolkit::SetChecked(Control control, bool checked) {
     const ControlDesign& design = DesignOf(control);
     if (design.kind != ControlKind::RadioButton) {
@@ -43,14 +31,8 @@ void FakeToolkit::SetChecked(Control control, bool checked) {
     controls_.at(control).checked = checked;
 }
 
-int FakeToolkit::Value(Control control) const {
-    return Get(control).value;
-}
-
 void FakeToolkit::SetValue(Control control, int value) {
     FakeControl& state = controls_.at(control);
-    // The real controls would silently bend a value outside their range; the logic must not
-    // rely on that, so the fake refuses it.
     const bool inRange = control == Control::cbPort
                              ? value >= -1 && value < static_cast<int>(state.items.size())
                              : value >= state.minimum && value <= state.maximum;
@@ -61,37 +43,9 @@ void FakeToolkit::SetValue(Control control, int value) {
     state.value = value;
 }
 
-int FakeToolkit::Maximum(Control control) const {
-    return Get(control).maximum;
-}
-
-void FakeToolkit::SetMaximum(Control control, int maximum) {
-    controls_.at(control).maximum = maximum;
-}
-
 void FakeToolkit::SetItems(Control control, const std::vector<std::string>& items) {
     controls_.at(control).items = items;
     controls_.at(control).value = -1;
-}
-
-bool FakeToolkit::Enabled(Control control) const {
-    return Get(control).enabled;
-}
-
-void FakeToolkit::SetEnabled(Control control, bool enabled) {
-    controls_.at(control).enabled = enabled;
-}
-
-bool FakeToolkit::Visible(Control control) const {
-    return Get(control).visible;
-}
-
-void FakeToolkit::SetVisible(Control control, bool visible) {
-    controls_.at(control).visible = visible;
-}
-
-Bounds FakeToolkit::GetBounds(Control control) const {
-    return Get(control).bounds;
 }
 
 void FakeToolkit::SetBounds(Control control, const Bounds& bounds) {
@@ -102,14 +56,6 @@ void FakeToolkit::SetBounds(Control control, const Bounds& bounds) {
     } else {
         current = bounds;
     }
-}
-
-void FakeToolkit::SetColour(Control control, Colour colour) {
-    controls_.at(control).colour = colour;
-}
-
-void FakeToolkit::Repaint(Control control) {
-    ++controls_.at(control).repaints;
 }
 
 std::optional<std::string> FakeToolkit::RunFileDialog(const FileDialogRequest& request) {
@@ -134,15 +80,7 @@ MessageButton FakeToolkit::ShowMessage(const MessageRequest& request) {
     return answer;
 }
 
-void FakeToolkit::ProcessEvents() {
-    calls.push_back("ProcessEvents");
-}
-
 void FakeToolkit::SetCursor(Cursor newCursor) {
     cursor = newCursor;
     calls.push_back(newCursor == Cursor::Hourglass ? "Cursor Hourglass" : "Cursor Arrow");
-}
-
-void FakeToolkit::CloseWindow() {
-    calls.push_back("CloseWindow");
 }

@@ -1,5 +1,7 @@
 // A scripted stand-in for the window's toolkit: it keeps the state of every designed control,
 // answers file dialogs and message boxes from queues, and records what the logic asked for.
+// Unlike a real toolkit it refuses values outside a control's range, so that the logic cannot
+// come to rely on a control bending them.
 #pragma once
 
 #include "app/Toolkit.h"
@@ -43,28 +45,28 @@ public:
     std::vector<std::string> calls; // "ProcessEvents", "Cursor Hourglass", "CloseWindow", ...
     Cursor cursor = Cursor::Arrow;
 
-    std::string Text(Control control) const override;
-    void SetText(Control control, const std::string& text) override;
-    bool Checked(Control control) const override;
+    std::string Text(Control c) const override { return Get(c).text; }
+    void SetText(Control c, const std::string& text) override { (*this)[c].text = text; }
+    bool Checked(Control c) const override { return Get(c).checked; }
     void SetChecked(Control control, bool checked) override;
-    int Value(Control control) const override;
+    int Value(Control c) const override { return Get(c).value; }
     void SetValue(Control control, int value) override;
-    int Maximum(Control control) const override;
-    void SetMaximum(Control control, int maximum) override;
+    int Maximum(Control c) const override { return Get(c).maximum; }
+    void SetMaximum(Control c, int maximum) override { (*this)[c].maximum = maximum; }
     void SetItems(Control control, const std::vector<std::string>& items) override;
-    bool Enabled(Control control) const override;
-    void SetEnabled(Control control, bool enabled) override;
-    bool Visible(Control control) const override;
-    void SetVisible(Control control, bool visible) override;
-    Bounds GetBounds(Control control) const override;
+    bool Enabled(Control c) const override { return Get(c).enabled; }
+    void SetEnabled(Control c, bool enabled) override { (*this)[c].enabled = enabled; }
+    bool Visible(Control c) const override { return Get(c).visible; }
+    void SetVisible(Control c, bool visible) override { (*this)[c].visible = visible; }
+    Bounds GetBounds(Control c) const override { return Get(c).bounds; }
     void SetBounds(Control control, const Bounds& bounds) override;
-    void SetColour(Control control, Colour colour) override;
-    void Repaint(Control control) override;
+    void SetColour(Control c, Colour colour) override { (*this)[c].colour = colour; }
+    void Repaint(Control c) override { ++(*this)[c].repaints; }
     std::optional<std::string> RunFileDialog(const FileDialogRequest& request) override;
     MessageButton ShowMessage(const MessageRequest& request) override;
-    void ProcessEvents() override;
+    void ProcessEvents() override { calls.push_back("ProcessEvents"); }
     void SetCursor(Cursor cursor) override;
-    void CloseWindow() override;
+    void CloseWindow() override { calls.push_back("CloseWindow"); }
 
 private:
     const FakeControl& Get(Control control) const { return controls_.at(control); }

@@ -26,27 +26,22 @@ TEST(MessageText, CarriageReturnsBecomeLineBreaks) {
     EXPECT_EQ(WithLineBreaks(std::string("a\0b\n", 4)), std::string("a\0b\n", 4));
 }
 
-TEST_F(FormTest, InfoBoxHasNoIconAndTheApplicationTitleAt50PixelsIn) {
+TEST_F(FormTest, InfoAndWarningBoxesSit50PixelsIntoTheWindow) {
     TForm1& f = Start();
     ui->SetBounds(Control::Form1, {120, 80, 0, 0});
     f.ShowInfo("File \"x\" successfull sent");
+    f.ShowWarning("Start of Transfer mode failed!");
 
-    ASSERT_EQ(ui->messages.size(), 1u);
-    const MessageRequest& box = ui->messages[0];
-    EXPECT_EQ(box.caption, "quorvel");
-    EXPECT_EQ(box.text, "File \"x\" successfull sent");
-    EXPECT_EQ(box.kind, MessageKind::Custom);
-    EXPECT_EQ(box.buttons, std::vector<MessageButton>{Ok});
-    EXPECT_EQ(box.left, 170);
-    EXPECT_EQ(box.top, 130);
-    EXPECT_FALSE(box.systemPlaced);
-}
-
-TEST_F(FormTest, WarningBoxHasTheGermanCaption) {
-    Start().ShowWarning("Start of Transfer mode failed!");
-    ASSERT_EQ(ui->messages.size(), 1u);
-    EXPECT_EQ(ui->messages[0].caption, "Warnung");
-    EXPECT_EQ(ui->messages[0].kind, MessageKind::Warning);
+    ASSERT_EQ(ui->messages.size(), 2u);
+    const MessageRequest& info = ui->messages[0];
+    EXPECT_EQ(info.caption, "quorvel") << "the application title";
+    EXPECT_EQ(info.kind, MessageKind::Custom);
+    EXPECT_EQ(info.buttons, std::vector<MessageButton>{Ok});
+    EXPECT_EQ(info.left, 170);
+    EXPECT_EQ(info.top, 130);
+    EXPECT_FALSE(info.systemPlaced);
+    EXPECT_EQ(ui->messages[1].caption, "Warnung");
+    EXPECT_EQ(ui->messages[1].kind, MessageKind::Warning);
 }
 
 TEST_F(FormTest, NegativeBoxCoordinateIsLeftToTheToolkit) {
@@ -67,22 +62,16 @@ TEST_F(FormTest, NegativeBoxCoordinateIsLeftToTheToolkit) {
     EXPECT_EQ(ui->messages[2].top, 0);
 }
 
-TEST_F(FormTest, ShowMessageAtPressesTheAffirmativeButtonByDefault) {
-    TForm1& f = Start();
-    EXPECT_EQ(f.ShowMessageAt("q", MessageKind::Confirmation, {Cancel, Yes, No}, 0), Yes);
-    EXPECT_EQ(ui->messages[0].buttons, (std::vector<MessageButton>{Yes, No, Cancel}));
-    EXPECT_EQ(ui->messages[0].caption, "Bestätigen");
-    EXPECT_EQ(f.ShowMessageAt("e", MessageKind::Error, {}, 0), Ok) << "no buttons: OK";
-    EXPECT_EQ(ui->messages[1].caption, "Fehler");
-}
-
 TEST_F(FormTest, OverwriteQuestionShowsYesAndNoAndReturnsTheAnswer) {
     TForm1& f = Start();
-    ui->messageAnswers = {No, Yes};
+    ui->messageAnswers = {No, Yes, Ok, Cancel};
     EXPECT_EQ(f.AskBox("Question", "File \"a\" already exists!\rOverwrite?",
                        MessageKind::Confirmation, 0, {Yes, No}),
               No);
-    EXPECT_EQ(f.AskBox("Question", "again", MessageKind::Confirmation, 0, {No, Yes}), Yes);
+    EXPECT_EQ(f.AskBox("Question", "t", MessageKind::Confirmation, 0, {No, Yes}), Yes);
+    EXPECT_EQ(f.AskBox("Question", "t", MessageKind::Confirmation, 0, {Yes, No}), Cancel)
+        << "an answer that is no button of the box";
+    EXPECT_EQ(f.AskBox("Question", "t", MessageKind::Confirmation, 0, {Yes, No}), Cancel);
 
     const MessageRequest& box = ui->messages[0];
     EXPECT_EQ(box.caption, "Question");
@@ -106,12 +95,4 @@ TEST_F(FormTest, QuestionBoxButtonSetsAndDefaults) {
     EXPECT_EQ(ui->messages[2].buttons, std::vector<MessageButton>{Ok}) << "unknown set";
     EXPECT_EQ(ui->messages[3].buttons, (std::vector<MessageButton>{Retry, Cancel}));
     EXPECT_EQ(ui->messages[3].defaultButton, 0u);
-}
-
-TEST_F(FormTest, QuestionAnswerThatIsNoButtonOfTheBoxCountsAsCancel) {
-    TForm1& f = Start();
-    ui->messageAnswers = {Ok, Cancel};
-    EXPECT_EQ(f.AskBox("Question", "t", MessageKind::Confirmation, 0, {Yes, No}), Cancel);
-    EXPECT_EQ(f.AskBox("Question", "t", MessageKind::Confirmation, 0, {Yes, No}), Cancel)
-        << "a box closed without a button";
 }

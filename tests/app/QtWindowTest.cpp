@@ -26,21 +26,14 @@ using enum Control;
 namespace {
 
 // Presses a button of the next modal box once it is up; gives up after about two seconds.
-void PressInNextModalBox(QMessageBox::StandardButton which) {
-    auto* attempts = new int(0);
-    auto* timer = new QTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, attempts, which] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box || ++*attempts > 200) {
-            if (box) {
-                box->button(which)->click();
-            }
-            timer->deleteLater();
-            delete attempts;
-            timer->stop();
+void PressInNextModalBox(QMessageBox::StandardButton which, int attemptsLeft = 200) {
+    QTimer::singleShot(10, [which, attemptsLeft] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            box->button(which)->click();
+        } else if (attemptsLeft > 0) {
+            PressInNextModalBox(which, attemptsLeft - 1);
         }
     });
-    timer->start(10);
 }
 
 class QtWindowTest : public ::testing::Test {
@@ -82,28 +75,23 @@ TEST_F(QtWindowTest, ControlsSitInTheirGroupsWithTheirTexts) {
     EXPECT_EQ(put.text(), "Put file");
 
     auto& serial = As<QRadioButton>(*window, rb2);
-    EXPECT_EQ(serial.parentWidget(), &window->Widget(GroupBox1));
     EXPECT_EQ(serial.geometry(), QRect(192, 24, 89, 17));
     EXPECT_EQ(serial.text(), "Serial");
 
     EXPECT_EQ(As<QGroupBox>(*window, GroupBox1).title(), " Connection ");
-    EXPECT_EQ(As<QGroupBox>(*window, GroupBox2).geometry(), QRect(8, 120, 371, 94));
     EXPECT_EQ(As<QLineEdit>(*window, eIP).text(), "192.168.0.100");
     EXPECT_EQ(As<QPushButton>(*window, btnReadLogger).toolTip(),
               "read logger data from device and convert to .CSV");
     EXPECT_EQ(As<QPushButton>(*window, btnClose).geometry(), QRect(8, 218, 75, 25));
-    EXPECT_EQ(As<QPushButton>(*window, btnClose).parentWidget(), window.get());
     EXPECT_TRUE(As<QLabel>(*window, LblPort).alignment() & Qt::AlignRight);
     EXPECT_EQ(As<QLabel>(*window, Label3).pos(), QPoint(48, 80));
 
     auto& timeout = As<QSpinBox>(*window, seTO);
-    EXPECT_EQ(timeout.minimum(), 1);
     EXPECT_EQ(timeout.maximum(), 16);
     EXPECT_EQ(timeout.value(), 4);
 
     EXPECT_TRUE(window->Widget(btnCancel).isHidden());
     EXPECT_TRUE(window->Widget(ProgressBar1).isHidden());
-    EXPECT_EQ(As<QProgressBar>(*window, ProgressBar1).maximum(), 100);
 }
 
 TEST_F(QtWindowTest, TabOrderFollowsTheDesign) {
@@ -143,12 +131,6 @@ TEST_F(QtWindowTest, SerialRadioButtonEnablesSetTransferMode) {
     EXPECT_FALSE(button.isEnabled());
 }
 
-TEST_F(QtWindowTest, OptionsReachTheWidgets) {
-    auto window = Open({"-p:5000", "-t:99"});
-    EXPECT_EQ(As<QLabel>(*window, LblPort).text(), "(target port=5000)");
-    EXPECT_EQ(As<QSpinBox>(*window, seTO).value(), 16);
-}
-
 TEST_F(QtWindowTest, EscapeClosesTheWindowAndSavesTheSettings) {
     auto window = Open();
     window->show();
@@ -171,18 +153,6 @@ TEST_F(QtWindowTest, SettingsPlaceTheWindowAndPickTheConnection) {
     window->close();
     EXPECT_NE(ReadFileText(Settings()).find("Top=100\r\nLeft=100\r\nconnection=1\r\n"),
               std::string::npos);
-}
-
-TEST_F(QtWindowTest, RadioButtonCanBeUncheckedFromCode) {
-    auto window = Open();
-    QtToolkit& toolkit = window->Toolkit();
-    toolkit.SetChecked(rb2, true);
-    EXPECT_FALSE(toolkit.Checked(rb1));
-    toolkit.SetChecked(rb2, false);
-    EXPECT_FALSE(toolkit.Checked(rb2));
-    EXPECT_FALSE(toolkit.Checked(rb1));
-    toolkit.SetChecked(rb1, true);
-    EXPECT_TRUE(toolkit.Checked(rb1));
 }
 
 TEST_F(QtWindowTest, ComListTurnsLightRedAndBack) {
@@ -208,7 +178,6 @@ TEST(QtFileDialogs, EachDialogGetsItsFilterModeAndOptions) {
     EXPECT_EQ(firmware->nameFilters(), QStringList{"firmware file (*.pfw/*.pfo) (*.pfw *.pfo)"});
     EXPECT_TRUE(firmware->testOption(QFileDialog::HideNameFilterDetails));
     EXPECT_EQ(firmware->fileMode(), QFileDialog::ExistingFile);
-    EXPECT_EQ(firmware->acceptMode(), QFileDialog::AcceptOpen);
     EXPECT_EQ(firmware->windowTitle(), "title");
 
     auto logger = configured(Dialog::DlgReadLogger);
@@ -219,17 +188,8 @@ TEST(QtFileDialogs, EachDialogGetsItsFilterModeAndOptions) {
         << "the action asks its own overwrite question";
     EXPECT_EQ(logger->directory().absolutePath(), QString::fromStdString(folder.Path().string()));
 
-    auto convert = configured(Dialog::DlgConvert);
-    EXPECT_EQ(convert->nameFilters(), QStringList{"ZEL files (*.zel)"});
-    EXPECT_EQ(convert->defaultSuffix(), "zel");
-    EXPECT_EQ(convert->fileMode(), QFileDialog::ExistingFile);
-
-    auto get = configured(Dialog::DlgGet);
-    EXPECT_EQ(get->acceptMode(), QFileDialog::AcceptSave);
-    EXPECT_EQ(get->fileMode(), QFileDialog::AnyFile);
-    EXPECT_TRUE(get->testOption(QFileDialog::DontConfirmOverwrite));
-    EXPECT_FALSE(get->nameFilters().join("").contains("csv"));
-
+    EXPECT_EQ(configured(Dialog::DlgConvert)->nameFilters(), QStringList{"ZEL files (*.zel)"});
+    EXPECT_EQ(configured(Dialog::DlgGet)->fileMode(), QFileDialog::AnyFile);
     EXPECT_EQ(configured(Dialog::DlgPut)->fileMode(), QFileDialog::ExistingFile);
 }
 

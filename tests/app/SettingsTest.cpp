@@ -6,75 +6,55 @@ using enum Control;
 TEST_F(FormTest, WindowAtTheScreenCornerIsMovedInto100By100) {
     WriteSettings("[Param]\r\nTop=0\r\nLeft=0\r\n");
     Start();
-    EXPECT_EQ(ui->GetBounds(Form1).top, 100);
-    EXPECT_EQ(ui->GetBounds(Form1).left, 100);
+    EXPECT_EQ(ui->GetBounds(Form1), (Bounds{100, 100, kFormWidth, kFormHeight}));
 
     WriteSettings("[Param]\r\nTop=0\r\nLeft=5\r\n");
     Start();
-    EXPECT_EQ(ui->GetBounds(Form1).top, 0);
-    EXPECT_EQ(ui->GetBounds(Form1).left, 5);
+    EXPECT_EQ(ui->GetBounds(Form1), (Bounds{5, 0, kFormWidth, kFormHeight}));
 }
 
 TEST_F(FormTest, KeysAreFoundWhateverTheirCase) {
     WriteSettings("[PARAM]\r\nTOP=50\r\nleft=60\r\nCONNECTION=1\r\nHoSt=modem\r\n");
     Start();
-    EXPECT_EQ(ui->GetBounds(Form1).top, 50);
-    EXPECT_EQ(ui->GetBounds(Form1).left, 60);
+    EXPECT_EQ(ui->GetBounds(Form1), (Bounds{60, 50, kFormWidth, kFormHeight}));
     EXPECT_TRUE((*ui)[rb2].checked);
     EXPECT_EQ((*ui)[eIP].text, "modem");
 }
 
 TEST_F(FormTest, ConnectionIsSerialForAnyNonZeroNumberOnly) {
-    WriteSettings("[Param]\r\nconnection=7\r\n");
-    Start();
-    EXPECT_TRUE((*ui)[rb2].checked);
-    EXPECT_FALSE((*ui)[rb1].checked);
-    EXPECT_TRUE((*ui)[btnsetTransfermode].enabled);
-
-    WriteSettings("[Param]\r\nconnection=x\r\n");
-    Start();
-    EXPECT_TRUE((*ui)[rb1].checked);
-    EXPECT_FALSE((*ui)[rb2].checked);
-    EXPECT_FALSE((*ui)[btnsetTransfermode].enabled);
-}
-
-TEST_F(FormTest, PortOutsideTheListSelectsCom1) {
-    const std::pair<const char*, int> cases[] = {
-        {"2", 2}, {"39", 39}, {"40", 0}, {"-1", 0}, {"abc", 0}};
-    for (const auto& [stored, position] : cases) {
-        WriteSettings(std::string("[Param]\r\nPort=") + stored + "\r\n");
+    const std::pair<const char*, bool> cases[] = {{"7", true}, {"x", false}, {"0", false}};
+    for (const auto& [stored, serial] : cases) {
+        WriteSettings(std::string("[Param]\r\nconnection=") + stored + "\r\n");
         Start();
-        EXPECT_EQ((*ui)[cbPort].value, position) << "Port=" << stored;
+        EXPECT_EQ((*ui)[rb2].checked, serial) << stored;
+        EXPECT_EQ((*ui)[rb1].checked, !serial) << stored;
+        EXPECT_EQ((*ui)[btnsetTransfermode].enabled, serial) << stored;
     }
 }
 
-TEST_F(FormTest, TimeoutIsBroughtIntoTheSpinFieldsRange) {
-    const std::pair<const char*, int> cases[] = {{"0", 1},   {"30", 16}, {"-5", 1},
-                                                 {"16", 16}, {"$A", 10}, {"", 4}};
-    for (const auto& [stored, seconds] : cases) {
-        WriteSettings(std::string("[Param]\r\nTimeout=") + stored + "\r\n");
+TEST_F(FormTest, PortAndTimeoutAreBroughtIntoTheirControlsRange) {
+    const struct {
+        const char* port;
+        int position;
+        const char* timeout;
+        int seconds;
+    } cases[] = {{"2", 2, "0", 1},
+                 {"39", 39, "30", 16},
+                 {"40", 0, "-5", 1},
+                 {"-1", 0, "$A", 10},
+                 {"abc", 0, "", 4}};
+    for (const auto& c : cases) {
+        WriteSettings(std::string("[Param]\r\nPort=") + c.port + "\r\nTimeout=" + c.timeout +
+                      "\r\n");
         Start();
-        EXPECT_EQ((*ui)[seTO].value, seconds) << "Timeout=" << stored;
+        EXPECT_EQ((*ui)[cbPort].value, c.position) << "Port=" << c.port;
+        EXPECT_EQ((*ui)[seTO].value, c.seconds) << "Timeout=" << c.timeout;
     }
-}
-
-TEST_F(FormTest, EmptyHostIsLoadedAsEmpty) {
-    WriteSettings("[Param]\r\nhost=\r\n");
-    Start();
-    EXPECT_EQ((*ui)[eIP].text, "");
 }
 
 TEST_F(FormTest, SaveKeepsUnknownSectionsAndKeysButNotComments) {
-    WriteSettings("; made by hand\r\n"
-                  "[Param]\r\n"
-                  "Top=10\r\n"
-                  "Extra=keep me\r\n"
-                  "[zel-codes]\r\n"
-                  "1=Power on\r\n"
-                  ";comment\r\n"
-                  "\r\n"
-                  "[zel-select]\r\n"
-                  "Volts=3\r\n");
+    WriteSettings("; made by hand\r\n[Param]\r\nTop=10\r\nExtra=keep me\r\n"
+                  "[zel-codes]\r\n1=Power on\r\n;comment\r\n\r\n[zel-select]\r\nVolts=3\r\n");
     TForm1& f = Start();
     f.ReadWriteSettings(false, false);
     EXPECT_EQ(f.CodeTexts, std::vector<std::string>{"1=Power on"});
@@ -84,8 +64,7 @@ TEST_F(FormTest, SaveKeepsUnknownSectionsAndKeysButNotComments) {
     const std::string saved = ReadFileText(SettingsFile());
     EXPECT_EQ(saved.find("comment"), std::string::npos);
     EXPECT_EQ(saved.find("made by hand"), std::string::npos);
-    EXPECT_NE(saved.find("[Param]\r\nTop=10\r\nExtra=keep me\r\nLeft="), std::string::npos)
-        << saved;
+    EXPECT_NE(saved.find("[Param]\r\nTop=10\r\nExtra=keep me\r\nLeft="), std::string::npos);
     EXPECT_NE(saved.find("[zel-codes]\r\n1=Power on\r\n\r\n[zel-select]\r\nVolts=3\r\n"),
               std::string::npos)
         << saved;
@@ -104,13 +83,10 @@ TEST_F(FormTest, LoggerTablesAreReloadedFromTheFileAsItIsNow) {
     EXPECT_TRUE(f.CodeTexts.empty()) << "a missing section empties its list";
     EXPECT_EQ(f.SelectColumns, std::vector<std::string>{"A=1"});
     EXPECT_EQ(ReadFileText(SettingsFile()), "[zel-select]\r\nA=1\r\n") << "a reload never writes";
-}
 
-TEST_F(FormTest, SaveKeepsWhatWasEditedWhileRunning) {
-    Start();
-    WriteSettings("[zel-codes]\r\n5=Edited meanwhile\r\n");
     Close();
-    EXPECT_NE(ReadFileText(SettingsFile()).find("5=Edited meanwhile"), std::string::npos);
+    EXPECT_NE(ReadFileText(SettingsFile()).find("[zel-select]\r\nA=1\r\n"), std::string::npos)
+        << "a save keeps what was edited while the program ran";
 }
 
 TEST_F(FormTest, ReadOnlySettingsFileStaysUnchanged) {
@@ -144,9 +120,8 @@ TEST_F(FormTest, DataFolderIsSharedByFourDialogsButNotTheFirmwareDialog) {
     TForm1& f = Start();
     f.DialogState(Dialog::DlgFW).folder = "/fw/";
     f.SetDialogFolder("/data/");
-    EXPECT_EQ(f.DialogState(Dialog::DlgPut).folder, "/data/");
-    EXPECT_EQ(f.DialogState(Dialog::DlgGet).folder, "/data/");
-    EXPECT_EQ(f.DialogState(Dialog::DlgReadLogger).folder, "/data/");
-    EXPECT_EQ(f.DialogState(Dialog::DlgConvert).folder, "/data/");
+    for (Dialog d : {Dialog::DlgPut, Dialog::DlgGet, Dialog::DlgReadLogger, Dialog::DlgConvert}) {
+        EXPECT_EQ(f.DialogState(d).folder, "/data/");
+    }
     EXPECT_EQ(f.DialogState(Dialog::DlgFW).folder, "/fw/");
 }

@@ -41,15 +41,6 @@ TEST_F(FormTest, FirstStartShowsTheDesignValues) {
     EXPECT_FALSE(fs::exists(SettingsFile())) << "start-up must not write the settings";
 }
 
-TEST_F(FormTest, ComListHoldsFortyPortsCountedFromOne) {
-    Start();
-    const std::vector<std::string>& items = (*ui)[cbPort].items;
-    ASSERT_EQ(items.size(), 40u);
-    EXPECT_EQ(items.front(), "COM 1");
-    EXPECT_EQ(items[11], "COM 12");
-    EXPECT_EQ(items.back(), "COM 40");
-}
-
 TEST_F(FormTest, StartUpSwitchesRepeatFoldingOff) {
     SetSuppressRepeats(true);
     Start();
@@ -88,23 +79,4 @@ TEST_F(FormTest, SettingsSurviveARestart) {
         EXPECT_EQ(f.DialogState(d).folder, "/data/");
     }
     EXPECT_EQ(f.DialogState(Dialog::DlgFW).folder, "/firmware/");
-}
-
-TEST_F(FormTest, TransferModeButtonFollowsTheConnectionChoice) {
-    Start();
-    FakeToolkit& w = *ui;
-    w.SetChecked(rb2, true);
-    form->rb2Click();
-    EXPECT_TRUE(w[btnsetTransfermode].enabled);
-    w.SetChecked(rb1, true);
-    form->rb2Click();
-    EXPECT_FALSE(w[btnsetTransfermode].enabled);
-    EXPECT_FALSE(w[rb2].checked);
-}
-
-TEST_F(FormTest, CloseButtonOnlyAsksTheWindowToClose) {
-    Start();
-    form->btnCloseClick();
-    EXPECT_EQ(ui->calls, std::vector<std::string>{"CloseWindow"});
-    EXPECT_FALSE(fs::exists(SettingsFile())) << "saving is FormClose's part of the close";
 }
