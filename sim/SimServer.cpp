@@ -89,7 +89,7 @@ void SimServer::Serve() {
         ReapFinished();
     }
     for (const auto& transfer : transfers_) {
-        if (!transfer->abandoned) {
+        if (!transfer->abandoned && !transfer->session->HasEnded()) {
             Log(*transfer, "abandoned: the simulator stops");
         }
     }

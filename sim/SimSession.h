@@ -32,6 +32,8 @@ public:
 
     // Nothing more is sent or accepted.
     bool Finished() const { return finished_; }
+    // The transfer's outcome is known (it may still linger to answer a repeated last packet).
+    bool HasEnded() const { return reported_; }
     // How the transfer ended ("sent 1024 bytes in 3 blocks", "failed: ..."), handed out once.
     std::optional<std::string> TakeResult();
     // Remarks worth a log line (ignored packets, retransmissions), handed out once.

@@ -1,0 +1,27 @@
+// The commands of quorvel-cli. Each takes the scanned command line (its plain arguments after
+// the command name) and returns the exit status: 0 done, 1 failed or refused; usage mistakes
+// leave as UsageError.
+#pragma once
+
+#include "cli/CliIo.h"
+#include "cli/CommandLine.h"
+
+#include <string>
+#include <vector>
+
+struct CommandSpec {
+    std::string name;
+    std::string synopsis; // "get REMOTE [LOCAL]"
+    std::string summary;
+    std::size_t minArguments;
+    std::size_t maxArguments;
+    const std::vector<OptionSpec>& options;
+    int (*run)(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
+};
+
+int RunGet(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
+int RunPut(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
+
+// The file-name part of a path as the device knows files: what follows the last "/", "\" or
+// ":". Empty when there is none, or when it is "." or "..".
+std::string DeviceNamePart(const std::string& path);

@@ -1,0 +1,250 @@
+// quorvel-cli's get and put, run in-process against the in-process simulator: byte-exact
+// transfers, the overwrite rules, clean-up after failures and the texts shown.
+#include "CliTestKit.h"
+#include "sim/SimTestKit.h"
+
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class CliTransfer : public testing::Test {
+protected:
+    explicit CliTransfer(const SimFaults& faults = {}) : sim(faults, 200, 3) {}
+
+    CliRun Cli(std::vector<std::string> args, const std::string& input = "",
+               bool terminal = false) {
+        for (const std::string option : {"--host", "127.0.0.1", "--port",
+                                         std::to_string(sim.Port()).c_str(), "--timeout", "1"}) {
+            args.push_back(option);
+        }
+        return RunCliWith(args, input, terminal);
+    }
+
+    std::string Local(const std::string& name) const { return (local.Path() / name).string(); }
+
+    SimHarness sim;
+    ScratchFolder local;
+};
+
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+} // namespace
+
+TEST_F(CliTransfer, GetAndPutAreByteExactAtBlockBoundaries) {
+    for (const std::size_t size : {0, 1, 511, 512, 513, 1024, 1 << 20}) {
+        const std::string name = "f" + std::to_string(size) + ".bin";
+        const std::string content = PatternBytes(size);
+        sim.folder.Write(name, content);
+        const CliRun get = Cli({"get", name, Local(name)});
+        ASSERT_EQ(get.status, 0) << size << get.err;
+        EXPECT_EQ(get.out, "File " + Quoted(Local(name)) + " successfull received\n");
+        EXPECT_EQ(local.Read(name), content) << size;
+        if (size == 0) {
+            continue; // an empty put fails, below
+        }
+        const CliRun put = Cli({"put", Local(name), "back-" + name});
+        ASSERT_EQ(put.status, 0) << size << put.err;
+        EXPECT_EQ(put.out, "File " + Quoted(Local(name)) + " successfull sent\n");
+        EXPECT_EQ(sim.folder.Read("back-" + name), content) << size;
+    }
+}
+
+TEST_F(CliTransfer, AgreedBlockSizeIsUsed) {
+    const std::string content = PatternBytes(5000);
+    sim.folder.Write("f.bin", content);
+    EXPECT_EQ(Cli({"get", "f.bin", Local("f.bin"), "--blksize", "1024"}).status, 0);
+    EXPECT_EQ(local.Read("f.bin"), content);
+    EXPECT_TRUE(sim.log.WaitFor("sent 5000 bytes in 5 blocks of 1024"));
+    EXPECT_EQ(Cli({"--blksize=1400", "put", Local("f.bin"), "g.bin"}).status, 0);
+    EXPECT_TRUE(sim.log.WaitFor("received 5000 bytes in 4 blocks of 1400"));
+}
+
+TEST_F(CliTransfer, PutSendsUnderTheFileNameOfLocal) {
+    local.Write("cfg.bin", "config");
+    EXPECT_EQ(Cli({"put", Local("cfg.bin")}).status, 0);
+    EXPECT_EQ(sim.folder.Read("cfg.bin"), "config");
+}
+
+TEST_F(CliTransfer, GetIntoAFolderUsesTheRemoteName) {
+    sim.folder.Write("Report.TXT", "report");
+    EXPECT_EQ(Cli({"get", "Report.TXT", local.Path().string()}).status, 0);
+    EXPECT_EQ(local.Read("Report.TXT"), "report");
+}
+
+TEST_F(CliTransfer, ExistingFileIsKeptWithoutYesWhenNobodyCanBeAsked) {
+    sim.folder.Write("f.bin", "new");
+    local.Write("f.bin", "old");
+    const CliRun run = Cli({"get", "f.bin", Local("f.bin")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("already exists"), std::string::npos);
+    EXPECT_NE(run.err.find("--yes"), std::string::npos);
+    EXPECT_EQ(local.Read("f.bin"), "old");
+    EXPECT_FALSE(sim.log.WaitFor("RRQ")) << "nothing may be requested";
+}
+
+TEST_F(CliTransfer, OverwriteQuestionOnATerminal) {
+    sim.folder.Write("f.bin", "new");
+    local.Write("f.bin", "old");
+    const CliRun no = Cli({"get", "f.bin", Local("f.bin")}, "n\n", true);
+    EXPECT_EQ(no.status, 1);
+    EXPECT_NE(no.err.find("already exists!\nOverwrite? [y/N]"), std::string::npos);
+    EXPECT_EQ(local.Read("f.bin"), "old");
+    EXPECT_EQ(Cli({"get", "f.bin", Local("f.bin")}, "y\n", true).status, 0);
+    EXPECT_EQ(local.Read("f.bin"), "new");
+}
+
+TEST_F(CliTransfer, YesReplacesWithoutAsking) {
+    sim.folder.Write("f.bin", "new");
+    local.Write("f.bin", "old");
+    EXPECT_EQ(Cli({"get", "f.bin", Local("f.bin"), "--yes"}).status, 0);
+    EXPECT_EQ(local.Read("f.bin"), "new");
+}
+
+TEST_F(CliTransfer, FailedGetLeavesNoFileNotEvenTheOldOne) {
+    local.Write("f.bin", "old");
+    const CliRun run = Cli({"get", "f.bin", Local("f.bin"), "--yes"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "TFTP get file failed!\n\n\"File not found\"\n");
+    EXPECT_FALSE(fs::exists(Local("f.bin")));
+}
+
+TEST_F(CliTransfer, EmptyPutFailsWithTheClassNameInTheText) {
+    local.Write("empty.bin", "");
+    const CliRun run = Cli({"put", Local("empty.bin")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "TFTP put file failed!\n\nEIdTFTPException: Filesize=0\n");
+    EXPECT_TRUE(fs::exists(Local("empty.bin"))) << "a put never deletes its file";
+}
+
+TEST_F(CliTransfer, MissingLocalFileFailsThePut) {
+    const CliRun run = Cli({"put", Local("missing.bin")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.rfind("TFTP put file failed!\n\n", 0), 0u);
+    EXPECT_NE(run.err.find("missing.bin"), std::string::npos);
+}
+
+class CliTransferAgainstErrors : public CliTransfer {
+protected:
+    static SimFaults Faults() {
+        SimFaults faults;
+        faults.errorCode = 2;
+        faults.errorText = "Read-only device";
+        faults.errorAtBlock = 2;
+        return faults;
+    }
+    CliTransferAgainstErrors() : CliTransfer(Faults()) {}
+};
+
+TEST_F(CliTransferAgainstErrors, DeviceErrorMidwayDeletesThePartialFile) {
+    sim.folder.Write("f.bin", PatternBytes(3000));
+    const CliRun run = Cli({"get", "f.bin", Local("f.bin")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "TFTP get file failed!\n\n\"Read-only device\"\n");
+    EXPECT_FALSE(fs::exists(Local("f.bin")));
+}
+
+TEST_F(CliTransferAgainstErrors, DeviceErrorFailsThePutWithItsClass) {
+    local.Write("up.bin", PatternBytes(3000));
+    const CliRun run = Cli({"put", Local("up.bin")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "TFTP put file failed!\n\nEIdTFTPAccessViolation: \"Read-only device\"\n");
+    EXPECT_FALSE(fs::exists(sim.folder.Path() / "up.bin"));
+}
+
+class CliTransferSilentDevice : public CliTransfer {
+protected:
+    static SimFaults Faults() {
+        SimFaults faults;
+        faults.silentAfterBlock = 1;
+        return faults;
+    }
+    CliTransferSilentDevice() : CliTransfer(Faults()) {}
+};
+
+TEST_F(CliTransferSilentDevice, TimeoutFailsTheGetAndDeletesTheFile) {
+    sim.folder.Write("f.bin", PatternBytes(3000));
+    const CliRun run = Cli({"get", "f.bin", Local("f.bin")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "TFTP get file failed!\n\nTimeout\n");
+    EXPECT_FALSE(fs::exists(Local("f.bin")));
+}
+
+// The simulator's faults against the real client: the ones the client is built to survive.
+class CliTransferThroughFaults : public testing::TestWithParam<SimFaults> {};
+
+TEST_P(CliTransferThroughFaults, GetStillDeliversTheExactFile) {
+    SimHarness sim(GetParam(), 200, 3);
+    ScratchFolder local;
+    const std::string content = PatternBytes(3000);
+    sim.folder.Write("f.bin", content);
+    const std::string target = (local.Path() / "f.bin").string();
+    const CliRun run =
+        RunCliWith({"get", "f.bin", target, "--host", "127.0.0.1", "--port",
+                    std::to_string(sim.Port()), "--blksize", "1024", "--timeout", "2"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(local.Read("f.bin"), content);
+}
+
+void PrintTo(const SimFaults& faults, std::ostream* out) {
+    *out << faults.Describe();
+}
+
+namespace {
+
+SimFaults With(void (*set)(SimFaults&)) {
+    SimFaults faults;
+    set(faults);
+    return faults;
+}
+
+} // namespace
+
+INSTANTIATE_TEST_SUITE_P(Survivable, CliTransferThroughFaults,
+                         testing::Values(With([](SimFaults& f) { f.ignoreOptions = true; }),
+                                         With([](SimFaults& f) { f.dropPackets = {3}; }),
+                                         With([](SimFaults& f) {
+                                             f.duplicatePackets = {2, 3};
+                                         }),
+                                         With([](SimFaults& f) { f.oackUpperCase = true; }),
+                                         With([](SimFaults& f) { f.oackBlockSize = "700"; }),
+                                         With([](SimFaults& f) { f.strayAfterPacket = 2; })));
+
+TEST(CliTransferSkippedNumber, EndsWithTheExactFileOrWithNoFile) {
+    // The data goes on without a gap, but the numbering does not: a client may store it or
+    // refuse it as missing data, but must never leave a file that differs.
+    SimFaults faults;
+    faults.skipBlock = 2;
+    SimHarness sim(faults, 200, 1);
+    ScratchFolder local;
+    sim.folder.Write("f.bin", PatternBytes(3000));
+    const std::string target = (local.Path() / "f.bin").string();
+    const CliRun run = RunCliWith({"get", "f.bin", target, "--host", "127.0.0.1", "--port",
+                                   std::to_string(sim.Port()), "--timeout", "1"});
+    if (run.status == 0) {
+        EXPECT_EQ(local.Read("f.bin"), PatternBytes(3000));
+    } else {
+        EXPECT_EQ(run.status, 1);
+        EXPECT_FALSE(fs::exists(target));
+    }
+}
+
+TEST(CliTransferOptionMismatch, OptionBeforeBlksizeLeavesTheClientAtDefaultBlocks) {
+    // The client reads only the first option of an OACK; a device that lists another option
+    // first and then sends the larger blocks it agreed cannot be understood.
+    SimFaults faults;
+    faults.oackExtraOption = true;
+    SimHarness sim(faults, 200, 1);
+    ScratchFolder local;
+    sim.folder.Write("f.bin", PatternBytes(3000));
+    const std::string target = (local.Path() / "f.bin").string();
+    const CliRun run =
+        RunCliWith({"get", "f.bin", target, "--host", "127.0.0.1", "--port",
+                    std::to_string(sim.Port()), "--blksize", "1024", "--timeout", "1"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_FALSE(fs::exists(target));
+}
