@@ -38,6 +38,18 @@ MainWindow::MainWindow(const std::string& programPath, const std::vector<std::st
     // Key preview: the window sees every key before the focused control.
     qApp->installEventFilter(this);
     Run([this, &params] { form_.FormCreate(params); });
+    KeepOnScreen();
+}
+
+void MainWindow::KeepOnScreen() {
+    // A position saved while another monitor was attached would open the window out of reach.
+    const QRect frame(pos(), size());
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen->availableGeometry().intersects(frame)) {
+            return;
+        }
+    }
+    move(DefaultPosition(*this));
 }
 
 void MainWindow::Connect() {

@@ -27,6 +27,7 @@ protected:
 
 private:
     void Connect();
+    void KeepOnScreen();
     // Runs a handler of the logic; an error it lets through is shown as the toolkit shows
     // errors nothing else handled, and the program goes on.
     void Run(const std::function<void()>& handler);

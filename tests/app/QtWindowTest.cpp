@@ -7,12 +7,14 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
@@ -153,6 +155,12 @@ TEST_F(QtWindowTest, SettingsPlaceTheWindowAndPickTheConnection) {
     window->close();
     EXPECT_NE(ReadFileText(Settings()).find("Top=100\r\nLeft=100\r\nconnection=1\r\n"),
               std::string::npos);
+}
+
+TEST_F(QtWindowTest, WindowSavedOutsideEveryScreenOpensOnTheScreen) {
+    WriteFileText(Settings(), "[Param]\r\nTop=5000\r\nLeft=-9000\r\n");
+    auto window = Open();
+    EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(window->pos()));
 }
 
 TEST_F(QtWindowTest, ComListTurnsLightRedAndBack) {
