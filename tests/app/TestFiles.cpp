@@ -1,8 +1,7 @@
 #include "app/TestFiles.h"
 
-#include <cstdlib>
-
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -22,11 +21,14 @@ void WriteFileText(const fs::path& path, const std::string& text) {
 }
 
 TempFolder::TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "quorvel-app-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) {
-        throw std::runtime_error("mkdtemp failed");
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path_ = fs::temp_directory_path() / ("quorvel-app-" + std::to_string(random()));
+        if (fs::create_directory(path_)) {
+            return;
+        }
     }
-    path_ = pattern;
+    throw std::runtime_error("cannot create a temporary folder");
 }
 
 TempFolder::~TempFolder() {
