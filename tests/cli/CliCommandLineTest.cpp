@@ -91,15 +91,6 @@ TEST(CliProgress, ShowsBytesTotalAndRate) {
     EXPECT_EQ(FormatProgress(1048576, 3145728, 2000), "1.0 MiB of 3.0 MiB  512.0 KiB/s");
 }
 
-TEST(CliProgress, DisabledLineWritesNothing) {
-    std::ostringstream err;
-    ProgressLine line(err, false);
-    line.Begin(100);
-    line.Update(50);
-    line.Finish();
-    EXPECT_EQ(err.str(), "");
-}
-
 TEST(CliProgress, EnabledLineRedrawsInPlaceAndEndsTheLine) {
     std::ostringstream err;
     ProgressLine line(err, true);

@@ -9,16 +9,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class CliTransfer : public testing::Test {
-protected:
-    explicit CliTransfer(const SimFaults& faults = {}) : sim(faults, 200, 3) {}
+// A simulator with the given faults, a local folder, and the CLI pointed at the simulator.
+struct Bench {
+    explicit Bench(const SimFaults& faults = {}) : sim(faults, 200, 3) {}
 
     CliRun Cli(std::vector<std::string> args, const std::string& input = "",
                bool terminal = false) {
-        for (const std::string option : {"--host", "127.0.0.1", "--port",
-                                         std::to_string(sim.Port()).c_str(), "--timeout", "1"}) {
-            args.push_back(option);
-        }
+        const std::vector<std::string> connection = {
+            "--host", "127.0.0.1", "--port", std::to_string(sim.Port()), "--timeout", "1"};
+        args.insert(args.end(), connection.begin(), connection.end());
         return RunCliWith(args, input, terminal);
     }
 
@@ -27,6 +26,8 @@ protected:
     SimHarness sim;
     ScratchFolder local;
 };
+
+class CliTransfer : public testing::Test, protected Bench {};
 
 std::string Quoted(const std::string& text) {
     return "\"" + text + "\"";
@@ -128,68 +129,6 @@ TEST_F(CliTransfer, MissingLocalFileFailsThePut) {
     EXPECT_NE(run.err.find("missing.bin"), std::string::npos);
 }
 
-class CliTransferAgainstErrors : public CliTransfer {
-protected:
-    static SimFaults Faults() {
-        SimFaults faults;
-        faults.errorCode = 2;
-        faults.errorText = "Read-only device";
-        faults.errorAtBlock = 2;
-        return faults;
-    }
-    CliTransferAgainstErrors() : CliTransfer(Faults()) {}
-};
-
-TEST_F(CliTransferAgainstErrors, DeviceErrorMidwayDeletesThePartialFile) {
-    sim.folder.Write("f.bin", PatternBytes(3000));
-    const CliRun run = Cli({"get", "f.bin", Local("f.bin")});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "TFTP get file failed!\n\n\"Read-only device\"\n");
-    EXPECT_FALSE(fs::exists(Local("f.bin")));
-}
-
-TEST_F(CliTransferAgainstErrors, DeviceErrorFailsThePutWithItsClass) {
-    local.Write("up.bin", PatternBytes(3000));
-    const CliRun run = Cli({"put", Local("up.bin")});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "TFTP put file failed!\n\nEIdTFTPAccessViolation: \"Read-only device\"\n");
-    EXPECT_FALSE(fs::exists(sim.folder.Path() / "up.bin"));
-}
-
-class CliTransferSilentDevice : public CliTransfer {
-protected:
-    static SimFaults Faults() {
-        SimFaults faults;
-        faults.silentAfterBlock = 1;
-        return faults;
-    }
-    CliTransferSilentDevice() : CliTransfer(Faults()) {}
-};
-
-TEST_F(CliTransferSilentDevice, TimeoutFailsTheGetAndDeletesTheFile) {
-    sim.folder.Write("f.bin", PatternBytes(3000));
-    const CliRun run = Cli({"get", "f.bin", Local("f.bin")});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "TFTP get file failed!\n\nTimeout\n");
-    EXPECT_FALSE(fs::exists(Local("f.bin")));
-}
-
-// The simulator's faults against the real client: the ones the client is built to survive.
-class CliTransferThroughFaults : public testing::TestWithParam<SimFaults> {};
-
-TEST_P(CliTransferThroughFaults, GetStillDeliversTheExactFile) {
-    SimHarness sim(GetParam(), 200, 3);
-    ScratchFolder local;
-    const std::string content = PatternBytes(3000);
-    sim.folder.Write("f.bin", content);
-    const std::string target = (local.Path() / "f.bin").string();
-    const CliRun run =
-        RunCliWith({"get", "f.bin", target, "--host", "127.0.0.1", "--port",
-                    std::to_string(sim.Port()), "--blksize", "1024", "--timeout", "2"});
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(local.Read("f.bin"), content);
-}
-
 void PrintTo(const SimFaults& faults, std::ostream* out) {
     *out << faults.Describe();
 }
@@ -204,6 +143,69 @@ SimFaults With(void (*set)(SimFaults&)) {
 
 } // namespace
 
+TEST(CliTransferFaults, DeviceErrorMidwayFailsGetAndPutAndLeavesNoFiles) {
+    Bench bench(With([](SimFaults& f) {
+        f.errorCode = 2;
+        f.errorText = "Read-only device";
+        f.errorAtBlock = 2;
+    }));
+    bench.sim.folder.Write("f.bin", PatternBytes(3000));
+    const CliRun get = bench.Cli({"get", "f.bin", bench.Local("f.bin")});
+    EXPECT_EQ(get.status, 1);
+    EXPECT_EQ(get.err, "TFTP get file failed!\n\n\"Read-only device\"\n");
+    EXPECT_FALSE(fs::exists(bench.Local("f.bin")));
+
+    bench.local.Write("up.bin", PatternBytes(3000));
+    const CliRun put = bench.Cli({"put", bench.Local("up.bin")});
+    EXPECT_EQ(put.status, 1);
+    EXPECT_EQ(put.err, "TFTP put file failed!\n\nEIdTFTPAccessViolation: \"Read-only device\"\n");
+    EXPECT_FALSE(fs::exists(bench.sim.folder.Path() / "up.bin"));
+}
+
+TEST(CliTransferFaults, SilentDeviceFailsTheGetWithTimeoutAndNoFile) {
+    Bench bench(With([](SimFaults& f) { f.silentAfterBlock = 1; }));
+    bench.sim.folder.Write("f.bin", PatternBytes(3000));
+    const CliRun run = bench.Cli({"get", "f.bin", bench.Local("f.bin")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "TFTP get file failed!\n\nTimeout\n");
+    EXPECT_FALSE(fs::exists(bench.Local("f.bin")));
+}
+
+TEST(CliTransferFaults, SkippedNumberEndsWithTheExactFileOrWithNoFile) {
+    // The data goes on without a gap but the numbering does not: a client may store it or
+    // refuse it as missing data, but must never leave a file that differs.
+    Bench bench(With([](SimFaults& f) { f.skipBlock = 2; }));
+    bench.sim.folder.Write("f.bin", PatternBytes(3000));
+    const CliRun run = bench.Cli({"get", "f.bin", bench.Local("f.bin")});
+    if (run.status == 0) {
+        EXPECT_EQ(bench.local.Read("f.bin"), PatternBytes(3000));
+    } else {
+        EXPECT_EQ(run.status, 1);
+        EXPECT_FALSE(fs::exists(bench.Local("f.bin")));
+    }
+}
+
+TEST(CliTransferFaults, OptionBeforeBlksizeLeavesTheClientAtDefaultBlocks) {
+    // The client reads only the first option of an OACK; a device that lists another option
+    // first and then sends the larger blocks it agreed cannot be understood.
+    Bench bench(With([](SimFaults& f) { f.oackExtraOption = true; }));
+    bench.sim.folder.Write("f.bin", PatternBytes(3000));
+    const CliRun run = bench.Cli({"get", "f.bin", bench.Local("f.bin"), "--blksize", "1024"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_FALSE(fs::exists(bench.Local("f.bin")));
+}
+
+// The faults the client is built to survive.
+class CliTransferThroughFaults : public testing::TestWithParam<SimFaults> {};
+
+TEST_P(CliTransferThroughFaults, GetStillDeliversTheExactFile) {
+    Bench bench(GetParam());
+    bench.sim.folder.Write("f.bin", PatternBytes(3000));
+    const CliRun run = bench.Cli({"get", "f.bin", bench.Local("f.bin"), "--blksize", "1024"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(bench.local.Read("f.bin"), PatternBytes(3000));
+}
+
 INSTANTIATE_TEST_SUITE_P(Survivable, CliTransferThroughFaults,
                          testing::Values(With([](SimFaults& f) { f.ignoreOptions = true; }),
                                          With([](SimFaults& f) { f.dropPackets = {3}; }),
@@ -213,38 +215,3 @@ INSTANTIATE_TEST_SUITE_P(Survivable, CliTransferThroughFaults,
                                          With([](SimFaults& f) { f.oackUpperCase = true; }),
                                          With([](SimFaults& f) { f.oackBlockSize = "700"; }),
                                          With([](SimFaults& f) { f.strayAfterPacket = 2; })));
-
-TEST(CliTransferSkippedNumber, EndsWithTheExactFileOrWithNoFile) {
-    // The data goes on without a gap, but the numbering does not: a client may store it or
-    // refuse it as missing data, but must never leave a file that differs.
-    SimFaults faults;
-    faults.skipBlock = 2;
-    SimHarness sim(faults, 200, 1);
-    ScratchFolder local;
-    sim.folder.Write("f.bin", PatternBytes(3000));
-    const std::string target = (local.Path() / "f.bin").string();
-    const CliRun run = RunCliWith({"get", "f.bin", target, "--host", "127.0.0.1", "--port",
-                                   std::to_string(sim.Port()), "--timeout", "1"});
-    if (run.status == 0) {
-        EXPECT_EQ(local.Read("f.bin"), PatternBytes(3000));
-    } else {
-        EXPECT_EQ(run.status, 1);
-        EXPECT_FALSE(fs::exists(target));
-    }
-}
-
-TEST(CliTransferOptionMismatch, OptionBeforeBlksizeLeavesTheClientAtDefaultBlocks) {
-    // The client reads only the first option of an OACK; a device that lists another option
-    // first and then sends the larger blocks it agreed cannot be understood.
-    SimFaults faults;
-    faults.oackExtraOption = true;
-    SimHarness sim(faults, 200, 1);
-    ScratchFolder local;
-    sim.folder.Write("f.bin", PatternBytes(3000));
-    const std::string target = (local.Path() / "f.bin").string();
-    const CliRun run =
-        RunCliWith({"get", "f.bin", target, "--host", "127.0.0.1", "--port",
-                    std::to_string(sim.Port()), "--blksize", "1024", "--timeout", "1"});
-    EXPECT_EQ(run.status, 1);
-    EXPECT_FALSE(fs::exists(target));
-}

@@ -85,19 +85,6 @@ TEST(SimFaults, SilentAfterBlockSendsNothingMoreEvenOnTimeouts) {
     EXPECT_TRUE(sim.log.WaitFor("gave up"));
 }
 
-TEST(SimFaults, SilentAfterBlockZeroInAWriteStopsAfterTheFirstAnswer) {
-    SimFaults faults;
-    faults.silentAfterBlock = 0;
-    SimHarness sim(faults, 100, 1);
-    RawPeer peer(sim.Port());
-    peer.SendWriteRequest("up.bin", 1024);
-    EXPECT_EQ(OpcodeOf(peer.Expect()), TFTP_OACK);
-    peer.Reply(BuildDataPacket(1, PatternBytes(1024)));
-    EXPECT_FALSE(peer.Receive(400));
-    EXPECT_TRUE(sim.log.WaitFor("gave up"));
-    EXPECT_TRUE(sim.folder.Names().empty());
-}
-
 TEST(SimFaults, ErrorSwitchAnswersTheRequest) {
     SimFaults faults;
     faults.errorCode = 3;

@@ -24,11 +24,6 @@ TEST(SimFolderNames, OrdinaryNamesAreAccepted) {
     }
 }
 
-TEST(SimFolderFiles, MissingFolderIsAClearError) {
-    ScratchFolder scratch;
-    EXPECT_THROW(SimFolder(scratch.Path() / "nope"), std::runtime_error);
-}
-
 TEST(SimFolderFiles, ReadErrorsCarryTheRightCode) {
     ScratchFolder scratch;
     const SimFolder folder(scratch.Path());

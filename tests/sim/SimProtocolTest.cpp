@@ -4,29 +4,6 @@
 
 #include <gtest/gtest.h>
 
-TEST(SimRead, ExactMultipleOfTheBlockSizeEndsWithAnEmptyBlock) {
-    SimHarness sim;
-    sim.folder.Write("f.bin", PatternBytes(1024));
-    RawPeer peer(sim.Port());
-    peer.SendReadRequest("f.bin", std::nullopt);
-    EXPECT_EQ(peer.ReadToEnd(), PatternBytes(1024));
-    EXPECT_TRUE(sim.log.WaitFor("sent 1024 bytes in 3 blocks of 512"));
-}
-
-TEST(SimRead, BlockSizeOptionIsAgreedWithAnOack) {
-    SimHarness sim;
-    sim.folder.Write("f.bin", PatternBytes(1500));
-    RawPeer peer(sim.Port());
-    peer.SendReadRequest("f.bin", 1024);
-    const Datagram oack = peer.Expect();
-    ASSERT_EQ(OpcodeOf(oack), TFTP_OACK);
-    EXPECT_EQ(DecodeOptions(oack.data, 2), (TIdTFTPOptions{{"blksize", "1024"}}));
-    peer.Reply(BuildAckPacket(0));
-    const Datagram first = peer.Expect();
-    EXPECT_EQ(WordOf(first), 1);
-    EXPECT_EQ(DataPayload(first.data).size(), 1024u);
-}
-
 TEST(SimRead, OutOfRangeBlockSizeIsIgnoredNotAgreed) {
     SimHarness sim;
     sim.folder.Write("f.bin", PatternBytes(600));
@@ -110,21 +87,6 @@ TEST(SimRead, BlockNumbersWrapFrom65535ToZero) {
         peer.Reply(BuildAckPacket(WordOf(data)));
     }
     EXPECT_EQ(around, (std::vector<std::uint16_t>{65534, 65535, 0, 1, 2}));
-}
-
-TEST(SimWrite, UploadIsStoredWithAckPerBlock) {
-    SimHarness sim;
-    const std::string content = PatternBytes(1100);
-    RawPeer peer(sim.Port());
-    peer.SendWriteRequest("up.bin", std::nullopt);
-    EXPECT_EQ(peer.Expect().data, BuildAckPacket(0));
-    for (std::uint16_t block = 1; block <= 3; ++block) {
-        peer.Reply(
-            BuildDataPacket(block, std::string_view(content).substr((block - 1) * 512, 512)));
-        EXPECT_EQ(peer.Expect().data, BuildAckPacket(block));
-    }
-    EXPECT_TRUE(sim.log.WaitFor("received 1100 bytes in 3 blocks"));
-    EXPECT_EQ(sim.folder.Read("up.bin"), content);
 }
 
 TEST(SimWrite, RepeatedBlockIsAcknowledgedAgainButStoredOnce) {

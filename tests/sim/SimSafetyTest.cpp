@@ -37,16 +37,6 @@ TEST(SimSafety, NamesLeavingTheFolderGetAccessViolation) {
     EXPECT_TRUE(sim.folder.Names().empty());
 }
 
-TEST(SimSafety, MissingFileGetsFileNotFound) {
-    SimHarness sim;
-    RawPeer peer(sim.Port());
-    peer.SendReadRequest("absent.bin");
-    const Datagram answer = peer.Expect();
-    EXPECT_EQ(OpcodeOf(answer), TFTP_ERROR);
-    EXPECT_EQ(WordOf(answer), ERR_FILE_NOT_FOUND);
-    EXPECT_EQ(ErrorText(answer.data), "File not found");
-}
-
 TEST(SimSafety, MalformedRequestsGetIllegalOperation) {
     SimHarness sim;
     const std::string rrq = EncodeWord(TFTP_RRQ);

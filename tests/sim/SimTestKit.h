@@ -68,7 +68,6 @@ public:
     std::optional<Datagram> Receive(int waitMs = 2000);
     // The next packet; records a test failure and returns an empty datagram when none comes.
     Datagram Expect(int waitMs = 2000);
-    const UdpAddress& LastSender() const { return last_.from; }
 
     // Acknowledges DATA until a short block and returns the data; the first packet must be
     // the answer to a read request already sent (an OACK is acknowledged with ACK 0).
