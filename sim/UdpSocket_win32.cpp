@@ -1,5 +1,7 @@
 #include "sim/UdpSocket.h"
 
+// select() must be able to wait on every transfer's port and stray port at once.
+#define FD_SETSIZE 256
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
