@@ -2,12 +2,15 @@
 
 #include "app/ProgramFiles.h"
 #include "support/Save_Err.h"
+#include "tftp/IdTrivialFTP.h"
 
 #include <algorithm>
 
 TForm1::TForm1(Toolkit& ui, std::string programPath)
     : ui_(ui), settingsFile_(SettingsPath(programPath)),
       applicationTitle_(::ApplicationTitle(programPath)) {}
+
+TForm1::~TForm1() = default;
 
 void TForm1::FormCreate(const std::vector<std::string>& params) {
     // Every line of a transfer's progress is wanted in the log, repeats included.
@@ -24,6 +27,8 @@ void TForm1::FormCreate(const std::vector<std::string>& params) {
     SelectColumns.clear();
     ReadWriteSettings(false, true);
 
+    // Its connection settings and event handlers are handed over before each transfer.
+    Client = std::make_unique<TIdTrivialFTP>();
     TargetPort = 69;
     SerialGap = 10;
     ApplyParameters(params);

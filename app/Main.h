@@ -7,10 +7,13 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
+
+class TIdTrivialFTP;
 
 using MessageButtons = std::set<MessageButton>;
 
@@ -25,6 +28,9 @@ public:
     // programPath: full path of the running program; the settings file and the title of plain
     // message boxes derive from it.
     TForm1(Toolkit& ui, std::string programPath);
+    ~TForm1();
+    TForm1(const TForm1&) = delete;
+    TForm1& operator=(const TForm1&) = delete;
 
     // Start-up: caption, COM list, settings, then the command-line parameters. params is the
     // program's argument vector (params[0] is the program itself).
@@ -60,6 +66,8 @@ public:
     const std::string& SettingsFile() const { return settingsFile_; }
     const std::string& ApplicationTitle() const { return applicationTitle_; }
 
+    // The one TFTP client of the window, created at start-up and serving every transfer.
+    std::unique_ptr<TIdTrivialFTP> Client;
     // UDP port of the device for network transfers (option "-p").
     std::int32_t TargetPort = 69;
     // Silence in milliseconds that ends a packet received on the serial line (option "-f").

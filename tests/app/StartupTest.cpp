@@ -33,6 +33,7 @@ TEST_F(FormTest, FirstStartShowsTheDesignValues) {
     EXPECT_EQ(w[cbPort].value, 0);
     EXPECT_EQ(w[seTO].value, 4);
     EXPECT_EQ(w[LblPort].text, "");
+    ASSERT_NE(f.Client, nullptr);
     EXPECT_EQ(f.TargetPort, 69);
     EXPECT_EQ(f.SerialGap, 10);
     EXPECT_FALSE(f.ReraiseErrors);
