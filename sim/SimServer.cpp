@@ -4,7 +4,6 @@
 #include "tftp/IdTrivialFTPBase.h"
 
 #include <algorithm>
-#include <cctype>
 #include <iostream>
 
 namespace {
@@ -13,13 +12,6 @@ namespace {
 constexpr std::size_t kMaxTransfers = 32;
 
 using Clock = std::chrono::steady_clock;
-
-bool KnownMode(std::string mode) {
-    std::transform(mode.begin(), mode.end(), mode.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    // Data is stored as it comes in either mode, as the device does.
-    return mode == "octet" || mode == "netascii";
-}
 
 bool IsErrorPacket(const std::string& packet) {
     return packet.size() >= 2 && PacketOpcode(packet) == TFTP_ERROR;
@@ -109,21 +101,14 @@ int SimServer::MillisecondsToNextDeadline() const {
 }
 
 void SimServer::OnRequest(const Datagram& datagram) {
-    if (IsErrorPacket(datagram.data)) {
+    const RequestVerdict verdict = CheckRequest(datagram.data);
+    if (verdict.errorCode) {
+        Refuse(datagram, *verdict.errorCode, verdict.errorText);
+        return;
+    }
+    if (!verdict.request) {
         Log("ignored " + DescribePacket(datagram.data) + " from " + datagram.from.Text() +
             " at the request port");
-        return;
-    }
-    TIdTFTPRequest request;
-    try {
-        request = DecodeRequest(datagram.data);
-    } catch (const EIdTFTPException& error) {
-        Refuse(datagram, ERR_ILLEGAL_OPERATION, error.what());
-        return;
-    }
-    if (!KnownMode(request.Mode)) {
-        Refuse(datagram, ERR_ILLEGAL_OPERATION,
-               "Unknown transfer mode \"" + PrintableText(request.Mode) + "\"");
         return;
     }
     if (transfers_.size() >= kMaxTransfers) {
@@ -132,7 +117,7 @@ void SimServer::OnRequest(const Datagram& datagram) {
     }
     auto transfer = std::unique_ptr<Transfer>(
         new Transfer{++nextId_, UdpSocket(options_.bindAddress, 0), datagram.from,
-                     CreateSession(request, folder_, options_.faults, options_.retries),
+                     CreateSession(*verdict.request, folder_, options_.faults, options_.retries),
                      FaultGate(options_.faults), Clock::now(), std::nullopt, false});
     Transfer& t = *transfer;
     transfers_.push_back(std::move(transfer));

@@ -5,6 +5,7 @@
 #include "sim/WriteSession.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -27,7 +28,35 @@ std::size_t UsableBlockSize(const std::string& announced) {
     return value >= 1 && value <= kLargestSendableBlock ? value : TFTP_DEFAULT_BLOCK_SIZE;
 }
 
+bool KnownMode(std::string mode) {
+    std::transform(mode.begin(), mode.end(), mode.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    // Data is stored as it comes in either mode, as the device does.
+    return mode == "octet" || mode == "netascii";
+}
+
 } // namespace
+
+RequestVerdict CheckRequest(std::string_view packet) {
+    RequestVerdict verdict;
+    if (packet.size() >= 2 && PacketOpcode(packet) == TFTP_ERROR) {
+        return verdict;
+    }
+    try {
+        verdict.request = DecodeRequest(packet);
+    } catch (const EIdTFTPException& error) {
+        verdict.errorCode = ERR_ILLEGAL_OPERATION;
+        verdict.errorText = error.what();
+        return verdict;
+    }
+    if (!KnownMode(verdict.request->Mode)) {
+        verdict.errorCode = ERR_ILLEGAL_OPERATION;
+        verdict.errorText =
+            "Unknown transfer mode \"" + PrintableText(verdict.request->Mode) + "\"";
+        verdict.request.reset();
+    }
+    return verdict;
+}
 
 SimSession::SimSession(const SimFaults& faults, unsigned retries)
     : faults_(faults), retries_(retries) {}

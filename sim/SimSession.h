@@ -80,6 +80,16 @@ private:
     std::vector<std::string> notes_;
 };
 
-// A read or write session for a request that arrived at the server.
+// What to do with a packet that arrived where requests arrive (the request port, or an idle
+// serial line): start a transfer, answer with an ERROR, or ignore it (an ERROR is never
+// answered with an ERROR).
+struct RequestVerdict {
+    std::optional<TIdTFTPRequest> request;
+    std::optional<std::uint16_t> errorCode;
+    std::string errorText;
+};
+RequestVerdict CheckRequest(std::string_view packet);
+
+// A read or write session for a request that CheckRequest accepted.
 std::unique_ptr<SimSession> CreateSession(const TIdTFTPRequest& request, const SimFolder& folder,
                                           const SimFaults& faults, unsigned retries);
