@@ -14,7 +14,6 @@
 struct DeviceJournal {
     std::vector<std::string> calls;
     SerialTimeouts lastTimeouts{};
-    std::string written;
     std::string line; // bytes waiting to be read, from lineStart on
     std::size_t lineStart = 0;
     bool openSucceeds = true;
@@ -45,8 +44,8 @@ public:
             throw std::runtime_error("line settings rejected");
     }
     void setLines(bool rts, bool dtr) override {
-        Journal->calls.push_back(std::string("lines RTS=") + (rts ? "1" : "0") +
-                                 " DTR=" + (dtr ? "1" : "0"));
+        Journal->calls.push_back("lines RTS=" + std::to_string(rts) +
+                                 " DTR=" + std::to_string(dtr));
     }
     void setTimeouts(const SerialTimeouts& timeouts) override {
         Journal->calls.push_back("timeouts " + std::to_string(timeouts.readConstant));
@@ -60,7 +59,6 @@ public:
     }
     void write(const std::string& data) override {
         Journal->calls.push_back("write " + std::to_string(data.size()));
-        Journal->written += data;
     }
     void close() override { Journal->calls.push_back("close"); }
 
