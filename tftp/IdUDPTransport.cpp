@@ -21,7 +21,7 @@ void TIdUDPTransport::SendToPeer(const std::string& packet) {
     if (!Peer) {
         throw std::logic_error("SendToPeer: no peer has answered yet");
     }
-    Endpoint.SendDatagram(Peer->PeerIP, Peer->PeerPort, packet);
+    Endpoint.SendDatagram(Peer->IP, Peer->Port, packet);
 }
 
 std::optional<std::string> TIdUDPTransport::ReceiveSlice(std::size_t maxLength) {
@@ -36,7 +36,8 @@ std::optional<std::string> TIdUDPTransport::ReceiveSlice(std::size_t maxLength) 
         if (!datagram) {
             return std::nullopt;
         }
-        if (FromStranger(*datagram)) {
+        const TIdUDPAddress sender{datagram->PeerIP, datagram->PeerPort};
+        if (Peer && sender != *Peer) {
             AnswerStranger(*datagram);
             continue;
         }
@@ -46,8 +47,8 @@ std::optional<std::string> TIdUDPTransport::ReceiveSlice(std::size_t maxLength) 
         if (datagram->Data.size() > maxLength) {
             RaiseOversizedPacket(datagram->Data.size(), maxLength);
         }
-        LastSender = {{}, datagram->PeerIP, datagram->PeerPort};
-        Peer = LastSender;
+        LastSender = sender;
+        Peer = sender;
         return std::move(datagram->Data);
     } while (Clock::now() < deadline);
     return std::nullopt;
@@ -55,10 +56,6 @@ std::optional<std::string> TIdUDPTransport::ReceiveSlice(std::size_t maxLength) 
 
 void TIdUDPTransport::Close() {
     Endpoint.CloseEndpoint();
-}
-
-bool TIdUDPTransport::FromStranger(const TIdDatagram& datagram) const {
-    return Peer && (datagram.PeerIP != Peer->PeerIP || datagram.PeerPort != Peer->PeerPort);
 }
 
 void TIdUDPTransport::AnswerStranger(const TIdDatagram& datagram) {

@@ -11,6 +11,14 @@
 #include <optional>
 #include <string>
 
+// A sender or receiver: dotted IPv4 address and UDP port.
+struct TIdUDPAddress {
+    std::string IP;
+    std::int32_t Port = 0;
+
+    bool operator==(const TIdUDPAddress&) const = default;
+};
+
 class TIdUDPTransport : public TIdTFTPTransport {
 public:
     TIdUDPTransport(TIdDatagramEndpoint& endpoint, std::string host, std::int32_t port);
@@ -19,17 +27,16 @@ public:
     void SendToPeer(const std::string& packet) override;
     std::optional<std::string> ReceiveSlice(std::size_t maxLength) override;
     bool PeerKnown() const override { return Peer.has_value(); }
-    const std::string& SenderIP() const override { return LastSender.PeerIP; }
-    std::int32_t SenderPort() const override { return LastSender.PeerPort; }
+    const std::string& SenderIP() const override { return LastSender.IP; }
+    std::int32_t SenderPort() const override { return LastSender.Port; }
     void Close() override;
 
 private:
-    bool FromStranger(const TIdDatagram& datagram) const;
     void AnswerStranger(const TIdDatagram& datagram);
 
     TIdDatagramEndpoint& Endpoint;
     std::string Host;
     std::int32_t Port;
-    std::optional<TIdDatagram> Peer; // address and port only
-    TIdDatagram LastSender;          // address and port only
+    std::optional<TIdUDPAddress> Peer; // decided by the first reply
+    TIdUDPAddress LastSender;
 };

@@ -101,7 +101,7 @@ TEST(Download, BlockSizesOutsideTheProtocolAreRefused) {
         EXPECT_EQ(client->BufferSize, 516);
     }
     for (const auto& [value, bufferSize] : {std::pair{"8", 12}, std::pair{"65464", 65468}}) {
-        FakeTftpServer server([&](FakeTftpServer& s) {
+        FakeTftpServer server([&, value = value](FakeTftpServer& s) {
             s.ReceiveRequest();
             s.Send(BlockSizeAck(value));
             s.Expect(BuildAckPacket(0));

@@ -193,14 +193,4 @@ TEST(OptionValues, BlockSizeMustBeDecimalWithinLimits) {
          {"7", "0", "65465", "99999999999999999999", "", "abc", "+512", "-8", "512 ", "5x"}) {
         EXPECT_EQ(ParseBlockSize(bad), std::nullopt) << bad;
     }
-    EXPECT_TRUE(SameOptionName("BLKSIZE", "blksize"));
-    EXPECT_TRUE(SameOptionName("BlkSize", "blksize"));
-    EXPECT_FALSE(SameOptionName("blksiz", "blksize"));
-    EXPECT_FALSE(SameOptionName("tsize", "blksize"));
-}
-
-TEST(OptionValues, NetworkTextIsMadePrintableAndShort) {
-    EXPECT_EQ(PrintableText("70000"), "70000");
-    EXPECT_EQ(PrintableText("a\x01\xFF"s), "a\\x01\\xFF");
-    EXPECT_EQ(PrintableText("abcdef", 3), "abc...");
 }

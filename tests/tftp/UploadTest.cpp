@@ -20,6 +20,18 @@ std::vector<std::string> UploadWithLog(FakeTftpServer& server, const std::string
     return log.events;
 }
 
+// A source that claims to hold 2^31 bytes.
+struct HugeSource : std::streambuf {
+    off_type at = 0;
+    pos_type seekoff(off_type offset, std::ios::seekdir dir, std::ios::openmode) override {
+        const off_type base = dir == std::ios::end   ? off_type(1) << 31
+                              : dir == std::ios::cur ? at
+                                                     : 0;
+        return at = base + offset;
+    }
+    pos_type seekpos(pos_type position, std::ios::openmode) override { return at = position; }
+};
+
 } // namespace
 
 TEST(Upload, ServerWithoutOptionsGetsFullBlocksAndAnEmptyLastOne) {
@@ -40,7 +52,7 @@ TEST(Upload, ServerWithoutOptionsGetsFullBlocksAndAnEmptyLastOne) {
 TEST(Upload, AgreedBlockSizeAndShortLastBlock) {
     for (const auto& [size, blockSize] : {std::pair{1000u, 512u}, std::pair{1500u, 1024u}}) {
         const std::string content = Pattern(size);
-        FakeTftpServer server([&](FakeTftpServer& s) {
+        FakeTftpServer server([&, blockSize = blockSize](FakeTftpServer& s) {
             s.ReceiveRequest();
             s.Send(blockSize == 512 ? BuildAckPacket(0) : BlockSizeAck("1024"));
             EXPECT_EQ(CollectUpload(s, blockSize), content);
@@ -63,6 +75,9 @@ TEST(Upload, NothingToSendFailsBeforeAnything) {
     const std::string message = FailureOf<std::system_error>(
         [&] { client->Upload(::testing::TempDir() + "no/such/file", "x", 3); });
     EXPECT_NE(message.find("Cannot open file"), std::string::npos) << message;
+    HugeSource huge;
+    std::istream hugeStream(&huge);
+    EXPECT_THROW(client->Upload(hugeStream, "x", 3), std::out_of_range);
     EXPECT_TRUE(log.events.empty());
     EXPECT_FALSE(client->Active());
 }
@@ -96,7 +111,8 @@ TEST(Upload, SilentServerGetsTheCurrentBlockAgainUntilTheRetriesAreUsedUp) {
         });
         auto client = ClientFor(server);
         std::istringstream stream(Pattern(512, 1) + Pattern(512, 2) + Pattern(512, 3) + "x");
-        EXPECT_EQ(FailureOf<EIdTFTPException>([&] { client->Upload(stream, "x", retries); }),
+        EXPECT_EQ(FailureOf<EIdTFTPException>(
+                      [&, retries = retries] { client->Upload(stream, "x", retries); }),
                   "Timeout");
     }
 }

@@ -1,0 +1,134 @@
+// Transfers on the serial line, through a port object whose device answers from a script: the
+// same packets, no addresses, nothing sent again after a time-out.
+#include "ClientTestSupport.h"
+
+#include "serial/zivud232.h"
+
+#include <deque>
+#include <sstream>
+
+using namespace std::string_literals;
+
+namespace {
+
+// A line on which every write may be answered by bursts of bytes; a pause follows each burst.
+class ScriptedLine : public SerialDevice {
+public:
+    using Answer = std::function<std::vector<std::string>(const std::string& written)>;
+
+    bool Opens = true;
+    Answer Reply = [](const std::string&) { return std::vector<std::string>{}; };
+    std::vector<std::string> Written;
+
+    bool open(const std::string&) override { return Opens; }
+    void configure(std::int32_t, char) override {}
+    void setLines(bool, bool) override {}
+    void setTimeouts(const SerialTimeouts&) override {}
+    std::size_t read(char* buffer, std::size_t) override {
+        if (Burst.empty()) {
+            if (Bursts.empty() || Pause) {
+                Pause = false;
+                return 0;
+            }
+            Burst = Bursts.front();
+            Bursts.pop_front();
+        }
+        buffer[0] = Burst.front();
+        Burst.erase(0, 1);
+        Pause = Burst.empty();
+        return 1;
+    }
+    void write(const std::string& data) override {
+        Written.push_back(data);
+        for (const std::string& burst : Reply(data)) {
+            Bursts.push_back(burst);
+        }
+    }
+    void close() override {}
+
+private:
+    std::deque<std::string> Bursts;
+    std::string Burst;
+    bool Pause = false;
+};
+
+struct SerialClient {
+    TIdTrivialFTP client;
+    ScriptedLine* line;
+
+    SerialClient() {
+        auto device = std::make_unique<ScriptedLine>();
+        line = device.get();
+        client.SerialLink = std::make_unique<TPivotobject>(std::move(device));
+        client.Port = 3;
+        client.ReceiveTimeout = 1000;
+        client.RequestedBlockSize = 512;
+    }
+};
+
+} // namespace
+
+TEST(Serial, PortThatCannotBeOpened) {
+    SerialClient serial;
+    serial.line->Opens = false;
+    WorkLog log;
+    log.Attach(serial.client);
+    std::ostringstream stream;
+    EXPECT_EQ(FailureOf<EIdTFTPException>([&] { serial.client.Download("f", stream); }),
+              "Unable to open RS232 port COM3");
+    EXPECT_EQ(log.events, (std::vector<std::string>{"begin 0 0", "end 0"}));
+    EXPECT_TRUE(serial.client.UseSerial);
+}
+
+TEST(Serial, DownloadWritesEveryPacketToTheLine) {
+    SerialClient serial;
+    const std::string block1 = Pattern(512);
+    serial.line->Reply = [&](const std::string& written) -> std::vector<std::string> {
+        if (written == ReadRequest("plog.zel")) {
+            return {BuildDataPacket(1, block1)};
+        }
+        if (written == BuildAckPacket(1)) {
+            return {BuildDataPacket(2, "end")};
+        }
+        return {};
+    };
+    std::ostringstream stream;
+    serial.client.Download("plog.zel", stream);
+    EXPECT_EQ(stream.str(), block1 + "end");
+    EXPECT_EQ(
+        serial.line->Written,
+        (std::vector<std::string>{ReadRequest("plog.zel"), BuildAckPacket(1), BuildAckPacket(2)}));
+    EXPECT_EQ(serial.client.SerialLink->PortNumber(), 0) << "closed after the transfer";
+}
+
+TEST(Serial, UploadIsNeverRepeatedAfterATimeout) {
+    SerialClient serial;
+    serial.line->Reply = [](const std::string& written) -> std::vector<std::string> {
+        if (PacketOpcode(written) == TFTP_WRQ) {
+            return {BuildAckPacket(0)};
+        }
+        return {}; // the device falls silent after DATA 1
+    };
+    std::istringstream stream(Pattern(600));
+    EXPECT_EQ(FailureOf<EIdTFTPException>([&] { serial.client.Upload(stream, "x", 3); }),
+              "Timeout");
+    EXPECT_EQ(serial.line->Written.size(), 2u); // the request and DATA 1, once
+}
+
+TEST(Serial, OverlongAndUnexpectedPackets) {
+    // Two packets without a pause between them arrive as one overlong run of bytes.
+    for (const auto& [reply, message] :
+         {std::pair{BuildDataPacket(1, Pattern(512)) + BuildDataPacket(2, "x"),
+                    "Received a packet of 517 bytes, more than the receive limit of 516 bytes"s},
+          std::pair{BuildAckPacket(0), "Unexpected operation from :3"s}}) {
+        SerialClient serial;
+        serial.line->Reply = [&, reply = reply](const std::string& written) {
+            return PacketOpcode(written) == TFTP_RRQ ? std::vector<std::string>{reply}
+                                                     : std::vector<std::string>{};
+        };
+        std::ostringstream stream;
+        EXPECT_EQ(FailureOf<EIdTFTPException>([&] { serial.client.Download("f", stream); }),
+                  message);
+        EXPECT_EQ(stream.str(), "");
+    }
+}
