@@ -10,18 +10,18 @@ namespace {
 
 constexpr int kUsageStatus = 2;
 
-const std::vector<CommandSpec>& Commands() {
-    static const std::vector<CommandSpec> commands = {
-        {"get", "get REMOTE [LOCAL]", "fetch the device's file REMOTE", 1, 2, TransferOptionSpecs(),
+const std::vector<CommandDef>& Commands() {
+    static const std::vector<CommandDef> commands = {
+        {"get", "get REMOTE [LOCAL]", "fetch the device's file REMOTE", 1, 2, TransferOptionDefs(),
          RunGet},
-        {"put", "put LOCAL [REMOTE]", "send LOCAL to the device", 1, 2, TransferOptionSpecs(),
+        {"put", "put LOCAL [REMOTE]", "send LOCAL to the device", 1, 2, TransferOptionDefs(),
          RunPut},
     };
     return commands;
 }
 
-const CommandSpec* FindCommand(const std::string& name) {
-    for (const CommandSpec& command : Commands()) {
+const CommandDef* FindCommand(const std::string& name) {
+    for (const CommandDef& command : Commands()) {
         if (command.name == name) {
             return &command;
         }
@@ -30,12 +30,12 @@ const CommandSpec* FindCommand(const std::string& name) {
 }
 
 // The options of every command, so that --help and a command name can be found first.
-std::vector<OptionSpec> AllOptions() {
-    std::vector<OptionSpec> all = {{"help", false, 'h'}};
-    for (const CommandSpec& command : Commands()) {
-        for (const OptionSpec& option : command.options) {
+std::vector<OptionDef> AllOptions() {
+    std::vector<OptionDef> all = {{"help", false, 'h'}};
+    for (const CommandDef& command : Commands()) {
+        for (const OptionDef& option : command.options) {
             if (std::none_of(all.begin(), all.end(),
-                             [&](const OptionSpec& known) { return known.name == option.name; })) {
+                             [&](const OptionDef& known) { return known.name == option.name; })) {
                 all.push_back(option);
             }
         }
@@ -52,7 +52,7 @@ int RunCommand(const std::vector<std::string>& args, CliIo& io) {
     if (parsed.positionals.empty()) {
         throw UsageError("no command given");
     }
-    const CommandSpec* command = FindCommand(parsed.positionals[0]);
+    const CommandDef* command = FindCommand(parsed.positionals[0]);
     if (command == nullptr) {
         throw UsageError("unknown command \"" + parsed.positionals[0] + "\"");
     }

@@ -33,19 +33,19 @@ void ParsedArgs::Add(std::string name, std::string value) {
 
 namespace {
 
-const OptionSpec* FindLong(const std::vector<OptionSpec>& known, const std::string& name) {
-    for (const auto& spec : known) {
-        if (spec.name == name) {
-            return &spec;
+const OptionDef* FindLong(const std::vector<OptionDef>& known, const std::string& name) {
+    for (const auto& definition : known) {
+        if (definition.name == name) {
+            return &definition;
         }
     }
     return nullptr;
 }
 
-const OptionSpec* FindShort(const std::vector<OptionSpec>& known, char letter) {
-    for (const auto& spec : known) {
-        if (spec.shortName != '\0' && spec.shortName == letter) {
-            return &spec;
+const OptionDef* FindShort(const std::vector<OptionDef>& known, char letter) {
+    for (const auto& definition : known) {
+        if (definition.shortName != '\0' && definition.shortName == letter) {
+            return &definition;
         }
     }
     return nullptr;
@@ -54,7 +54,7 @@ const OptionSpec* FindShort(const std::vector<OptionSpec>& known, char letter) {
 } // namespace
 
 ParsedArgs ScanArguments(const std::vector<std::string>& args,
-                         const std::vector<OptionSpec>& known) {
+                         const std::vector<OptionDef>& known) {
     ParsedArgs parsed;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -67,35 +67,35 @@ ParsedArgs ScanArguments(const std::vector<std::string>& args,
             optionsEnded = true;
             continue;
         }
-        const OptionSpec* spec = nullptr;
+        const OptionDef* definition = nullptr;
         std::optional<std::string> inlineValue;
         if (arg[1] == '-') {
             const auto equals = arg.find('=');
-            spec = FindLong(
+            definition = FindLong(
                 known, arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2));
             if (equals != std::string::npos) {
                 inlineValue = arg.substr(equals + 1);
             }
         } else if (arg.size() == 2) {
-            spec = FindShort(known, arg[1]);
+            definition = FindShort(known, arg[1]);
         }
-        if (spec == nullptr) {
+        if (definition == nullptr) {
             throw UsageError("unknown option " + arg);
         }
-        if (!spec->takesValue) {
+        if (!definition->takesValue) {
             if (inlineValue) {
-                throw UsageError("option --" + spec->name + " takes no value");
+                throw UsageError("option --" + definition->name + " takes no value");
             }
-            parsed.Add(spec->name, "");
+            parsed.Add(definition->name, "");
             continue;
         }
         if (!inlineValue) {
             if (i + 1 >= args.size()) {
-                throw UsageError("option --" + spec->name + " needs a value");
+                throw UsageError("option --" + definition->name + " needs a value");
             }
             inlineValue = args[++i];
         }
-        parsed.Add(spec->name, *inlineValue);
+        parsed.Add(definition->name, *inlineValue);
     }
     return parsed;
 }

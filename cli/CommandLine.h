@@ -16,7 +16,7 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-struct OptionSpec {
+struct OptionDef {
     std::string name;      // without the leading "--"
     bool takesValue;       // "--host H" versus the flag "--yes"
     char shortName = '\0'; // optional one-letter alias, such as 'h' for "-h"
@@ -40,8 +40,7 @@ private:
 
 // Splits the arguments into options and plain arguments. Unknown options, a missing value and a
 // value given to a flag are usage errors.
-ParsedArgs ScanArguments(const std::vector<std::string>& args,
-                         const std::vector<OptionSpec>& known);
+ParsedArgs ScanArguments(const std::vector<std::string>& args, const std::vector<OptionDef>& known);
 
 // Reads a plain decimal number in [min, max]; anything else is a usage error naming `what`.
 unsigned long ParseNumber(const std::string& text, unsigned long min, unsigned long max,

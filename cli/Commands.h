@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-struct CommandSpec {
+struct CommandDef {
     std::string name;
     std::string synopsis; // "get REMOTE [LOCAL]"
     std::string summary;
     std::size_t minArguments;
     std::size_t maxArguments;
-    const std::vector<OptionSpec>& options;
+    const std::vector<OptionDef>& options;
     int (*run)(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
 };
 

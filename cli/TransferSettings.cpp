@@ -2,12 +2,12 @@
 
 #include "tftp/IdTrivialFTPBase.h"
 
-const std::vector<OptionSpec>& TransferOptionSpecs() {
-    static const std::vector<OptionSpec> specs = {
+const std::vector<OptionDef>& TransferOptionDefs() {
+    static const std::vector<OptionDef> definitions = {
         {"host", true},    {"port", true}, {"timeout", true},
         {"blksize", true}, {"yes", false}, {"quiet", false},
     };
-    return specs;
+    return definitions;
 }
 
 TransferSettings ReadTransferSettings(const ParsedArgs& args) {

@@ -17,7 +17,7 @@ struct TransferSettings {
     bool quiet = false;
 };
 
-const std::vector<OptionSpec>& TransferOptionSpecs();
+const std::vector<OptionDef>& TransferOptionDefs();
 
 // There is no default host: a transfer must name its device, so that nothing is ever sent to
 // an address nobody chose.

@@ -9,7 +9,7 @@ namespace {
 constexpr std::uint16_t kDefaultPort = 69;
 constexpr unsigned long kMaxCount = 1'000'000;
 
-const std::vector<OptionSpec> kOptions = {
+const std::vector<OptionDef> kOptions = {
     {"help", false, 'h'},
     {"bind", true},
     {"port", true},

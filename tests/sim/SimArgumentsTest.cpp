@@ -103,7 +103,7 @@ TEST(SimArguments, HelpIsRecognisedAndNamesEverySwitch) {
 }
 
 TEST(CommandLineScan, OptionsMayStandAnywhereAndDoubleDashEndsThem) {
-    const std::vector<OptionSpec> known = {{"host", true}, {"yes", false}};
+    const std::vector<OptionDef> known = {{"host", true}, {"yes", false}};
     const ParsedArgs parsed =
         ScanArguments({"a", "--host", "h1", "b", "--yes", "--host=h2", "--", "--yes", "-"}, known);
     EXPECT_EQ(parsed.positionals, (std::vector<std::string>{"a", "b", "--yes", "-"}));
