@@ -4,6 +4,7 @@
 
 #include "app/Toolkit.h"
 #include "support/Tr_Util.h"
+#include "tftp/IdComponent.h"
 
 #include <array>
 #include <cstdint>
@@ -63,6 +64,19 @@ public:
     MessageButton AskBox(const std::string& caption, const std::string& text, MessageKind kind,
                          int defaultButton, const MessageButtons& buttons);
 
+    // The frame of every transfer action. SetIdleState(false) makes the window busy (both groups
+    // disabled, "Cancel action" shown and enabled), SetIdleState(true) idle again (normal cursor,
+    // no progress bar); both clear the client's cancel flag. PrepareTransfer hands the connection
+    // and the work events to Client and shows the progress bar at buttonLeft under the action's
+    // button, then the hourglass.
+    void SetIdleState(bool idle);
+    void PrepareTransfer(int buttonLeft);
+    // The client's work events: progress bar, diagnostic lines, event processing.
+    void ClientWorkBegin(TIdComponent* Sender, TWorkMode AWorkMode, std::int64_t AWorkCountMax);
+    void ClientWork(TIdComponent* Sender, TWorkMode AWorkMode, std::int64_t AWorkCount);
+    void ClientWorkEnd(TIdComponent* Sender, TWorkMode AWorkMode);
+    void btnCancelClick();
+
     const std::string& SettingsFile() const { return settingsFile_; }
     const std::string& ApplicationTitle() const { return applicationTitle_; }
 
@@ -76,6 +90,10 @@ public:
     bool ReraiseErrors = false;
     // Tick count of the last event processing done while a transfer reports progress.
     std::uint32_t LastUiTick = 0;
+    // Kept with the progress bar so that two uploads can share it: >= 0, bytes still to come
+    // after the starting transfer (added to the bar's maximum); < 0, minus the bytes already
+    // shown (added to every progress count).
+    std::int32_t ProgressCarry = 0;
     // The lines of the settings sections "zel-codes" and "zel-select", as name=value.
     std::vector<std::string> CodeTexts;
     std::vector<std::string> SelectColumns;
