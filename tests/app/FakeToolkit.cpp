@@ -72,12 +72,22 @@ std::optional<std::string> FakeToolkit::RunFileDialog(const FileDialogRequest& r
 MessageButton FakeToolkit::ShowMessage(const MessageRequest& request) {
     messages.push_back(request);
     calls.push_back("ShowMessage");
+    if (onMessage) {
+        onMessage(request);
+    }
     if (messageAnswers.empty()) {
         return request.buttons.at(request.defaultButton);
     }
     const MessageButton answer = messageAnswers.front();
     messageAnswers.pop_front();
     return answer;
+}
+
+void FakeToolkit::ProcessEvents() {
+    calls.push_back("ProcessEvents");
+    if (onProcessEvents) {
+        onProcessEvents();
+    }
 }
 
 void FakeToolkit::SetCursor(Cursor newCursor) {

@@ -7,6 +7,7 @@
 #include "app/Toolkit.h"
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -45,6 +46,11 @@ public:
     std::vector<std::string> calls; // "ProcessEvents", "Cursor Hourglass", "CloseWindow", ...
     Cursor cursor = Cursor::Arrow;
 
+    // Run while the logic processes events or shows a box, so that a test can act in the
+    // middle of an action: press "Cancel action", play the device, look at the state.
+    std::function<void()> onProcessEvents;
+    std::function<void(const MessageRequest&)> onMessage;
+
     std::string Text(Control c) const override { return Get(c).text; }
     void SetText(Control c, const std::string& text) override { (*this)[c].text = text; }
     bool Checked(Control c) const override { return Get(c).checked; }
@@ -64,7 +70,7 @@ public:
     void Repaint(Control c) override { ++(*this)[c].repaints; }
     std::optional<std::string> RunFileDialog(const FileDialogRequest& request) override;
     MessageButton ShowMessage(const MessageRequest& request) override;
-    void ProcessEvents() override { calls.push_back("ProcessEvents"); }
+    void ProcessEvents() override;
     void SetCursor(Cursor cursor) override;
     void CloseWindow() override { calls.push_back("CloseWindow"); }
 
