@@ -3,11 +3,13 @@
 #pragma once
 
 #include "app/Toolkit.h"
+#include "logger/LoggerTables.h"
 #include "support/Tr_Util.h"
 #include "tftp/IdComponent.h"
 
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <memory>
 #include <optional>
 #include <set>
@@ -15,6 +17,7 @@
 #include <vector>
 
 class TIdTrivialFTP;
+class TPivotobject;
 
 using MessageButtons = std::set<MessageButton>;
 
@@ -22,6 +25,13 @@ using MessageButtons = std::set<MessageButton>;
 struct DialogMemory {
     std::string folder;   // starting folder
     std::string fileName; // the last file chosen, full path
+};
+
+// The modifier keys held with a key press.
+struct ShiftState {
+    bool shift = false;
+    bool alt = false;
+    bool ctrl = false;
 };
 
 class TForm1 {
@@ -41,6 +51,22 @@ public:
 
     void rb2Click();
     void btnCloseClick();
+
+    // The COM port test: the selected port is opened and closed again at once, and the list
+    // turns light red when that fails. Runs on the user's selections only, not on selections
+    // made from code. While the list is open it shows its normal colour.
+    void cbPortChange();
+    void cbPortCloseUp();
+    void cbPortDropDown();
+    // Wakes a device on the serial line into its file-transfer mode and shows its answer.
+    void btnsetTransfermodeClick();
+
+    // The logger actions: download and convert, convert a file on disk.
+    void btnReadLoggerClick();
+    void btnconvertLoggerClick();
+    // Sees every key before the focused control. key is a virtual key code; it is set to 0 when
+    // the key is consumed. Alt+L converts "plog.zel" beside the program into "plog.csv".
+    void FormKeyDown(std::uint16_t& key, ShiftState shift);
 
     // Loads (write = false) or saves (write = true) the window keys of the settings file, or,
     // with windowKeys = false, reloads the logger tables CodeTexts and SelectColumns. Never fails:
@@ -107,6 +133,20 @@ private:
     void LoadWindowKeys(IniStoreRef& store, bool write);
     void LoadLoggerTables(IniStoreRef& store);
     void AfterWindowKeys();
+    void TestComPort();
+    // Sends the wake-up and listens for the answer; empty when none came or the user cancelled.
+    std::string WakeUpDevice(TPivotobject& port);
+    void ReadLogger(const std::string& csvPath);
+    void ConvertLogger(const std::string& zelPath, const std::string& csvPath);
+    // Asks whether an existing file may be replaced; true when it does not exist or may be.
+    bool ConfirmOverwrite(const std::string& path);
+    // Shows an action's failure; true when the error is to be passed on (option "-ex"), after
+    // the window has gone idle again.
+    bool ReportFailure(const std::string& sentence, const std::exception& error);
+    // Reloads the logger tables from the settings file before every conversion.
+    LoggerTablesRefill SettingsTables();
+    // The program's own folder, with its trailing separator.
+    std::string ProgramFolder() const;
 
     Toolkit& ui_;
     std::string settingsFile_;

@@ -2,8 +2,10 @@
 #include "app/qt/QtText.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -26,6 +28,14 @@ QPoint DefaultPosition(const QWidget& window) {
     }
     const QRect area = screen->availableGeometry();
     return area.center() - QPoint(window.width() / 2, window.height() / 2);
+}
+
+// Letters and digits carry the same codes in Qt as the virtual key codes the logic knows;
+// 0 for every other key.
+std::uint16_t VirtualKey(int qtKey) {
+    const bool letter = qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z;
+    const bool digit = qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9;
+    return letter || digit ? static_cast<std::uint16_t>(qtKey) : 0;
 }
 
 } // namespace
@@ -60,6 +70,18 @@ void MainWindow::Connect() {
     onClick(Control::rb1, &TForm1::rb2Click);
     onClick(Control::rb2, &TForm1::rb2Click);
     onClick(Control::btnClose, &TForm1::btnCloseClick);
+    onClick(Control::btnsetTransfermode, &TForm1::btnsetTransfermodeClick);
+    onClick(Control::btnReadLogger, &TForm1::btnReadLoggerClick);
+    onClick(Control::btnconvertLogger, &TForm1::btnconvertLoggerClick);
+    ConnectPortList();
+}
+
+void MainWindow::ConnectPortList() {
+    auto* list = qobject_cast<QComboBox*>(&Widget(Control::cbPort));
+    // The port is tested on the user's choices only, with the mouse, the keyboard or the wheel;
+    // selections made from code (the settings load) emit no activated.
+    connect(list, &QComboBox::activated, this, [this] { Run([this] { form_.cbPortChange(); }); });
+    portPopup_ = list->view()->window();
 }
 
 void MainWindow::Run(const std::function<void()>& handler) {
@@ -79,6 +101,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == portPopup_ && event->type() == QEvent::Show) {
+        Run([this] { form_.cbPortDropDown(); });
+    } else if (watched == portPopup_ && event->type() == QEvent::Hide) {
+        Run([this] { form_.cbPortCloseUp(); });
+    }
     if (event->type() != QEvent::KeyPress || !watched->isWidgetType() ||
         static_cast<QWidget*>(watched)->window() != this) {
         return QWidget::eventFilter(watched, event);
@@ -89,5 +116,21 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         qobject_cast<QAbstractButton*>(&Widget(Control::btnClose))->click();
         return true;
     }
+    if (PreviewKey(*key)) {
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+bool MainWindow::PreviewKey(const QKeyEvent& key) {
+    std::uint16_t code = VirtualKey(key.key());
+    if (code == 0) {
+        return false;
+    }
+    const Qt::KeyboardModifiers modifiers = key.modifiers();
+    const ShiftState shift{.shift = modifiers.testFlag(Qt::ShiftModifier),
+                           .alt = modifiers.testFlag(Qt::AltModifier),
+                           .ctrl = modifiers.testFlag(Qt::ControlModifier)};
+    Run([this, &code, shift] { form_.FormKeyDown(code, shift); });
+    return code == 0;
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+class QKeyEvent;
+
 class MainWindow final : public QWidget {
     Q_OBJECT
 public:
@@ -27,6 +29,9 @@ protected:
 
 private:
     void Connect();
+    void ConnectPortList();
+    // Alt+L and the other keys the logic previews; true when the key was consumed.
+    bool PreviewKey(const QKeyEvent& key);
     void KeepOnScreen();
     // Runs a handler of the logic; an error it lets through is shown as the toolkit shows
     // errors nothing else handled, and the program goes on.
@@ -34,4 +39,7 @@ private:
 
     QtToolkit toolkit_;
     TForm1 form_;
+    // The open COM list is a popup window of its own: its showing and hiding are the list's
+    // drop-down and close-up.
+    QObject* portPopup_ = nullptr;
 };

@@ -1,0 +1,177 @@
+// The window's three ways to a CSV file from the device's event logger: "Read zel logger"
+// downloads "plog.zel" from the device and converts it, "only convert" converts a logger file
+// already on disk, and the hidden shortcut Alt+L converts "plog.zel" beside the program into
+// "plog.csv", empty slots included.
+//
+// Every conversion first reloads the code texts and extra columns from the settings file, so
+// that tables the technician edited while the tool was running take effect at once.
+#include "app/Main.h"
+
+#include "logger/ConvertLoggerFile.h"
+#include "logger/DefaultCsvPath.h"
+#include "tftp/IdTrivialFTP.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The logger file's name on the device and beside the program.
+const std::string kDeviceLogger = "plog.zel";
+const std::string kShortcutCsv = "plog.csv";
+
+// Virtual key code of the letter L.
+constexpr std::uint16_t kKeyL = 76;
+
+const std::string kConvertedText = "data of logger successfull received and converted to file ";
+
+std::string Quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+// The folder part of a path with its trailing separator; empty for a bare file name.
+std::string FolderOf(const std::string& path) {
+    return fs::path(path).remove_filename().string();
+}
+
+bool FileExists(const std::string& path) {
+    std::error_code ignored;
+    return fs::exists(path, ignored);
+}
+
+// Clean-up after a failure: a file that cannot be deleted, or is not there, is left alone.
+void RemoveFile(const std::string& path) {
+    std::error_code ignored;
+    fs::remove(path, ignored);
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code ignored;
+    return fs::equivalent(a, b, ignored);
+}
+
+} // namespace
+
+void TForm1::btnReadLoggerClick() {
+    SetIdleState(false);
+    const std::optional<std::string> csvPath =
+        ExecuteDialog(Dialog::DlgReadLogger, "Select filename for received data");
+    if (csvPath && ConfirmOverwrite(*csvPath)) {
+        ReadLogger(*csvPath);
+    }
+    SetIdleState(true);
+}
+
+void TForm1::ReadLogger(const std::string& csvPath) {
+    // Received beside the CSV file, so a failed download never touches another folder.
+    const std::string received = csvPath + ".tmp";
+    try {
+        SetDialogFolder(FolderOf(csvPath));
+        PrepareTransfer(ui_.GetBounds(Control::btnReadLogger).left);
+        Client->Download(kDeviceLogger, received);
+        const std::string message = ConvertLoggerFile(received, csvPath, false, SettingsTables());
+        RemoveFile(received);
+        if (!message.empty()) {
+            ShowWarning("Converting of received data failed!\r\r" + message);
+        } else {
+            ShowInfo(kConvertedText + Quoted(csvPath));
+        }
+    } catch (const std::exception& error) {
+        // Nothing half-made stays behind: neither the partial download nor the CSV file.
+        RemoveFile(received);
+        RemoveFile(csvPath);
+        if (ReportFailure("TFTP read zel logger failed!", error)) {
+            throw;
+        }
+    }
+}
+
+void TForm1::btnconvertLoggerClick() {
+    SetIdleState(false);
+    const std::optional<std::string> zelPath =
+        ExecuteDialog(Dialog::DlgConvert, "Select filename with received zel logger data");
+    if (zelPath) {
+        const std::string csvPath = DefaultCsvPath(*zelPath);
+        if (ConfirmOverwrite(csvPath)) {
+            ConvertLogger(*zelPath, csvPath);
+        }
+    }
+    SetIdleState(true);
+}
+
+void TForm1::ConvertLogger(const std::string& zelPath, const std::string& csvPath) {
+    try {
+        SetDialogFolder(FolderOf(zelPath));
+        const std::string message = ConvertLoggerFile(zelPath, csvPath, false, SettingsTables());
+        if (!message.empty()) {
+            ShowWarning("Converting of zel logger data failed!\r\r" + message);
+        } else {
+            ShowInfo(kConvertedText + Quoted(csvPath));
+        }
+    } catch (const std::exception& error) {
+        // A logger file whose name already ends in ".CSV" is its own CSV path (and on a system
+        // that ignores letter case, so is one ending in ".csv"): the conversion failed before it
+        // wrote anything, so that file is still the user's logger data and must stay.
+        if (!SameFile(zelPath, csvPath)) {
+            RemoveFile(csvPath);
+        }
+        if (ReportFailure("convert zel logger data failed!", error)) {
+            throw;
+        }
+    }
+}
+
+void TForm1::FormKeyDown(std::uint16_t& key, ShiftState shift) {
+    if (key != kKeyL || !shift.alt || shift.shift || shift.ctrl) {
+        return;
+    }
+    // Consumed whether or not there is a file to convert, and also when the conversion fails
+    // with an error, which goes on to the application's own handling.
+    key = 0;
+    const std::string zelPath = ProgramFolder() + kDeviceLogger;
+    if (!FileExists(zelPath)) {
+        return;
+    }
+    const std::string message =
+        ConvertLoggerFile(zelPath, ProgramFolder() + kShortcutCsv, true, SettingsTables());
+    if (!message.empty()) {
+        ShowWarning("Converting of received data failed!\r\r" + message);
+    } else {
+        ShowInfo("data of logger successfull converted to file " + Quoted(kShortcutCsv) +
+                 "\r(including empty sets)");
+    }
+}
+
+bool TForm1::ConfirmOverwrite(const std::string& path) {
+    if (!FileExists(path)) {
+        return true;
+    }
+    return AskBox("Question", "File " + Quoted(path) + " already exists!\rOverwrite?",
+                  MessageKind::Confirmation, 0,
+                  {MessageButton::Yes, MessageButton::No}) == MessageButton::Yes;
+}
+
+bool TForm1::ReportFailure(const std::string& sentence, const std::exception& error) {
+    ShowWarning(sentence + "\r\r" + error.what());
+    if (!ReraiseErrors) {
+        return false;
+    }
+    // The error ends the action here; the window must not stay stuck in its busy state.
+    SetIdleState(true);
+    return true;
+}
+
+LoggerTablesRefill TForm1::SettingsTables() {
+    return [this](std::vector<std::string>& codeTexts, std::vector<std::string>& selectColumns) {
+        ReadWriteSettings(false, false);
+        codeTexts = CodeTexts;
+        selectColumns = SelectColumns;
+    };
+}
+
+std::string TForm1::ProgramFolder() const {
+    // The settings file lies beside the program.
+    return FolderOf(settingsFile_);
+}
