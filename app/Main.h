@@ -102,6 +102,16 @@ public:
     void ClientWork(TIdComponent* Sender, TWorkMode AWorkMode, std::int64_t AWorkCount);
     void ClientWorkEnd(TIdComponent* Sender, TWorkMode AWorkMode);
     void btnCancelClick();
+    // Called when the window is asked to close while a handler still runs (the close arrives
+    // while a transfer lets the toolkit process events; FormClose has saved the settings). The
+    // running transfer is cancelled where the action allows a cancel at this point, so that the
+    // handler returns promptly and the toolkit can end the program.
+    void CancelForClose();
+
+    // The transfer actions: "Put file", "Get file", "Firmware update".
+    void btnPutClick();
+    void btnGetClick();
+    void btnFirmwareClick();
 
     const std::string& SettingsFile() const { return settingsFile_; }
     const std::string& ApplicationTitle() const { return applicationTitle_; }
@@ -133,6 +143,11 @@ private:
     void LoadWindowKeys(IniStoreRef& store, bool write);
     void LoadLoggerTables(IniStoreRef& store);
     void AfterWindowKeys();
+    void PutFile(const std::string& path);
+    void GetFile(const std::string& path);
+    void UpdateFirmware(const std::string& path);
+    // Disables "Cancel action" for the rest of the action and drops a cancel not yet noticed.
+    void ForbidCancel();
     void TestComPort();
     // Sends the wake-up and listens for the answer; empty when none came or the user cancelled.
     std::string WakeUpDevice(TPivotobject& port);
@@ -152,4 +167,7 @@ private:
     std::string settingsFile_;
     std::string applicationTitle_;
     std::array<DialogMemory, kDialogCount> dialogs_;
+    // "Cancel action" was pressed in this action (the client's own flag is cleared as each
+    // transfer starts, and a cancel given just before must not be lost).
+    bool cancelPressed_ = false;
 };

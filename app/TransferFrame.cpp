@@ -41,6 +41,7 @@ void TForm1::SetIdleState(bool idle) {
     ui_.SetVisible(Control::btnCancel, !idle);
     // Undoes a cancel of the previous action.
     ui_.SetEnabled(Control::btnCancel, true);
+    cancelPressed_ = false;
     if (Client) {
         Client->CancelRequested = false;
     }
@@ -90,6 +91,11 @@ void TForm1::ClientWorkBegin(TIdComponent* /*Sender*/, TWorkMode AWorkMode,
                              std::int64_t AWorkCountMax) {
     WriteLog("WorkBeginEvent " + std::to_string(static_cast<int>(AWorkMode)) + " " +
              std::to_string(AWorkCountMax));
+    // The client clears its flag as the transfer starts; a cancel given while PrepareTransfer
+    // let events through still counts.
+    if (cancelPressed_) {
+        Client->CancelRequested = true;
+    }
     if (AWorkCountMax == 0) {
         ui_.SetMaximum(Control::ProgressBar1, kDownloadBarMaximum);
     } else if (ProgressCarry >= 0) {
@@ -119,7 +125,22 @@ void TForm1::ClientWorkEnd(TIdComponent* /*Sender*/, TWorkMode /*AWorkMode*/) {
 
 void TForm1::btnCancelClick() {
     // The client notices the flag at the end of its current one-second wait.
+    cancelPressed_ = true;
     Client->CancelRequested = true;
     ui_.SetEnabled(Control::btnCancel, false);
     ui_.Repaint(Control::btnCancel);
+}
+
+void TForm1::ForbidCancel() {
+    cancelPressed_ = false;
+    Client->CancelRequested = false;
+    ui_.SetEnabled(Control::btnCancel, false);
+}
+
+void TForm1::CancelForClose() {
+    // Only where the user could cancel as well: a firmware update past its point of no return
+    // runs to its end first.
+    if (ui_.Visible(Control::btnCancel) && ui_.Enabled(Control::btnCancel)) {
+        btnCancelClick();
+    }
 }

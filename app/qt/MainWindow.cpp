@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -70,6 +71,10 @@ void MainWindow::Connect() {
     onClick(Control::rb1, &TForm1::rb2Click);
     onClick(Control::rb2, &TForm1::rb2Click);
     onClick(Control::btnClose, &TForm1::btnCloseClick);
+    onClick(Control::btnFirmware, &TForm1::btnFirmwareClick);
+    onClick(Control::btnGet, &TForm1::btnGetClick);
+    onClick(Control::btnPut, &TForm1::btnPutClick);
+    onClick(Control::btnCancel, &TForm1::btnCancelClick);
     onClick(Control::btnsetTransfermode, &TForm1::btnsetTransfermodeClick);
     onClick(Control::btnReadLogger, &TForm1::btnReadLoggerClick);
     onClick(Control::btnconvertLogger, &TForm1::btnconvertLoggerClick);
@@ -85,19 +90,44 @@ void MainWindow::ConnectPortList() {
 }
 
 void MainWindow::Run(const std::function<void()>& handler) {
+    ++running_;
     try {
         handler();
     } catch (const std::exception& error) {
-        QMessageBox box(QMessageBox::Critical, ToQString(form_.ApplicationTitle()),
-                        ToQString(error.what()), QMessageBox::Ok, this);
-        box.setTextFormat(Qt::PlainText);
-        box.exec();
+        if (!closing_) {
+            QMessageBox box(QMessageBox::Critical, ToQString(form_.ApplicationTitle()),
+                            ToQString(error.what()), QMessageBox::Ok, this);
+            box.setTextFormat(Qt::PlainText);
+            box.exec();
+        }
+    }
+    --running_;
+    if (running_ == 0 && closePending_) {
+        closePending_ = false;
+        close();
     }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    Run([this] { form_.FormClose(); });
-    event->accept();
+    if (!closing_) {
+        // The settings are saved as the close begins, whatever the running action does next.
+        closing_ = true;
+        toolkit_.Silence();
+        Run([this] { form_.FormClose(); });
+    }
+    if (running_ == 0) {
+        event->accept();
+        return;
+    }
+    // The close came from inside a handler that lets events through, usually a transfer's
+    // progress: its stack still uses the window. Cancel the transfer, give up a dialog the
+    // action is waiting in, and close once the handler has returned.
+    closePending_ = true;
+    form_.CancelForClose();
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        dialog->reject();
+    }
+    event->ignore();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

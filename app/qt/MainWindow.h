@@ -34,7 +34,8 @@ private:
     bool PreviewKey(const QKeyEvent& key);
     void KeepOnScreen();
     // Runs a handler of the logic; an error it lets through is shown as the toolkit shows
-    // errors nothing else handled, and the program goes on.
+    // errors nothing else handled, and the program goes on. A close that arrived while the
+    // handler ran (a transfer lets events through) is carried out once it has returned.
     void Run(const std::function<void()>& handler);
 
     QtToolkit toolkit_;
@@ -42,4 +43,10 @@ private:
     // The open COM list is a popup window of its own: its showing and hiding are the list's
     // drop-down and close-up.
     QObject* portPopup_ = nullptr;
+    // Handlers of the logic on the stack; the window must outlive every one of them.
+    int running_ = 0;
+    // The close has begun: the settings are saved, no more boxes are shown.
+    bool closing_ = false;
+    // The close waits for the running handlers to return.
+    bool closePending_ = false;
 };

@@ -1,6 +1,7 @@
 #include "app/qt/QtToolkit.h"
 #include "app/qt/QtDialogs.h"
 #include "app/qt/QtText.h"
+#include "support/Save_Err.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -161,10 +162,17 @@ void QtToolkit::Repaint(Control control) {
 }
 
 std::optional<std::string> QtToolkit::RunFileDialog(const FileDialogRequest& request) {
+    if (silent_) {
+        return std::nullopt;
+    }
     return RunQtFileDialog(&window_, request);
 }
 
 MessageButton QtToolkit::ShowMessage(const MessageRequest& request) {
+    if (silent_) {
+        WriteLog("Not shown while closing: " + request.text);
+        return MessageButton::Cancel;
+    }
     return RunQtMessageBox(&window_, request);
 }
 

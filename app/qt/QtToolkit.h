@@ -38,10 +38,16 @@ public:
 
     QWidget& Widget(Control control) const { return *controls_.at(control); }
 
+    // Once the window is closing no more boxes or dialogs are shown: the user asked the program
+    // to end. A dialog counts as cancelled, a box as closed without a button; a box's text goes
+    // to the diagnostic log instead.
+    void Silence() { silent_ = true; }
+
 private:
     template <class W> W& As(Control control) const;
 
     QWidget& window_;
     ControlMap controls_;
     bool hourglass_ = false;
+    bool silent_ = false;
 };

@@ -1,0 +1,20 @@
+// The local side of a transfer action: names derived from the path the user chose, and the file
+// checks and clean-up the actions need.
+#pragma once
+
+#include <string>
+
+// The file's name without its folder (and drive): the name it has on the device.
+std::string RemoteName(const std::string& path);
+// The file's folder with its trailing separator; empty for a bare file name.
+std::string FolderOf(const std::string& path);
+// The name's extension from its last "." on, dot included; empty when the name has no ".".
+std::string ExtensionOf(const std::string& path);
+
+// True for an existing file (a folder of that name does not count).
+bool FileExists(const std::string& path);
+// Deletes a file if it can; a file that is not there or cannot be deleted is left alone.
+void RemoveFile(const std::string& path);
+
+// The text in double quotes, as the messages name files.
+std::string Quoted(const std::string& text);

@@ -1,0 +1,99 @@
+// "Firmware update": a ".pfo" image alone, or a ".pfw" image followed by its companion ".pch",
+// after which the device installs the new firmware by itself.
+//
+// Once the ".pfw" image is on the device the companion must follow: from then on the update
+// cannot be cancelled, and a closing window waits for it.
+#include "app/ActionFiles.h"
+#include "app/Main.h"
+
+#include "tftp/IdTrivialFTP.h"
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <limits>
+#include <thread>
+
+namespace {
+
+constexpr std::int32_t kUploadRetries = 3;
+
+// The device needs a moment between the image and its companion.
+constexpr auto kCompanionPause = std::chrono::milliseconds(1000);
+
+const std::string kImageWithCompanion = ".pfw";
+const std::string kImageAlone = ".pfo";
+const std::string kCompanionExtension = ".pch";
+
+const std::string kSuccessText =
+    "The new firmware was successfully transferred and the update process was started.\r"
+    "The process may take up to 30 seconds, your device will not react during this time.\r"
+    "DO NOT remove the power during this time as this make the device unoperational!";
+
+std::string Lower(std::string text) {
+    std::ranges::transform(text, text.begin(), [](unsigned char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : static_cast<char>(c);
+    });
+    return text;
+}
+
+// The companion's size, which the progress bar adds to the image's; 0 when it cannot be told
+// (its own upload then fails and says why).
+std::int32_t CompanionSize(const std::string& path) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error) {
+        return 0;
+    }
+    return static_cast<std::int32_t>(
+        std::min<std::uintmax_t>(size, std::numeric_limits<std::int32_t>::max()));
+}
+
+} // namespace
+
+void TForm1::btnFirmwareClick() {
+    SetIdleState(false);
+    if (const std::optional<std::string> path =
+            ExecuteDialog(Dialog::DlgFW, "Select file for firmware update")) {
+        DialogState(Dialog::DlgFW).folder = FolderOf(*path);
+        UpdateFirmware(*path);
+    }
+    SetIdleState(true);
+}
+
+void TForm1::UpdateFirmware(const std::string& path) {
+    const std::string extension = Lower(ExtensionOf(path));
+    if (extension != kImageWithCompanion && extension != kImageAlone) {
+        ShowWarning("Please select an firmware file");
+        return;
+    }
+    const bool withCompanion = extension == kImageWithCompanion;
+    const std::string companion =
+        path.substr(0, path.size() - extension.size()) + kCompanionExtension;
+    if (withCompanion && !FileExists(companion)) {
+        ShowWarning("Transmit of firmware is not possible!\rThe required file " +
+                    Quoted(companion) + " was not found.");
+        return;
+    }
+    try {
+        ui_.SetCursor(Cursor::Hourglass);
+        PrepareTransfer(ui_.GetBounds(Control::btnFirmware).left);
+        if (withCompanion) {
+            // One bar across both files.
+            ProgressCarry = CompanionSize(companion);
+        }
+        Client->Upload(path, RemoteName(path), kUploadRetries);
+        if (withCompanion) {
+            ForbidCancel();
+            ProgressCarry = -ui_.Value(Control::ProgressBar1);
+            // Deliberately without processing events: nothing may start or close meanwhile.
+            std::this_thread::sleep_for(kCompanionPause);
+            Client->Upload(companion, RemoteName(companion), kUploadRetries);
+        }
+        ShowInfo(kSuccessText);
+    } catch (const std::exception& error) {
+        // Never passed on, whatever the options say: the technician needs this message, and the
+        // window must not be left stuck in the middle of an update.
+        ShowWarning(std::string("TFTP put file failed!\r\r") + error.what());
+    }
+}
