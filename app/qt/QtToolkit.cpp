@@ -165,6 +165,9 @@ std::optional<std::string> QtToolkit::RunFileDialog(const FileDialogRequest& req
     if (silent_) {
         return std::nullopt;
     }
+    if (answerFileDialog) {
+        return answerFileDialog(request);
+    }
     return RunQtFileDialog(&window_, request);
 }
 

@@ -4,6 +4,8 @@
 #include "app/Toolkit.h"
 #include "app/qt/FormBuilder.h"
 
+#include <functional>
+
 class QWidget;
 
 class QtToolkit final : public Toolkit {
@@ -42,6 +44,9 @@ public:
     // to end. A dialog counts as cancelled, a box as closed without a button; a box's text goes
     // to the diagnostic log instead.
     void Silence() { silent_ = true; }
+
+    // A test answers the file dialogs here instead of a user at Qt's own dialog.
+    std::function<std::optional<std::string>(const FileDialogRequest&)> answerFileDialog;
 
 private:
     template <class W> W& As(Control control) const;
