@@ -5,6 +5,7 @@
 //
 // Every conversion first reloads the code texts and extra columns from the settings file, so
 // that tables the technician edited while the tool was running take effect at once.
+#include "app/ActionFiles.h"
 #include "app/Main.h"
 
 #include "logger/ConvertLoggerFile.h"
@@ -26,26 +27,6 @@ const std::string kShortcutCsv = "plog.csv";
 constexpr std::uint16_t kKeyL = 76;
 
 const std::string kConvertedText = "data of logger successfull received and converted to file ";
-
-std::string Quoted(const std::string& text) {
-    return "\"" + text + "\"";
-}
-
-// The folder part of a path with its trailing separator; empty for a bare file name.
-std::string FolderOf(const std::string& path) {
-    return fs::path(path).remove_filename().string();
-}
-
-bool FileExists(const std::string& path) {
-    std::error_code ignored;
-    return fs::exists(path, ignored);
-}
-
-// Clean-up after a failure: a file that cannot be deleted, or is not there, is left alone.
-void RemoveFile(const std::string& path) {
-    std::error_code ignored;
-    fs::remove(path, ignored);
-}
 
 bool SameFile(const std::string& a, const std::string& b) {
     std::error_code ignored;

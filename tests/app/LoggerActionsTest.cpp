@@ -15,344 +15,260 @@ using enum Control;
 
 namespace {
 
-constexpr unsigned kSeed = 7;
-const std::string kNoLoggerData = "file contains no logger data (wrong range of registers)";
+const std::string kSample = MakeSamplePlogZel(7);
+// A group reaching past the end of its block: reading this file raises an error.
+const std::string kMalformed = EncodeLoggerBlock({61000, 10, 1, 2});
+const std::string kNoData = "file contains no logger data (wrong range of registers)";
+const std::string kSuccess = "data of logger successfull received and converted to file \"";
 
-// The simulated device on the loopback address, serving the given folder.
-SimOptions DeviceOptions(const fs::path& folder) {
+// The simulated device; with a refusal text it answers every request with that error.
+SimOptions DeviceOptions(const fs::path& folder, const std::string& refusal = {}) {
+    fs::create_directory(folder);
     SimOptions options;
+    if (!refusal.empty()) {
+        options.faults.errorCode = 1;
+        options.faults.errorText = refusal;
+    }
     options.folder = folder.string();
     options.bindAddress = "127.0.0.1";
-    options.timeoutMs = 200;
-    options.retries = 2;
     options.log = [](const std::string&) {};
     return options;
 }
 
-fs::path MadeFolder(const fs::path& path) {
-    fs::create_directory(path);
-    return path;
-}
-
-// A logger file whose group reaches past the end of its block: reading it raises an error.
-std::string MalformedLogger() {
-    return EncodeLoggerBlock({61000, 10, 1, 2});
-}
-
-std::size_t LineCount(const std::string& text) {
-    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+bool StartsWith(const std::string& text, const std::string& start) {
+    return text.rfind(start, 0) == 0;
 }
 
 class LoggerActionsTest : public FormTest {
 protected:
     void SetUp() override {
-        WriteSettings("[Param]\r\nDirFW=/firmware/\r\n[zel-codes]\r\n" + AnyCode() +
-                      "=Power on\r\n");
-        Start();
+        fs::create_directory(data);
+        const LoggerImage image = SampleLoggerImage(7);
+        code = std::to_string(image.Record(image.NewestSlot()).code);
+        WriteSettings("[Param]\r\nDirFW=/fw/\r\n[zel-codes]\r\n" + code + "=Power on\r\n");
+        Restart({});
+    }
+    void Restart(std::vector<std::string> params) {
+        Start(std::move(params));
         ui->SetText(eIP, "127.0.0.1");
         form->TargetPort = device.Port();
-        ui->onProcessEvents = [this] {
-            busyDuringAction = !ui->Enabled(GroupBox2) && ui->Visible(btnCancel);
-        };
     }
 
-    static std::string AnyCode() {
-        const LoggerImage image = SampleLoggerImage(kSeed);
-        return std::to_string(image.Record(image.NewestSlot()).code);
-    }
-
-    // The CSV the conversion makes of the sample logger with the tables of the settings file.
-    std::string ExpectedCsv(bool includeEmpty) {
-        const fs::path zel = folder.Path() / "expected.zel";
-        const fs::path csv = folder.Path() / "expected.csv";
-        WriteFileText(zel, MakeSamplePlogZel(kSeed));
+    // What the conversion makes of the sample with the tables of the settings file.
+    std::string Expected(bool includeEmpty) const {
+        const fs::path zel = folder.Path() / "expected.zel", csv = folder.Path() / "expected";
+        WriteFileText(zel, kSample);
         EXPECT_EQ(ConvertLoggerFile(zel.string(), csv.string(), includeEmpty,
                                     SettingsFileTables(SettingsFile().string())),
                   "");
-        const std::string text = ReadFileText(csv);
-        fs::remove(zel);
-        fs::remove(csv);
-        return text;
+        return ReadFileText(csv);
     }
 
-    void DeviceServes(const std::string& logger) const {
-        WriteFileText(deviceFolder / "plog.zel", logger);
+    // Chooses path in the next dialog and answers the overwrite question, if one comes.
+    void Choose(const fs::path& path, MessageButton answer = MessageButton::Yes) {
+        ui->dialogAnswers.push_back(path.string());
+        ui->messageAnswers.push_back(answer);
     }
 
-    void ExpectIdle() const {
-        EXPECT_TRUE(ui->Enabled(GroupBox1));
-        EXPECT_TRUE(ui->Enabled(GroupBox2));
-        EXPECT_FALSE(ui->Visible(btnCancel));
-        EXPECT_FALSE(ui->Visible(ProgressBar1));
-        EXPECT_EQ(ui->cursor, Cursor::Arrow);
-    }
-
-    const std::string& LastText() const { return ui->messages.back().text; }
-
-    std::vector<std::string> FilesIn(const fs::path& path) const {
+    std::vector<std::string> DataFiles() const {
         std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(path)) {
+        for (const auto& entry : fs::directory_iterator(data)) {
             names.push_back(entry.path().filename().string());
         }
         std::sort(names.begin(), names.end());
         return names;
     }
 
-    fs::path deviceFolder = MadeFolder(folder.Path() / "device");
-    fs::path data = MadeFolder(folder.Path() / "data");
+    void ExpectIdle() const {
+        EXPECT_TRUE(ui->Enabled(GroupBox1) && ui->Enabled(GroupBox2));
+        EXPECT_FALSE(ui->Visible(btnCancel) || ui->Visible(ProgressBar1));
+        EXPECT_EQ(ui->cursor, Cursor::Arrow);
+    }
+
+    const std::string& LastText() const { return ui->messages.back().text; }
+
+    SimServerThread device{DeviceOptions(folder.Path() / "device")};
+    SimServerThread refusing{DeviceOptions(folder.Path() / "device", "File not found")};
+    fs::path data = folder.Path() / "data";
     fs::path csv = data / "report.csv";
-    SimServerThread device{DeviceOptions(deviceFolder)};
-    bool busyDuringAction = false;
+    std::string code;
 };
 
-using ReadLoggerTest = LoggerActionsTest;
-
-TEST_F(ReadLoggerTest, DownloadsConvertsAndRemembersTheFolder) {
-    DeviceServes(MakeSamplePlogZel(kSeed));
-    ui->dialogAnswers.push_back(csv.string());
+TEST_F(LoggerActionsTest, ReadLoggerDownloadsConvertsAndRemembersTheFolder) {
+    WriteFileText(folder.Path() / "device" / "plog.zel", kSample);
+    bool busy = false;
+    ui->onProcessEvents = [&] { busy = !ui->Enabled(GroupBox2) && ui->Visible(btnCancel); };
+    Choose(csv);
     form->btnReadLoggerClick();
 
     ASSERT_EQ(ui->messages.size(), 1u);
-    EXPECT_EQ(LastText(),
-              "data of logger successfull received and converted to file \"" + csv.string() + "\"");
-    EXPECT_EQ(ui->messages.back().kind, MessageKind::Custom);
+    EXPECT_EQ(LastText(), kSuccess + csv.string() + "\"");
     EXPECT_EQ(ui->dialogRequests.at(0).title, "Select filename for received data");
-    const std::string written = ReadFileText(csv);
-    EXPECT_EQ(written, ExpectedCsv(false));
-    EXPECT_NE(written.find(";Power on;"), std::string::npos) << "tables come from the settings";
-    EXPECT_EQ(FilesIn(data), std::vector<std::string>{"report.csv"}) << "no .tmp left";
-    EXPECT_TRUE(busyDuringAction);
-    EXPECT_EQ((*ui)[ProgressBar1].bounds.left, ui->GetBounds(btnReadLogger).left);
+    EXPECT_EQ(ReadFileText(csv), Expected(false));
+    EXPECT_NE(ReadFileText(csv).find(";Power on;"), std::string::npos);
+    EXPECT_EQ(DataFiles(), std::vector<std::string>{"report.csv"}) << "no .tmp left";
+    EXPECT_TRUE(busy);
+    EXPECT_EQ(ui->GetBounds(ProgressBar1).left, ui->GetBounds(btnReadLogger).left);
     ExpectIdle();
-
-    const std::string folderWithSeparator = (data / "").string();
-    for (Dialog dialog :
-         {Dialog::DlgPut, Dialog::DlgGet, Dialog::DlgReadLogger, Dialog::DlgConvert}) {
-        EXPECT_EQ(form->DialogState(dialog).folder, folderWithSeparator);
+    for (Dialog dialog : {Dialog::DlgPut, Dialog::DlgGet, Dialog::DlgConvert}) {
+        EXPECT_EQ(form->DialogState(dialog).folder, (data / "").string());
     }
-    EXPECT_EQ(form->DialogState(Dialog::DlgFW).folder, "/firmware/");
+    EXPECT_EQ(form->DialogState(Dialog::DlgFW).folder, "/fw/");
 }
 
-TEST_F(ReadLoggerTest, CancelledDialogOrRefusedOverwriteChangesNothing) {
-    DeviceServes(MakeSamplePlogZel(kSeed));
+TEST_F(LoggerActionsTest, CancelledDialogOrRefusedOverwriteChangesNothing) {
     form->btnReadLoggerClick();
+    form->btnconvertLoggerClick();
     EXPECT_TRUE(ui->messages.empty());
-    ExpectIdle();
 
-    WriteFileText(csv, "keep me");
-    ui->dialogAnswers.push_back(csv.string());
-    ui->messageAnswers.push_back(MessageButton::No);
+    WriteFileText(csv, "keep");
+    WriteFileText(data / "report.CSV", "keep");
+    WriteFileText(data / "report.zel", kSample);
+    Choose(csv, MessageButton::No);
     form->btnReadLoggerClick();
-    ASSERT_EQ(ui->messages.size(), 1u) << "the question only";
-    const MessageRequest& question = ui->messages.back();
-    EXPECT_EQ(question.caption, "Question");
-    EXPECT_EQ(question.text, "File \"" + csv.string() + "\" already exists!\rOverwrite?");
-    EXPECT_EQ(question.kind, MessageKind::Confirmation);
-    EXPECT_EQ(question.buttons, (std::vector{MessageButton::Yes, MessageButton::No}));
-    EXPECT_EQ(ReadFileText(csv), "keep me");
-    EXPECT_EQ(FilesIn(data), std::vector<std::string>{"report.csv"});
-    EXPECT_EQ(form->DialogState(Dialog::DlgGet).folder, "") << "folder kept after a refusal";
+    Choose(data / "report.zel", MessageButton::No);
+    form->btnconvertLoggerClick();
+
+    ASSERT_EQ(ui->messages.size(), 2u) << "the questions only";
+    EXPECT_EQ(ui->messages[0].caption, "Question");
+    EXPECT_EQ(ui->messages[0].text, "File \"" + csv.string() + "\" already exists!\rOverwrite?");
+    EXPECT_EQ(ui->messages[0].buttons, (std::vector{MessageButton::Yes, MessageButton::No}));
+    EXPECT_EQ(ui->messages[1].text,
+              "File \"" + (data / "report.CSV").string() + "\" already exists!\rOverwrite?");
+    EXPECT_EQ(DataFiles(), (std::vector<std::string>{"report.CSV", "report.csv", "report.zel"}));
+    EXPECT_EQ(ReadFileText(csv), "keep");
+    EXPECT_EQ(form->DialogState(Dialog::DlgGet).folder, "");
     ExpectIdle();
 }
 
-TEST_F(ReadLoggerTest, FailedDownloadDeletesTheReceivedAndTheOverwrittenFile) {
-    WriteFileText(csv, "older CSV");
-    ui->dialogAnswers.push_back(csv.string());
-    ui->messageAnswers.push_back(MessageButton::Yes);
-    form->btnReadLoggerClick(); // the device has no logger file
+struct FailureRow {
+    std::optional<std::string> served; // none: the device refuses the request
+    std::string warning;
+    bool csvKept;
+};
 
-    ASSERT_EQ(ui->messages.size(), 2u);
-    EXPECT_EQ(LastText().rfind("TFTP read zel logger failed!\r\r", 0), 0u) << LastText();
-    EXPECT_GT(LastText().size(), std::string("TFTP read zel logger failed!\r\r").size());
-    EXPECT_EQ(ui->messages.back().kind, MessageKind::Warning);
-    EXPECT_TRUE(FilesIn(data).empty());
-    EXPECT_EQ(form->DialogState(Dialog::DlgReadLogger).folder, (data / "").string())
-        << "the folder is remembered once the transfer is about to start";
-    ExpectIdle();
+TEST_F(LoggerActionsTest, ReadLoggerFailuresCleanUpAsTheirKindRequires) {
+    const std::vector<FailureRow> rows{
+        {std::nullopt, "TFTP read zel logger failed!\r\r\"File not found\"", false},
+        {"no logger", "Converting of received data failed!\r\r" + kNoData, true},
+        {kMalformed, "TFTP read zel logger failed!\r\rmalformed logger data", false},
+    };
+    for (const FailureRow& row : rows) {
+        SCOPED_TRACE(row.warning);
+        form->TargetPort = row.served ? device.Port() : refusing.Port();
+        WriteFileText(folder.Path() / "device" / "plog.zel", row.served.value_or(""));
+        WriteFileText(csv, "older");
+        Choose(csv);
+        form->btnReadLoggerClick();
+        EXPECT_TRUE(StartsWith(LastText(), row.warning)) << LastText();
+        EXPECT_EQ(ui->messages.back().kind, MessageKind::Warning);
+        EXPECT_EQ(DataFiles(), row.csvKept ? std::vector<std::string>{"report.csv"}
+                                           : std::vector<std::string>{});
+        ExpectIdle();
+    }
 }
 
-TEST_F(ReadLoggerTest, CancelledDownloadLeavesNoFile) {
-    DeviceServes(MakeSamplePlogZel(kSeed));
+TEST_F(LoggerActionsTest, CancelledReadLeavesNoFile) {
+    WriteFileText(folder.Path() / "device" / "plog.zel", kSample);
     ui->onProcessEvents = [this] { form->btnCancelClick(); };
-    ui->dialogAnswers.push_back(csv.string());
+    Choose(csv);
     form->btnReadLoggerClick();
     EXPECT_EQ(LastText(), "TFTP read zel logger failed!\r\rOperation canceled");
-    EXPECT_TRUE(FilesIn(data).empty());
-    ExpectIdle();
-    EXPECT_TRUE(ui->Enabled(btnCancel));
-}
-
-TEST_F(ReadLoggerTest, ConversionMessageKeepsTheCsvFileButNotTheTemporaryOne) {
-    DeviceServes("this is no logger");
-    WriteFileText(csv, "older CSV");
-    ui->dialogAnswers.push_back(csv.string());
-    ui->messageAnswers.push_back(MessageButton::Yes);
-    form->btnReadLoggerClick();
-    EXPECT_EQ(LastText(), "Converting of received data failed!\r\r" + kNoLoggerData);
-    EXPECT_EQ(ReadFileText(csv), "older CSV") << "the conversion wrote nothing";
-    EXPECT_EQ(FilesIn(data), std::vector<std::string>{"report.csv"});
+    EXPECT_TRUE(DataFiles().empty());
     ExpectIdle();
 }
 
-TEST_F(ReadLoggerTest, MalformedLoggerIsHandledLikeAFailedDownload) {
-    DeviceServes(MalformedLogger());
-    WriteFileText(csv, "older CSV");
-    ui->dialogAnswers.push_back(csv.string());
-    ui->messageAnswers.push_back(MessageButton::Yes);
-    form->btnReadLoggerClick();
-    EXPECT_EQ(LastText().rfind("TFTP read zel logger failed!\r\r", 0), 0u) << LastText();
-    EXPECT_NE(LastText().find("runs past"), std::string::npos) << LastText();
-    EXPECT_TRUE(FilesIn(data).empty());
-    ExpectIdle();
-}
-
-TEST_F(ReadLoggerTest, OptionExPassesTheErrorOnWithTheWindowIdle) {
-    Start({"-ex"});
-    ui->SetText(eIP, "127.0.0.1");
-    form->TargetPort = device.Port();
-    ui->dialogAnswers.push_back(csv.string());
-    EXPECT_THROW(form->btnReadLoggerClick(), EIdTFTPException);
-    ASSERT_EQ(ui->messages.size(), 1u) << "the action's own warning comes first";
-    EXPECT_EQ(LastText().rfind("TFTP read zel logger failed!\r\r", 0), 0u);
-    ExpectIdle();
-}
-
-class OnlyConvertTest : public LoggerActionsTest {
-protected:
-    fs::path zel = data / "report.zel";
-    fs::path converted = data / "report.CSV";
-};
-
-TEST_F(OnlyConvertTest, WritesTheCsvBesideTheLoggerWithTablesReloadedEveryTime) {
-    WriteFileText(zel, MakeSamplePlogZel(kSeed));
-    ui->dialogAnswers.push_back(zel.string());
+TEST_F(LoggerActionsTest, OnlyConvertWritesTheCsvBesideWithTablesReloadedEveryTime) {
+    WriteFileText(data / "report.zel", kSample);
+    WriteFileText(data / "log", kSample);
+    Choose(data / "report.zel");
     form->btnconvertLoggerClick();
     EXPECT_EQ(ui->dialogRequests.at(0).title, "Select filename with received zel logger data");
-    EXPECT_EQ(LastText(), "data of logger successfull received and converted to file \"" +
-                              converted.string() + "\"");
-    EXPECT_EQ(ReadFileText(converted), ExpectedCsv(false));
-    EXPECT_EQ(form->DialogState(Dialog::DlgPut).folder, (data / "").string());
-    ExpectIdle();
+    EXPECT_EQ(LastText(), kSuccess + (data / "report.CSV").string() + "\"");
+    EXPECT_EQ(ReadFileText(data / "report.CSV"), Expected(false));
+    EXPECT_EQ(form->DialogState(Dialog::DlgReadLogger).folder, (data / "").string());
 
-    // The technician edits the tables while the tool runs; the next conversion uses them.
-    WriteSettings("[zel-codes]\r\n" + AnyCode() + "=Mains lost\r\n[zel-select]\r\n" + AnyCode() +
-                  "=x\r\n");
-    ui->dialogAnswers.push_back(zel.string());
-    ui->messageAnswers.push_back(MessageButton::Yes);
+    // Tables edited while the tool runs take effect at the next conversion.
+    WriteSettings("[zel-codes]\r\n" + code + "=Mains lost\r\n[zel-select]\r\n" + code + "=x\r\n");
+    Choose(data / "log");
     form->btnconvertLoggerClick();
-    const std::string again = ReadFileText(converted);
-    EXPECT_EQ(again, ExpectedCsv(false));
+    const std::string again = ReadFileText(data / "log.CSV");
+    EXPECT_EQ(again, Expected(false));
     EXPECT_NE(again.find(";Mains lost;"), std::string::npos);
-    EXPECT_EQ(again.find("Power on"), std::string::npos);
-    EXPECT_EQ(form->CodeTexts, std::vector<std::string>{AnyCode() + "=Mains lost"});
-}
-
-TEST_F(OnlyConvertTest, FileWithoutExtensionGetsCsvAppended) {
-    const fs::path bare = data / "log";
-    WriteFileText(bare, MakeSamplePlogZel(kSeed));
-    ui->dialogAnswers.push_back(bare.string());
-    form->btnconvertLoggerClick();
-    EXPECT_TRUE(fs::exists(data / "log.CSV"));
-    EXPECT_EQ(ui->messages.back().kind, MessageKind::Custom);
-}
-
-TEST_F(OnlyConvertTest, RefusedOverwriteAndConversionMessageLeaveTheCsvAlone) {
-    WriteFileText(zel, "this is no logger");
-    WriteFileText(converted, "older CSV");
-    ui->dialogAnswers.push_back(zel.string());
-    ui->messageAnswers.push_back(MessageButton::No);
-    form->btnconvertLoggerClick();
-    EXPECT_EQ(ui->messages.size(), 1u) << "the question only";
-    EXPECT_EQ(form->DialogState(Dialog::DlgConvert).folder, "");
-
-    ui->dialogAnswers.push_back(zel.string());
-    ui->messageAnswers.push_back(MessageButton::Yes);
-    form->btnconvertLoggerClick();
-    EXPECT_EQ(LastText(), "Converting of zel logger data failed!\r\r" + kNoLoggerData);
-    EXPECT_EQ(ui->messages.back().kind, MessageKind::Warning);
-    EXPECT_EQ(ReadFileText(converted), "older CSV");
     ExpectIdle();
 }
 
-TEST_F(OnlyConvertTest, MalformedLoggerDeletesTheCsvAndPassesOnWithOptionEx) {
-    WriteFileText(zel, MalformedLogger());
-    WriteFileText(converted, "older CSV");
-    ui->dialogAnswers.push_back(zel.string());
-    ui->messageAnswers.push_back(MessageButton::Yes);
+TEST_F(LoggerActionsTest, OnlyConvertFailuresKeepOrDeleteTheCsv) {
+    const fs::path zel = data / "report.zel", converted = data / "report.CSV";
+    WriteFileText(converted, "older");
+    WriteFileText(zel, "no logger");
+    Choose(zel);
     form->btnconvertLoggerClick();
-    EXPECT_EQ(LastText().rfind("convert zel logger data failed!\r\r", 0), 0u) << LastText();
+    EXPECT_EQ(LastText(), "Converting of zel logger data failed!\r\r" + kNoData);
+    EXPECT_EQ(ReadFileText(converted), "older");
+
+    WriteFileText(zel, kMalformed);
+    Choose(zel);
+    form->btnconvertLoggerClick();
+    EXPECT_TRUE(StartsWith(LastText(), "convert zel logger data failed!\r\rmalformed logger data"));
     EXPECT_FALSE(fs::exists(converted));
-    EXPECT_TRUE(fs::exists(zel));
-    ExpectIdle();
 
-    form->ReraiseErrors = true;
-    ui->dialogAnswers.push_back(zel.string());
-    EXPECT_THROW(form->btnconvertLoggerClick(), ELoggerFormatError);
-    EXPECT_EQ(LastText().rfind("convert zel logger data failed!\r\r", 0), 0u);
-    ExpectIdle();
-}
-
-TEST_F(OnlyConvertTest, LoggerFileNamedLikeItsCsvIsNeverDeleted) {
-    // "data.CSV" is its own CSV path: a failed conversion must not delete the user's logger.
-    const fs::path both = data / "data.CSV";
-    WriteFileText(both, MalformedLogger());
-    ui->dialogAnswers.push_back(both.string());
-    ui->messageAnswers.push_back(MessageButton::Yes);
+    // A logger file named like its own CSV is the user's data, never deleted.
+    WriteFileText(converted, kMalformed);
+    Choose(converted);
     form->btnconvertLoggerClick();
-    EXPECT_EQ(LastText().rfind("convert zel logger data failed!\r\r", 0), 0u);
-    EXPECT_EQ(ReadFileText(both), MalformedLogger());
+    EXPECT_TRUE(StartsWith(LastText(), "convert zel logger data failed!"));
+    EXPECT_EQ(ReadFileText(converted), kMalformed);
+    ExpectIdle();
 }
 
-class ShortcutTest : public LoggerActionsTest {
-protected:
-    // Presses L with the given modifiers; returns the key as the handler left it.
-    std::uint16_t Press(ShiftState shift, std::uint16_t key = 'L') {
+TEST_F(LoggerActionsTest, OptionExPassesErrorsOnWithTheWindowIdle) {
+    Restart({"-ex"});
+    form->TargetPort = refusing.Port();
+    Choose(csv);
+    EXPECT_THROW(form->btnReadLoggerClick(), EIdTFTPException);
+    EXPECT_TRUE(StartsWith(LastText(), "TFTP read zel logger failed!\r\r"));
+    ExpectIdle();
+
+    WriteFileText(data / "bad.zel", kMalformed);
+    Choose(data / "bad.zel");
+    EXPECT_THROW(form->btnconvertLoggerClick(), ELoggerFormatError);
+    EXPECT_TRUE(StartsWith(LastText(), "convert zel logger data failed!\r\r"));
+    ExpectIdle();
+}
+
+TEST_F(LoggerActionsTest, AltLConvertsBesideTheProgramWithEveryEmptySlot) {
+    const fs::path zel = folder.Path() / "plog.zel", converted = folder.Path() / "plog.csv";
+    auto press = [this](ShiftState shift, std::uint16_t key = 'L') {
         form->FormKeyDown(key, shift);
         return key;
-    }
+    };
+    EXPECT_EQ(press({.alt = true}), 0) << "consumed without a logger file too";
+    EXPECT_TRUE(ui->messages.empty());
 
-    fs::path zel = folder.Path() / "plog.zel";
-    fs::path converted = folder.Path() / "plog.csv";
-};
+    WriteFileText(zel, kSample);
+    EXPECT_EQ(press({.shift = true, .alt = true}), 'L');
+    EXPECT_EQ(press({.alt = true, .ctrl = true}), 'L');
+    EXPECT_EQ(press({}), 'L');
+    EXPECT_EQ(press({.alt = true}, 'K'), 'K');
+    EXPECT_FALSE(fs::exists(converted));
 
-TEST_F(ShortcutTest, AltLConvertsTheProgramsLoggerWithEveryEmptySlot) {
-    WriteFileText(zel, MakeSamplePlogZel(kSeed));
-    WriteFileText(converted, "older CSV");
-    EXPECT_EQ(Press({.alt = true}), 0);
-    ASSERT_EQ(ui->messages.size(), 1u);
+    WriteFileText(converted, "older");
+    EXPECT_EQ(press({.alt = true}), 0);
     EXPECT_EQ(LastText(), "data of logger successfull converted to file \"plog.csv\"\r"
                           "(including empty sets)");
     const std::string written = ReadFileText(converted);
-    EXPECT_EQ(written, ExpectedCsv(true));
-    EXPECT_EQ(LineCount(written), 501u);
-    EXPECT_TRUE(ui->dialogRequests.empty());
-}
+    EXPECT_EQ(written, Expected(true));
+    EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 501);
 
-TEST_F(ShortcutTest, OnlyAltLIsTakenAndAlwaysConsumed) {
-    WriteFileText(zel, MakeSamplePlogZel(kSeed));
-    EXPECT_EQ(Press({.shift = true, .alt = true}), 'L');
-    EXPECT_EQ(Press({.alt = true, .ctrl = true}), 'L');
-    EXPECT_EQ(Press({}), 'L');
-    EXPECT_EQ(Press({.alt = true}, 'K'), 'K');
-    EXPECT_FALSE(fs::exists(converted));
-    EXPECT_TRUE(ui->messages.empty());
-
-    fs::remove(zel);
-    EXPECT_EQ(Press({.alt = true}), 0) << "consumed without a logger file too";
-    EXPECT_TRUE(ui->messages.empty());
-    EXPECT_FALSE(fs::exists(converted));
-}
-
-TEST_F(ShortcutTest, FailuresAreShownOrPassedToTheApplication) {
-    WriteFileText(zel, "this is no logger");
-    EXPECT_EQ(Press({.alt = true}), 0);
-    EXPECT_EQ(LastText(), "Converting of received data failed!\r\r" + kNoLoggerData);
-    EXPECT_FALSE(fs::exists(converted));
-
-    WriteFileText(zel, MalformedLogger());
+    WriteFileText(zel, "no logger");
+    press({.alt = true});
+    EXPECT_EQ(LastText(), "Converting of received data failed!\r\r" + kNoData);
+    WriteFileText(zel, kMalformed);
     std::uint16_t key = 'L';
     EXPECT_THROW(form->FormKeyDown(key, {.alt = true}), ELoggerFormatError);
-    EXPECT_EQ(key, 0) << "the key goes no further even when the conversion fails";
+    EXPECT_EQ(key, 0);
+    EXPECT_TRUE(ui->dialogRequests.empty());
 }
 
 } // namespace

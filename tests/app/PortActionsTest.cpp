@@ -14,20 +14,7 @@ namespace {
 
 constexpr int kCom = 37;
 constexpr int kMissingCom = 38;
-
-// Points COM<number> at a device that does not exist, for as long as it lives.
-class MissingPort {
-public:
-    explicit MissingPort(int number) : variable_("QUORVEL_COM" + std::to_string(number)) {
-        ::setenv(variable_.c_str(), "/nonexistent/quorvel-tty", 1);
-    }
-    ~MissingPort() { ::unsetenv(variable_.c_str()); }
-    MissingPort(const MissingPort&) = delete;
-    MissingPort& operator=(const MissingPort&) = delete;
-
-private:
-    std::string variable_;
-};
+const std::string kFailed = "Start of Transfer mode failed!";
 
 bool PortIsFree(int number) {
     TPivotobject probe;
@@ -37,27 +24,61 @@ bool PortIsFree(int number) {
 class PortActionsTest : public FormTest {
 protected:
     void SetUp() override {
+        ::setenv("QUORVEL_COM38", "/nonexistent/quorvel-tty", 1);
         Start();
         SelectCom(kCom);
+        ui->SetValue(seTO, 1);
+        // The device answers as soon as it has heard the wake-up; the user may cancel.
+        ui->onProcessEvents = [this] {
+            if (++slices == 1) {
+                wakeUp = device.Received(3);
+                device.Send(answer);
+            }
+            if (slices == cancelAt) {
+                form->btnCancelClick();
+            }
+            busy = !ui->Enabled(GroupBox1) && !ui->Enabled(GroupBox2) && ui->Visible(btnCancel) &&
+                   ui->cursor == Cursor::Hourglass;
+        };
+        ui->onMessage = [this](const MessageRequest&) { heldDuringBox = !PortIsFree(kCom); };
     }
+    void TearDown() override { ::unsetenv("QUORVEL_COM38"); }
+
     void SelectCom(int number) { ui->SetValue(cbPort, number - 1); }
+    Colour ListColour() { return (*ui)[cbPort].colour; }
+
+    // Runs the command; returns the one box it showed.
+    MessageRequest SetTransferMode() {
+        slices = 0;
+        ui->messages.clear();
+        form->btnsetTransfermodeClick();
+        EXPECT_EQ(ui->messages.size(), 1u);
+        EXPECT_TRUE(ui->Enabled(GroupBox1) && ui->Enabled(btnCancel) && !ui->Visible(btnCancel));
+        EXPECT_EQ(ui->cursor, Cursor::Arrow);
+        EXPECT_TRUE(PortIsFree(kCom)) << "the port is released afterwards";
+        return ui->messages.back();
+    }
 
     PtyPair device{kCom};
-    MissingPort missing{kMissingCom};
+    std::string answer;
+    int cancelAt = 0;
+    int slices = 0;
+    std::string wakeUp;
+    bool busy = false;
+    bool heldDuringBox = false;
 };
 
 TEST_F(PortActionsTest, PortTestColoursTheListByWhetherThePortOpens) {
     form->cbPortChange();
-    EXPECT_EQ((*ui)[cbPort].colour, Colour::Window);
-
+    EXPECT_EQ(ListColour(), Colour::Window);
     SelectCom(kMissingCom);
     form->cbPortChange();
-    EXPECT_EQ((*ui)[cbPort].colour, Colour::LightRed);
+    EXPECT_EQ(ListColour(), Colour::LightRed);
     EXPECT_EQ(ui->Value(cbPort), kMissingCom - 1) << "the selection stays";
     form->cbPortDropDown();
-    EXPECT_EQ((*ui)[cbPort].colour, Colour::Window) << "normal while the list is open";
+    EXPECT_EQ(ListColour(), Colour::Window) << "normal while the list is open";
     form->cbPortCloseUp();
-    EXPECT_EQ((*ui)[cbPort].colour, Colour::LightRed);
+    EXPECT_EQ(ListColour(), Colour::LightRed);
 
     // A port another program holds counts as missing; the test itself holds nothing.
     SelectCom(kCom);
@@ -65,142 +86,62 @@ TEST_F(PortActionsTest, PortTestColoursTheListByWhetherThePortOpens) {
         TPivotobject other;
         ASSERT_TRUE(other.OpenPort(kCom, 115200, 'n'));
         form->cbPortCloseUp();
-        EXPECT_EQ((*ui)[cbPort].colour, Colour::LightRed);
+        EXPECT_EQ(ListColour(), Colour::LightRed);
     }
     form->cbPortChange();
-    EXPECT_EQ((*ui)[cbPort].colour, Colour::Window);
+    EXPECT_EQ(ListColour(), Colour::Window);
     EXPECT_TRUE(PortIsFree(kCom));
     EXPECT_TRUE(ui->messages.empty()) << "a failed port test shows no message";
 }
 
-class TransferModeTest : public PortActionsTest {
-protected:
-    void SetUp() override {
-        PortActionsTest::SetUp();
-        ui->SetValue(seTO, 1);
-        ui->onProcessEvents = [this] {
-            ++slices;
-            if (slices == 1) {
-                wakeUp = device.Received(3);
-            }
-            busyWhileWaiting = !ui->Enabled(GroupBox1) && !ui->Enabled(GroupBox2) &&
-                               ui->Visible(btnCancel) && ui->cursor == Cursor::Hourglass;
-        };
-        ui->onMessage = [this](const MessageRequest&) { heldDuringBox = !PortIsFree(kCom); };
-    }
-
-    // Plays a device that answers as soon as it has heard the wake-up.
-    void AnswerWith(const std::string& answer) {
-        ui->onProcessEvents = [this, answer] {
-            if (++slices == 1) {
-                wakeUp = device.Received(3);
-                device.Send(answer);
-            }
-        };
-    }
-
-    const MessageRequest& OnlyMessage() const {
-        EXPECT_EQ(ui->messages.size(), 1u);
-        return ui->messages.back();
-    }
-
-    void ExpectIdleWithPortReleased() const {
-        EXPECT_TRUE(ui->Enabled(GroupBox1));
-        EXPECT_TRUE(ui->Enabled(GroupBox2));
-        EXPECT_FALSE(ui->Visible(btnCancel));
-        EXPECT_TRUE(ui->Enabled(btnCancel));
-        EXPECT_EQ(ui->cursor, Cursor::Arrow);
-        EXPECT_TRUE(PortIsFree(kCom));
-    }
-
-    int slices = 0;
-    std::string wakeUp;
-    bool busyWhileWaiting = false;
-    bool heldDuringBox = false;
-};
-
-TEST_F(TransferModeTest, AnswerIsShownExactlyAsReceived) {
-    const std::string answer = "TRANSFER MODE\r\n\x01\x7f end";
-    AnswerWith(answer);
-    form->btnsetTransfermodeClick();
+TEST_F(PortActionsTest, AnswerIsShownAsReceivedUpToAThousandBytes) {
+    answer = "TRANSFER MODE\r\n\x01\x7f";
+    const MessageRequest box = SetTransferMode();
     EXPECT_EQ(wakeUp, "&&&");
     EXPECT_EQ(slices, 1) << "the first slice brought the answer";
-    const MessageRequest& box = OnlyMessage();
     EXPECT_EQ(box.text, answer);
     EXPECT_EQ(box.kind, MessageKind::Custom);
-    EXPECT_EQ(box.caption, form->ApplicationTitle());
-    ExpectIdleWithPortReleased();
-}
 
-TEST_F(TransferModeTest, SilentDeviceListensForTheTimeOutWithThePortHeldUntilTheBoxCloses) {
-    const auto start = std::chrono::steady_clock::now();
-    form->btnsetTransfermodeClick();
-    const auto elapsed = std::chrono::steady_clock::now() - start;
-
-    EXPECT_EQ(wakeUp, "&&&");
-    EXPECT_EQ(slices, 10) << "ten slices of about 100 ms per second of time-out";
-    EXPECT_TRUE(busyWhileWaiting);
-    EXPECT_GE(elapsed, std::chrono::milliseconds(900));
-    EXPECT_LT(elapsed, std::chrono::seconds(10));
-    EXPECT_EQ(OnlyMessage().text, "Start of Transfer mode failed!");
-    EXPECT_EQ(OnlyMessage().kind, MessageKind::Custom);
-    EXPECT_TRUE(heldDuringBox);
-    ExpectIdleWithPortReleased();
-}
-
-TEST_F(TransferModeTest, CancelEndsTheWaitAfterTheCurrentSlice) {
-    ui->SetValue(seTO, 16);
-    ui->onProcessEvents = [this] {
-        if (++slices == 3) {
-            form->btnCancelClick();
-        }
-    };
-    form->btnsetTransfermodeClick();
-    EXPECT_EQ(slices, 3);
-    EXPECT_EQ(OnlyMessage().text, "Start of Transfer mode failed!");
-    ExpectIdleWithPortReleased();
-}
-
-TEST_F(TransferModeTest, LongAnswerIsCutAfterTheFirstThousandBytes) {
-    std::string answer;
+    answer.clear();
     for (int i = 0; i < 1500; ++i) {
         answer += static_cast<char>('A' + i % 26);
     }
-    AnswerWith(answer);
-    form->btnsetTransfermodeClick();
-    EXPECT_EQ(OnlyMessage().text, answer.substr(0, 1000));
-    ExpectIdleWithPortReleased();
+    EXPECT_EQ(SetTransferMode().text, answer.substr(0, 1000));
 }
 
-TEST_F(TransferModeTest, DeviceThatHangsUpEndsLikeOneThatIsSilent) {
-    ui->onProcessEvents = [this] {
-        if (++slices == 1) {
-            device.HangUp();
-        }
-    };
-    form->btnsetTransfermodeClick();
-    EXPECT_EQ(OnlyMessage().text, "Start of Transfer mode failed!");
-    EXPECT_TRUE(ui->Enabled(GroupBox1));
+TEST_F(PortActionsTest, SilentDeviceIsHeardForTheTimeOutWithThePortHeldUntilTheBoxCloses) {
+    const auto start = std::chrono::steady_clock::now();
+    const MessageRequest box = SetTransferMode();
+    const auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(box.text, kFailed);
+    EXPECT_EQ(box.kind, MessageKind::Custom);
+    EXPECT_EQ(wakeUp, "&&&");
+    EXPECT_EQ(slices, 10) << "ten slices of about 100 ms per second of time-out";
+    EXPECT_GE(elapsed, std::chrono::milliseconds(900));
+    EXPECT_LT(elapsed, std::chrono::seconds(10));
+    EXPECT_TRUE(busy);
+    EXPECT_TRUE(heldDuringBox);
 }
 
-TEST_F(TransferModeTest, PortThatCannotBeOpenedIsNamedInTheWarning) {
+TEST_F(PortActionsTest, CancelEndsTheWaitAfterTheCurrentSlice) {
+    ui->SetValue(seTO, 16);
+    cancelAt = 3;
+    EXPECT_EQ(SetTransferMode().text, kFailed);
+    EXPECT_EQ(slices, 3);
+}
+
+TEST_F(PortActionsTest, PortThatCannotBeOpenedIsNamedInTheWarning) {
     SelectCom(kMissingCom);
-    form->btnsetTransfermodeClick();
-    const MessageRequest& box = OnlyMessage();
-    EXPECT_EQ(box.text, "Start of Transfer mode failed!\r\rUnable to open RS232port COM38");
+    const MessageRequest box = SetTransferMode();
+    EXPECT_EQ(box.text, kFailed + "\r\rUnable to open RS232port COM38");
     EXPECT_EQ(box.kind, MessageKind::Warning);
-    EXPECT_EQ(box.caption, "Warnung");
     EXPECT_EQ(slices, 0) << "nothing is sent or awaited";
-    ExpectIdleWithPortReleased();
 
-    // A port held by another program.
-    ui->messages.clear();
     SelectCom(kCom);
-    TPivotobject other;
+    TPivotobject other; // another program holds the port
     ASSERT_TRUE(other.OpenPort(kCom, 115200, 'n'));
     form->btnsetTransfermodeClick();
-    EXPECT_EQ(OnlyMessage().text,
-              "Start of Transfer mode failed!\r\rUnable to open RS232port COM37");
+    EXPECT_EQ(ui->messages.back().text, kFailed + "\r\rUnable to open RS232port COM37");
     EXPECT_EQ(device.Received(1, std::chrono::milliseconds(200)), "");
 }
 
