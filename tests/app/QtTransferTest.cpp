@@ -4,11 +4,9 @@
 #include "app/TestFiles.h"
 #include "app/qt/MainWindow.h"
 #include "sim/SimServer.h"
-#include "support/Tr_Util.h"
 #include "tftp/IdTrivialFTP.h"
 
 #include <QApplication>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
@@ -17,7 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <functional>
 #include <memory>
 
@@ -25,22 +22,19 @@ using enum Control;
 
 namespace {
 
-// Works the modal dialogs and boxes the window opens, one scripted step per dialog, from a
-// timer. The timer also fires inside the window's own event processing during a transfer, where
-// whileNoModal can act as a user would. A dialog nobody scripted is rejected, so a test cannot
-// hang on it.
-class ModalDriver {
+// Acts as the user from a timer, which also fires inside the window's own event processing
+// during a transfer: records and confirms every message box (onBox sees it first), rejects every
+// other dialog after noting its title, and runs whileNoModal otherwise. Nothing here may throw
+// through Qt's event handling.
+class FakeUser {
 public:
-    using Step = std::function<void(QWidget&)>;
-
-    ModalDriver() {
+    FakeUser() {
         QObject::connect(&timer_, &QTimer::timeout, [this] { Tick(); });
         timer_.start(10);
     }
-
-    std::deque<Step> steps;
+    std::function<void()> onBox;
     std::function<void()> whileNoModal;
-    std::vector<QString> titles; // of every dialog and box, in order
+    std::vector<QString> titles; // of every dialog and box
     std::vector<QString> texts;  // of every box
 
 private:
@@ -55,156 +49,105 @@ private:
         titles.push_back(modal->windowTitle());
         if (auto* box = qobject_cast<QMessageBox*>(modal)) {
             texts.push_back(box->text());
-        }
-        if (steps.empty()) {
-            if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-                dialog->reject();
+            if (onBox) {
+                onBox();
             }
-            return;
+            box->button(QMessageBox::Ok)->click();
+        } else if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
         }
-        const Step step = steps.front();
-        steps.pop_front();
-        step(*modal);
     }
-
     QTimer timer_;
 };
 
-// A step never throws (an exception must not pass through Qt's event handling): given the
-// wrong kind of dialog it records a test failure and rejects it.
-ModalDriver::Step PressOk() {
-    return [](QWidget& modal) {
-        auto* box = qobject_cast<QMessageBox*>(&modal);
-        if (!box) {
-            ADD_FAILURE() << "expected a message box, got " << modal.metaObject()->className();
-            qobject_cast<QDialog*>(&modal)->reject();
-            return;
-        }
-        box->button(QMessageBox::Ok)->click();
-    };
-}
-
-SimOptions DeviceOptions(const fs::path& folder, bool silent) {
-    SimOptions options;
-    options.folder = folder.string();
-    options.bindAddress = "127.0.0.1";
-    options.timeoutMs = 300;
-    options.retries = 2;
-    if (silent) {
-        options.faults.silentAfterBlock = 0;
-    }
-    options.log = [](const std::string&) {};
-    return options;
-}
-
 class QtTransferTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        fs::create_directory(deviceFolder);
-        fs::create_directory(data);
-    }
+    // The window, connected to the simulator; silent: the device falls silent after its first
+    // answer. The next file dialog is answered with file.
+    std::unique_ptr<MainWindow> Open(const fs::path& file, bool silent = false,
+                                     std::vector<std::string> params = {}) {
+        fs::create_directories(device);
+        SimOptions options;
+        options.folder = device.string();
+        options.bindAddress = "127.0.0.1";
+        if (silent) {
+            options.faults.silentAfterBlock = 0;
+        }
+        options.log = [](const std::string&) {};
+        server = std::make_unique<SimServerThread>(options);
 
-    // The window, connected to the simulator; silent: the device stops answering after its
-    // first reply.
-    std::unique_ptr<MainWindow> Open(bool silent, std::vector<std::string> params = {}) {
-        device = std::make_unique<SimServerThread>(DeviceOptions(deviceFolder, silent));
         const std::string program = (folder.Path() / "quorvel").string();
         params.insert(params.begin(), program);
         auto window = std::make_unique<MainWindow>(program, params);
-        Line(*window, eIP).setText("127.0.0.1");
-        window->Form().TargetPort = device->Port();
-        window->show();
-        return window;
-    }
-
-    // The next file dialog of the window is answered with file, as a user would choose it.
-    static void WillChoose(MainWindow& window, const fs::path& file) {
-        QtToolkit& toolkit = window.Toolkit();
+        window->Toolkit().SetText(eIP, "127.0.0.1");
+        window->Form().TargetPort = server->Port();
+        QtToolkit& toolkit = window->Toolkit();
         toolkit.answerFileDialog = [&toolkit, file](const FileDialogRequest&) {
             std::optional<std::string> chosen = file.string();
             toolkit.answerFileDialog = nullptr; // destroys this function: use nothing of it after
             return chosen;
         };
+        window->show();
+        return window;
     }
-
-    static QPushButton& Button(MainWindow& window, Control control) {
-        return dynamic_cast<QPushButton&>(window.Widget(control));
-    }
-    static QLineEdit& Line(MainWindow& window, Control control) {
-        return dynamic_cast<QLineEdit&>(window.Widget(control));
+    static void Click(MainWindow& window, Control button) {
+        dynamic_cast<QPushButton&>(window.Widget(button)).click();
     }
     static void ExpectIdle(MainWindow& window) {
-        EXPECT_TRUE(window.Widget(GroupBox1).isEnabled());
-        EXPECT_TRUE(window.Widget(GroupBox2).isEnabled());
-        EXPECT_TRUE(window.Widget(btnCancel).isHidden());
-        EXPECT_TRUE(window.Widget(ProgressBar1).isHidden());
+        EXPECT_TRUE(window.Widget(GroupBox1).isEnabled() && window.Widget(GroupBox2).isEnabled());
+        EXPECT_TRUE(window.Widget(btnCancel).isHidden() && window.Widget(ProgressBar1).isHidden());
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
 
     TempFolder folder;
-    fs::path deviceFolder = folder.Path() / "device";
-    fs::path data = folder.Path() / "data";
-    std::unique_ptr<SimServerThread> device;
-    ModalDriver driver;
+    fs::path device = folder.Path() / "device";
+    fs::path file = folder.Path() / "cfg.bin";
+    std::unique_ptr<SimServerThread> server;
+    FakeUser user;
 };
 
-TEST_F(QtTransferTest, ActionButtonsOpenTheirDialogs) {
-    auto window = Open(false);
+TEST_F(QtTransferTest, ActionButtonsOpenTheirDialogsAndCancelSetsTheFlag) {
+    auto window = Open(file);
+    window->Toolkit().answerFileDialog = nullptr; // Qt's own dialogs, rejected by the user
     for (Control button : {btnPut, btnGet, btnFirmware}) {
-        Button(*window, button).click();
+        Click(*window, button);
         ExpectIdle(*window);
     }
-    EXPECT_EQ(driver.titles,
+    EXPECT_EQ(user.titles,
               (std::vector<QString>{"Select file for sending", "Select filename for receiving",
                                     "Select file for firmware update"}));
-}
 
-TEST_F(QtTransferTest, CancelButtonSetsTheClientsFlag) {
-    auto window = Open(false);
     window->Form().SetIdleState(false);
-    EXPECT_TRUE(window->Widget(btnCancel).isVisible());
-    Button(*window, btnCancel).click();
+    Click(*window, btnCancel);
     EXPECT_TRUE(window->Form().Client->CancelRequested);
     EXPECT_FALSE(window->Widget(btnCancel).isEnabled());
 }
 
 TEST_F(QtTransferTest, PutShowsTheBarUnderItsButtonTheHourglassAndTheResult) {
-    auto window = Open(false);
-    const fs::path file = data / "cfg.bin";
     WriteFileText(file, std::string(3000, 'x'));
-    WillChoose(*window, file);
+    auto window = Open(file);
     // The result box comes while the action still runs: the bar and the hourglass are up.
-    bool barSeen = false;
-    bool hourglassSeen = false;
-    driver.steps = {[&](QWidget& box) {
-        barSeen = window->Widget(ProgressBar1).isVisible() &&
-                  window->Widget(ProgressBar1).geometry() == QRect(278, 45, 85, 13);
+    bool barAndHourglass = false;
+    user.onBox = [&] {
         const QCursor* cursor = QApplication::overrideCursor();
-        hourglassSeen = cursor && cursor->shape() == Qt::WaitCursor;
-        PressOk()(box);
-    }};
-    Button(*window, btnPut).click();
-
-    EXPECT_EQ(ReadFileText(deviceFolder / "cfg.bin"), std::string(3000, 'x'));
-    ASSERT_EQ(driver.texts.size(), 1u);
-    EXPECT_EQ(driver.texts[0],
-              QString::fromStdString("File \"" + file.string() + "\" successfull sent"));
-    EXPECT_TRUE(barSeen);
-    EXPECT_TRUE(hourglassSeen);
+        barAndHourglass = window->Widget(ProgressBar1).isVisible() &&
+                          window->Widget(ProgressBar1).geometry() == QRect(278, 45, 85, 13) &&
+                          cursor && cursor->shape() == Qt::WaitCursor;
+    };
+    Click(*window, btnPut);
+    EXPECT_EQ(ReadFileText(device / "cfg.bin"), std::string(3000, 'x'));
+    EXPECT_EQ(user.texts, std::vector<QString>{QString::fromStdString("File \"" + file.string() +
+                                                                      "\" successfull sent")});
+    EXPECT_TRUE(barAndHourglass);
     ExpectIdle(*window);
 }
 
 TEST_F(QtTransferTest, ErrorPassedOnIsShownInABoxAndTheWindowIsUsableAgain) {
-    auto window = Open(false, {"-ex"});
-    const fs::path file = data / "missing.bin";
-    WillChoose(*window, file);
-    driver.steps = {PressOk(), PressOk()};
-    Button(*window, btnGet).click();
-    ASSERT_EQ(driver.texts.size(), 2u);
-    EXPECT_EQ(driver.texts[0], "TFTP get file failed!\n\n\"File not found\"");
-    EXPECT_EQ(driver.texts[1], "\"File not found\"") << "the error's own message";
-    EXPECT_EQ(driver.titles.back(), "quorvel") << "the application's title";
-    EXPECT_FALSE(fs::exists(file));
+    auto window = Open(file, false, {"-ex"});
+    Click(*window, btnGet);
+    EXPECT_EQ(user.texts, (std::vector<QString>{"TFTP get file failed!\n\n\"File not found\"",
+                                                "\"File not found\""}));
+    EXPECT_EQ(user.titles.back(), "quorvel") << "the application's title";
     ExpectIdle(*window);
     EXPECT_TRUE(window->isVisible());
 }
@@ -213,43 +156,37 @@ TEST_F(QtTransferTest, ErrorPassedOnIsShownInABoxAndTheWindowIsUsableAgain) {
 // at once, the transfer is cancelled, no box is left to answer, and the window closes after
 // the action has returned.
 TEST_F(QtTransferTest, CloseDuringATransferEndsPromptlyWithoutABox) {
+    WriteFileText(file, std::string(2000, 's'));
     for (bool byEscape : {false, true}) {
         SCOPED_TRACE(byEscape ? "Esc" : "close box");
         fs::remove(folder.Path() / "quorvel.INI");
-        auto window = Open(true);
+        auto window = Open(file, true);
         dynamic_cast<QSpinBox&>(window->Widget(seTO)).setValue(8);
-        const fs::path file = data / "cfg.bin";
-        WriteFileText(file, std::string(2000, 's'));
-        WillChoose(*window, file);
-        driver.texts.clear();
         std::uint32_t busySince = 0;
-        bool closing = false;
         bool savedAtClose = false;
-        driver.whileNoModal = [&] {
-            if (closing || window->Widget(btnCancel).isHidden()) {
+        user.whileNoModal = [&] {
+            if (window->Widget(btnCancel).isHidden() || savedAtClose) {
                 return;
             }
             busySince = busySince ? busySince : TickCount();
-            if (TickDiff(busySince) < 1200) {
-                return;
+            if (TickDiff(busySince) >= 1200) {
+                if (byEscape) {
+                    QTest::keyClick(&window->Widget(btnClose), Qt::Key_Escape);
+                } else {
+                    window->close();
+                }
+                savedAtClose = fs::exists(folder.Path() / "quorvel.INI");
             }
-            closing = true;
-            if (byEscape) {
-                QTest::keyClick(&window->Widget(btnClose), Qt::Key_Escape);
-            } else {
-                window->close();
-            }
-            savedAtClose = fs::exists(folder.Path() / "quorvel.INI");
         };
         const std::uint32_t start = TickCount();
-        Button(*window, btnPut).click();
-        driver.whileNoModal = nullptr;
+        Click(*window, btnPut);
+        user.whileNoModal = nullptr;
 
         EXPECT_TRUE(savedAtClose) << "saved as the close began";
         EXPECT_FALSE(window->isVisible()) << "closed once the action had returned";
-        EXPECT_TRUE(driver.texts.empty()) << "no box after the close";
+        EXPECT_TRUE(user.texts.empty()) << "no box after the close";
         EXPECT_LT(TickDiff(start), 6000u) << "not the eight seconds of the time-out";
-        EXPECT_FALSE(fs::exists(deviceFolder / "cfg.bin"));
+        EXPECT_FALSE(fs::exists(device / "cfg.bin"));
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     }
 }

@@ -6,21 +6,6 @@
 #include <stdexcept>
 #include <utility>
 
-namespace {
-
-SimOptions DeviceOptions(const fs::path& folder, const SimFaults& faults) {
-    SimOptions options;
-    options.folder = folder.string();
-    options.bindAddress = "127.0.0.1";
-    options.timeoutMs = 300;
-    options.retries = 2;
-    options.faults = faults;
-    options.log = [](const std::string&) {};
-    return options;
-}
-
-} // namespace
-
 std::string Pattern(std::size_t size) {
     std::string bytes(size, '\0');
     for (std::size_t i = 0; i < size; ++i) {
@@ -39,18 +24,17 @@ SimFaults RefusesWith(std::uint16_t code, const std::string& text) {
     SimFaults faults;
     faults.errorCode = code;
     faults.errorText = text;
-    faults.errorAtBlock = 0;
     return faults;
 }
 
 void TransferTest::SetUp() {
-    fs::create_directory(deviceFolder);
+    fs::create_directory(device);
     fs::create_directory(data);
     Start();
     DeviceMisbehaves({});
-    SetTimeout(1);
+    ui->SetValue(seTO, 1);
     ui->onProcessEvents = [this] { OnProcessEvents(); };
-    ui->onMessage = [this](const MessageRequest&) { messageTick_ = TickCount(); };
+    ui->onMessage = [this](const MessageRequest&) { stepToMessageMs = TickDiff(stepTick_); };
 }
 
 void TransferTest::TearDown() {
@@ -58,67 +42,53 @@ void TransferTest::TearDown() {
 }
 
 void TransferTest::DeviceMisbehaves(const SimFaults& faults) {
-    device.reset();
-    device = std::make_unique<SimServerThread>(DeviceOptions(deviceFolder, faults));
+    SimOptions options;
+    options.folder = device.string();
+    options.bindAddress = "127.0.0.1";
+    options.timeoutMs = 300;
+    options.retries = 2;
+    options.faults = faults;
+    options.log = [](const std::string&) {};
+    server_.reset();
+    server_ = std::make_unique<SimServerThread>(options);
     ui->SetText(eIP, "127.0.0.1");
-    form->TargetPort = device->Port();
+    form->TargetPort = server_->Port();
+}
+
+void TransferTest::DeviceIsMute() {
+    mute_.emplace("127.0.0.1", 0);
+    form->TargetPort = mute_->Local().port;
 }
 
 void TransferTest::OnProcessEvents() {
-    const TIdTrivialFTP& client = *form->Client;
-    // The last moment to stop a transfer to a real address: no datagram has left yet.
-    if (ui->Visible(ProgressBar1) && !client.Host.empty() && client.Host != "127.0.0.1") {
+    const std::string& host = form->Client->Host;
+    if (ui->Visible(ProgressBar1) && !host.empty() && host != "127.0.0.1") {
         throw std::logic_error("a test transfer must stay on the loopback address");
     }
     const std::uint32_t now = TickCount();
-    if (!firstEventTick_) {
-        firstEventTick_ = now;
-    }
-    if (duringWait_ && TickDiffBetween(*firstEventTick_, now) >= 500) {
+    if (duringWait_ && !snapshots.empty() && TickDiffBetween(snapshots.front().tick, now) >= 500) {
         stepTick_ = now;
-        stepSnapshot_ = static_cast<std::ptrdiff_t>(snapshots.size());
+        stepSnapshot = static_cast<std::ptrdiff_t>(snapshots.size());
         std::exchange(duringWait_, nullptr)();
     }
     snapshots.push_back({ui->Value(ProgressBar1), ui->Maximum(ProgressBar1), form->ProgressCarry,
                          ui->Enabled(btnCancel), now});
 }
 
-void TransferTest::DeviceIsMute() {
-    mute.emplace("127.0.0.1", 0);
-    form->TargetPort = mute->Local().port;
-}
-
-void TransferTest::DuringSilentWait(std::function<void()> step) {
-    duringWait_ = std::move(step);
-}
-
 std::string TransferTest::DataFile(const std::string& name, std::size_t size) const {
-    const fs::path path = data / name;
-    WriteFileText(path, Pattern(size));
-    return path.string();
+    WriteFileText(data / name, Pattern(size));
+    return (data / name).string();
 }
 
-std::string TransferTest::DeviceFile(const std::string& name) const {
-    return ReadFileText(deviceFolder / name);
-}
-
-bool TransferTest::OnDevice(const std::string& name) const {
-    return fs::exists(deviceFolder / name);
+const std::string& TransferTest::Message() const {
+    EXPECT_EQ(ui->messages.size(), 1u);
+    return ui->messages.back().text;
 }
 
 void TransferTest::ExpectIdle() const {
-    EXPECT_TRUE(ui->Enabled(GroupBox1));
-    EXPECT_TRUE(ui->Enabled(GroupBox2));
-    EXPECT_FALSE(ui->Visible(btnCancel));
-    EXPECT_TRUE(ui->Enabled(btnCancel));
+    EXPECT_TRUE(ui->Enabled(GroupBox1) && ui->Enabled(GroupBox2));
+    EXPECT_TRUE(!ui->Visible(btnCancel) && ui->Enabled(btnCancel));
     EXPECT_FALSE(ui->Visible(ProgressBar1));
     EXPECT_EQ(ui->cursor, Cursor::Arrow);
     EXPECT_FALSE(form->Client->CancelRequested);
-}
-
-const MessageRequest& TransferTest::OnlyMessage() const {
-    if (ui->messages.size() != 1) {
-        throw std::logic_error("expected one message, got " + std::to_string(ui->messages.size()));
-    }
-    return ui->messages.front();
 }
