@@ -2,11 +2,9 @@
 // across two uploads, the point after which nothing can be cancelled, and every failure.
 #include "app/TransferFixture.h"
 
-#include "support/Save_Err.h"
 #include "tftp/IdTrivialFTP.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
 
@@ -80,9 +78,7 @@ TEST_F(FirmwareTest, ChoicesThatSendNothing) {
 
 TEST_F(FirmwareTest, FailuresAreShownAndNeverPassedOn) {
     form->ReraiseErrors = true;
-    ::setenv("XDG_DATA_HOME", (folder.Path() / "xdg").c_str(), 1);
-    WriteFileText(folder.Path() / "DEBUG", "1");
-    LogStartupAt(ProgramPath().string());
+    StartLog("DEBUG", "1");
 
     DeviceMisbehaves(RefusesWith(3, "flash full"));
     ui->dialogAnswers.push_back(DataFile("R7.pfo", 100));

@@ -2,10 +2,7 @@
 // memory, the files left behind, every failure, and errors passed on.
 #include "app/TransferFixture.h"
 
-#include "support/Save_Err.h"
 #include "tftp/IdTrivialFTP.h"
-
-#include <cstdlib>
 
 namespace {
 
@@ -53,7 +50,7 @@ TEST_F(PutGetTest, PutFailuresNameTheExceptionClassAndKeepTheLocalFile) {
         {"cancel", Fault::Cancel, SilentAfter(0), "EIdTFTPException: Operation canceled"},
     };
     // COM 40 is a device node that does not exist: nothing real is touched.
-    ::setenv("QUORVEL_COM40", (folder.Path() / "no-such-port").c_str(), 1);
+    SetEnvironment("QUORVEL_COM40", (folder.Path() / "no-such-port").string());
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.what);
         DeviceMisbehaves(c.faults);
@@ -76,7 +73,7 @@ TEST_F(PutGetTest, PutFailuresNameTheExceptionClassAndKeepTheLocalFile) {
         EXPECT_FALSE(fs::exists(device / "part.bin"));
         ExpectIdle();
     }
-    ::unsetenv("QUORVEL_COM40");
+    SetEnvironment("QUORVEL_COM40", "");
 }
 
 TEST_F(PutGetTest, OnlyTheLogsDebugLevelMakesPutPassItsErrorOn) {
@@ -86,9 +83,7 @@ TEST_F(PutGetTest, OnlyTheLogsDebugLevelMakesPutPassItsErrorOn) {
     EXPECT_EQ(Message(), kPutFailed + "EIdTFTPException: Filesize=0");
     EXPECT_EQ(ui->Maximum(ProgressBar1), 100) << "failed before the work began";
 
-    ::setenv("XDG_DATA_HOME", (folder.Path() / "xdg").c_str(), 1);
-    WriteFileText(folder.Path() / "DEBUG", "1");
-    LogStartupAt(ProgramPath().string());
+    StartLog("DEBUG", "1");
     ui->messages.clear();
     ui->dialogAnswers.push_back(DataFile("empty.bin", 0));
     EXPECT_THROW(form->btnPutClick(), EIdTFTPException);

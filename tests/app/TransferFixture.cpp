@@ -1,8 +1,10 @@
 #include "app/TransferFixture.h"
 
+#include "support/Save_Err.h"
 #include "support/Save_Err_Testing.h"
 #include "tftp/IdTrivialFTP.h"
 
+#include <cstdlib>
 #include <stdexcept>
 #include <utility>
 
@@ -12,6 +14,14 @@ std::string Pattern(std::size_t size) {
         bytes[i] = static_cast<char>((i * 7 + i / 512) & 0xFF);
     }
     return bytes;
+}
+
+void SetEnvironment(const char* name, const std::string& value) {
+#ifdef _WIN32
+    _putenv_s(name, value.c_str());
+#else
+    ::setenv(name, value.c_str(), 1);
+#endif
 }
 
 SimFaults SilentAfter(unsigned block) {
@@ -73,6 +83,13 @@ void TransferTest::OnProcessEvents() {
     }
     snapshots.push_back({ui->Value(ProgressBar1), ui->Maximum(ProgressBar1), form->ProgressCarry,
                          ui->Enabled(btnCancel), now});
+}
+
+void TransferTest::StartLog(const std::string& marker, const std::string& content) const {
+    // The log's start-up also creates the program's data folder: keep it in the test's folder.
+    SetEnvironment("XDG_DATA_HOME", (folder.Path() / "xdg").string());
+    WriteFileText(folder.Path() / marker, content);
+    LogStartupAt(ProgramPath().string());
 }
 
 std::string TransferTest::DataFile(const std::string& name, std::size_t size) const {

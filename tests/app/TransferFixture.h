@@ -33,6 +33,10 @@ protected:
     // device the client is waiting then.
     void DuringSilentWait(std::function<void()> step) { duringWait_ = std::move(step); }
 
+    // Starts the diagnostic log beside the program with a marker file: "DEBUG1" logs without a
+    // debug level, "DEBUG" holding "1" sets one (and so makes Put pass its errors on).
+    void StartLog(const std::string& marker, const std::string& content = "") const;
+
     // A file of the given size in the data folder; its path.
     std::string DataFile(const std::string& name, std::size_t size) const;
     // The text of the action's one message.
@@ -55,5 +59,7 @@ private:
 };
 
 std::string Pattern(std::size_t size);
+// Sets (or, with an empty value, clears) a variable of the test process's environment.
+void SetEnvironment(const char* name, const std::string& value);
 SimFaults SilentAfter(unsigned block); // 0: after the first answer
 SimFaults RefusesWith(std::uint16_t code, const std::string& text);

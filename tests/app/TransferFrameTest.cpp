@@ -2,10 +2,8 @@
 // arithmetic, event processing, the work events' log lines, cancel and close.
 #include "app/TransferFixture.h"
 
-#include "support/Save_Err.h"
 #include "tftp/IdTrivialFTP.h"
 
-#include <cstdlib>
 #include <limits>
 
 namespace {
@@ -84,9 +82,7 @@ TEST_F(FrameTest, ProgressProcessesEventsAtMostEvery250Ms) {
 
 TEST_F(FrameTest, UploadWritesOneLogLinePerWorkEvent) {
     // "DEBUG1" switches the log on without a debug level, so Put keeps its errors.
-    ::setenv("XDG_DATA_HOME", (folder.Path() / "xdg").c_str(), 1);
-    WriteFileText(folder.Path() / "DEBUG1", "");
-    LogStartupAt(ProgramPath().string());
+    StartLog("DEBUG1");
     ui->dialogAnswers.push_back(DataFile("cfg.bin", 1000));
     form->btnPutClick();
 
