@@ -3,6 +3,20 @@
 #include "sim/PacketText.h"
 #include "tftp/IdTrivialFTPBase.h"
 
+#include <random>
+
+std::string NoiseBytes(std::size_t size, unsigned seed) {
+    std::mt19937 dice(seed);
+    std::string noise(size, '\0');
+    for (char& byte : noise) {
+        byte = static_cast<char>(dice() & 0xFF);
+    }
+    if (!noise.empty()) {
+        noise[0] = static_cast<char>(noise[0] | 0x80);
+    }
+    return noise;
+}
+
 std::vector<Delivery> FaultGate::Pass(const std::vector<std::string>& packets,
                                       std::vector<std::string>& notes) {
     std::vector<Delivery> deliveries;
@@ -13,6 +27,11 @@ std::vector<Delivery> FaultGate::Pass(const std::vector<std::string>& packets,
         if (silent_) {
             notes.push_back("silent: withheld " + label);
             continue;
+        }
+        if (faults_.garbageBeforePacket == count_) {
+            notes.push_back("fault: " + std::to_string(faults_.garbageBytes) +
+                            " garbage bytes before " + label);
+            deliveries.push_back({NoiseBytes(faults_.garbageBytes, count_), false});
         }
         if (faults_.dropPackets.count(count_) != 0) {
             notes.push_back("fault: dropped " + label);

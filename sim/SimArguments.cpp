@@ -27,7 +27,20 @@ const std::vector<OptionDef> kOptions = {
     {"oack-blksize", true},
     {"stray", true},
     {"skip-block", true},
+    {"garbage", true},
+    {"zel-seed", true},
+    {"serial", false},
+    {"serial-device", true},
+    {"gap", true},
+    {"pause", true},
+    {"baud-pace", false},
+    {"wake-required", false},
 };
+
+// Options that only one of the two transports knows.
+const std::vector<std::string> kNetworkOnly = {"bind", "port", "stray"};
+const std::vector<std::string> kSerialOnly = {"gap", "pause", "baud-pace", "wake-required"};
+constexpr unsigned long kMaxGarbageBytes = 2000;
 
 // The meaning of each error code, sent when --error names no text of its own.
 std::string StandardErrorText(std::uint16_t code) {
@@ -76,6 +89,18 @@ void ReadErrorSwitch(const ParsedArgs& parsed, SimFaults& faults) {
     }
 }
 
+// "X[:N]": N bytes of noise before packet X.
+void ReadGarbageSwitch(const ParsedArgs& parsed, SimFaults& faults) {
+    if (const auto value = parsed.Value("garbage")) {
+        const auto colon = value->find(':');
+        faults.garbageBeforePacket = Count(value->substr(0, colon), "garbage");
+        if (colon != std::string::npos) {
+            faults.garbageBytes = static_cast<std::size_t>(
+                ParseNumber(value->substr(colon + 1), 1, kMaxGarbageBytes, "--garbage size"));
+        }
+    }
+}
+
 SimFaults ReadFaults(const ParsedArgs& parsed) {
     SimFaults faults;
     faults.ignoreOptions = parsed.Has("ignore-options");
@@ -88,7 +113,36 @@ SimFaults ReadFaults(const ParsedArgs& parsed) {
     faults.oackBlockSize = parsed.Value("oack-blksize");
     faults.strayAfterPacket = OptionalCount(parsed, "stray", 1);
     faults.skipBlock = OptionalCount(parsed, "skip-block", 1);
+    ReadGarbageSwitch(parsed, faults);
     return faults;
+}
+
+void RefuseOptions(const ParsedArgs& parsed, const std::vector<std::string>& names,
+                   const std::string& why) {
+    for (const std::string& name : names) {
+        if (parsed.Has(name)) {
+            throw UsageError("--" + name + " " + why);
+        }
+    }
+}
+
+std::optional<SimSerialOptions> ReadSerial(const ParsedArgs& parsed) {
+    if (!parsed.Has("serial") && !parsed.Has("serial-device")) {
+        RefuseOptions(parsed, kSerialOnly, "belongs to the serial line (--serial)");
+        return std::nullopt;
+    }
+    RefuseOptions(parsed, kNetworkOnly, "has no meaning on the serial line");
+    SimSerialOptions serial;
+    serial.device = parsed.Value("serial-device").value_or("");
+    if (const auto gap = parsed.Value("gap")) {
+        serial.gapMs = static_cast<unsigned>(ParseNumber(*gap, 1, 1000, "--gap"));
+    }
+    if (const auto pause = parsed.Value("pause")) {
+        serial.pauseMs = static_cast<unsigned>(ParseNumber(*pause, 1, 10'000, "--pause"));
+    }
+    serial.paced = parsed.Has("baud-pace");
+    serial.wakeRequired = parsed.Has("wake-required");
+    return serial;
 }
 
 } // namespace
@@ -115,16 +169,22 @@ SimCommandLine ParseSimArguments(const std::vector<std::string>& args) {
     }
     options.verbose = parsed.Has("verbose");
     options.faults = ReadFaults(parsed);
+    options.serial = ReadSerial(parsed);
+    if (const auto seed = parsed.Value("zel-seed")) {
+        options.zelSeed = static_cast<unsigned>(ParseNumber(*seed, 0, 4'294'967'295, "--zel-seed"));
+    }
     return result;
 }
 
 const char* SimUsageText() {
     return R"(Usage: quorvel-sim [OPTIONS] [FOLDER]
 
-Plays the radio-modem device on the network: a TFTP server for the files of FOLDER (default:
-the current folder). Uploads replace files in FOLDER once they are complete. Names with a
-folder, a drive or ".." are refused. Each request and its result is logged on stdout; the
-first line tells where the simulator listens: "listening on ADDRESS:PORT".
+Plays the radio-modem device: a TFTP server for the files of FOLDER (default: the current
+folder), on the network or on a serial line. Uploads replace files in FOLDER once they are
+complete. Names with a folder, a drive or ".." are refused. The device's event logger
+"plog.zel" is generated in memory while FOLDER holds none. Each request and its result is
+logged on stdout; the first line tells where the simulator listens: "listening on
+ADDRESS:PORT", or "serial line DEVICE" with the device the client opens.
 
 Options:
   --bind ADDRESS       IPv4 address to listen on (default 127.0.0.1)
@@ -132,7 +192,18 @@ Options:
   --timeout MS         wait this long for the client before sending again (default 1000)
   --retries N          send again this often before giving a transfer up (default 5)
   --verbose            log every packet, not only requests, results and faults
+  --zel-seed N         generate the served plog.zel from seed N (default 1968)
   -h, --help           show this text
+
+Serial line (one transfer at a time; a packet ends when the line falls silent):
+  --serial             create a pseudo-terminal and serve on it; the client opens the
+                       device printed first, e.g. with QUORVEL_COM5=/dev/pts/7
+  --serial-device DEV  serve on the serial port DEV instead (115200 baud, 8N1)
+  --gap MS             silence that ends a packet from the client (default 5)
+  --pause MS           silence between two packets sent in a row (default 50)
+  --baud-pace          move bytes no faster than 115200 baud (11520 bytes/s)
+  --wake-required      ignore requests until the transfer-mode wake-up ("&" three
+                       times) has come; it is always answered "transfer mode on"
 
 Faults (any combination; packets are counted per transfer from 1, in the order the
 simulator sends them, resent packets included):
@@ -149,10 +220,13 @@ simulator sends them, resent packets included):
   --oack-blksize TEXT  announce TEXT as the block size, whatever was asked for (any
                        text: 0, 7, 65465, 70000, abc); blocks of that size are sent
                        when a datagram can carry them, else blocks of 512 bytes
-  --stray N            after packet N, send a copy of it from another port
+  --stray N            after packet N, send a copy of it from another port (network)
   --skip-block N       in a read, number the block after N-1 as N+1 (no data lost)
+  --garbage X[:N]      send N bytes of noise (default 16) as a packet of their own
+                       before packet X; noise never starts like a TFTP packet
 
-Example:
+Examples:
   quorvel-sim --port 6969 --drop 3 ./device-files
+  quorvel-sim --serial --baud-pace ./device-files
 )";
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -72,7 +73,7 @@ void IncomingFile::Commit() {
     committed_ = true;
 }
 
-SimFolder::SimFolder(const fs::path& root) {
+SimFolder::SimFolder(const fs::path& root, BuiltInFiles builtIns) : builtIns_(std::move(builtIns)) {
     std::error_code error;
     if (!fs::is_directory(root, error)) {
         throw std::runtime_error("folder \"" + root.string() + "\" does not exist");
@@ -117,7 +118,11 @@ FileSource SimFolder::OpenForReading(const std::string& name) const {
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
     if (!fs::exists(status)) {
-        throw SimFileError(1, "File not found");
+        const auto builtIn = builtIns_.find(name);
+        if (builtIn == builtIns_.end()) {
+            throw SimFileError(1, "File not found");
+        }
+        return {std::make_unique<std::istringstream>(builtIn->second), builtIn->second.size()};
     }
     // A link may point anywhere; only what really lies in the folder is served. A fifo or
     // device would block the server, so only regular files are.

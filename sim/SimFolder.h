@@ -1,4 +1,4 @@
-// The simulated device's file store: one folder on disk.
+// The simulated device's file store: one folder on disk, and files the device keeps in memory.
 //
 // Every name a client sends is checked before it touches the disk: a name that could reach
 // outside the folder (a path, "..", a drive) is refused. Uploads go to a hidden temporary file
@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <istream>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -51,10 +52,13 @@ struct FileSource {
     std::uint64_t size = 0;
 };
 
+// Files the device offers from memory, by name, while the folder holds no file of that name.
+using BuiltInFiles = std::map<std::string, std::string>;
+
 class SimFolder {
 public:
     // Throws std::runtime_error when the folder does not exist.
-    explicit SimFolder(const std::filesystem::path& root);
+    explicit SimFolder(const std::filesystem::path& root, BuiltInFiles builtIns = {});
 
     const std::filesystem::path& Root() const { return root_; }
 
@@ -69,4 +73,5 @@ private:
     std::filesystem::path PathOf(const std::string& name) const;
 
     std::filesystem::path root_;
+    BuiltInFiles builtIns_;
 };

@@ -54,5 +54,9 @@ std::string SimFaults::Describe() const {
     if (skipBlock) {
         item("skip block number " + std::to_string(*skipBlock));
     }
+    if (garbageBeforePacket) {
+        item(std::to_string(garbageBytes) + " garbage bytes before packet " +
+             std::to_string(*garbageBeforePacket));
+    }
     return out.str();
 }

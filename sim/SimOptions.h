@@ -5,6 +5,7 @@
 // them, retransmissions and error packets included.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -34,11 +35,37 @@ struct SimFaults {
     std::optional<unsigned> strayAfterPacket;
     // In a read, the block after N-1 is numbered N+1 (the data goes on without a gap).
     std::optional<unsigned> skipBlock;
+    // Before packet N, a burst of garbageBytes bytes of noise goes out as a packet of its own.
+    // Its first byte is never 0, so it never reads as a TFTP packet.
+    std::optional<unsigned> garbageBeforePacket;
+    std::size_t garbageBytes = 16;
 
     bool Any() const;
     // One line naming every active switch, for the start-up banner.
     std::string Describe() const;
 };
+
+// The simulator on a serial line instead of the network: one transfer at a time, packets told
+// apart only by the pause after them, as on the device's RS232 port.
+struct SimSerialOptions {
+    // The tty to serve; empty: create a pseudo-terminal whose other end the client opens.
+    std::string device;
+    // Silence that ends a packet from the client; the simulator answers only after it.
+    unsigned gapMs = 5;
+    // Silence the simulator leaves between two packets it sends in a row (a duplicate, noise);
+    // it must be longer than the client's gap, or the client reads them as one.
+    unsigned pauseMs = 50;
+    // Move bytes no faster than a real line at 115200 baud, 8N1: 11520 bytes/s each way.
+    bool paced = false;
+    // Ignore requests until the transfer-mode wake-up ("&" three times) has come.
+    bool wakeRequired = false;
+};
+
+// The answer to the transfer-mode wake-up.
+inline constexpr const char* kWakeUpAnswer = "transfer mode on\r\n";
+
+// The seed of the logger file served as "plog.zel" when the folder holds none.
+inline constexpr unsigned kDefaultZelSeed = 1968;
 
 struct SimOptions {
     std::string folder = ".";
@@ -48,6 +75,9 @@ struct SimOptions {
     unsigned timeoutMs = 1000;
     unsigned retries = 5;
     SimFaults faults;
+    // Set: serve on a serial line; bindAddress and port are then unused.
+    std::optional<SimSerialOptions> serial;
+    unsigned zelSeed = kDefaultZelSeed;
     // Log every packet sent and received, not only requests, results and faults.
     bool verbose = false;
     // Receives one line per event; quorvel-sim prints them on stdout.

@@ -1,5 +1,6 @@
 #include "sim/SimServer.h"
 
+#include "sim/DeviceFolder.h"
 #include "sim/PacketText.h"
 #include "tftp/IdTrivialFTPBase.h"
 
@@ -20,7 +21,7 @@ bool IsErrorPacket(const std::string& packet) {
 } // namespace
 
 SimServer::SimServer(SimOptions options)
-    : options_(std::move(options)), folder_(options_.folder),
+    : options_(std::move(options)), folder_(DeviceFolder(options_)),
       listener_(options_.bindAddress, options_.port), wake_("127.0.0.1", 0) {
     if (!options_.log) {
         options_.log = [](const std::string& line) { std::cout << line << std::endl; };
@@ -57,15 +58,7 @@ void SimServer::Serve() {
         }
         for (std::size_t i = 0; i < owners.size(); ++i) {
             if (ready[i + 2]) {
-                Transfer& t = *owners[i].first;
-                const bool strayPort = owners[i].second;
-                Guarded(t, [&] {
-                    const UdpSocket& socket = strayPort ? *t.straySocket : t.socket;
-                    if (auto datagram = socket.Receive(0)) {
-                        strayPort ? OnStrayPortPacket(t, *datagram)
-                                  : OnTransferPacket(t, *datagram);
-                    }
-                });
+                ReceiveFor(*owners[i].first, owners[i].second);
             }
         }
         if (ready[0]) {
@@ -81,9 +74,7 @@ void SimServer::Serve() {
         ReapFinished();
     }
     for (const auto& transfer : transfers_) {
-        if (!transfer->abandoned && !transfer->session->HasEnded()) {
-            Log(*transfer, "abandoned: the simulator stops");
-        }
+        transfer->run.Abandon("the simulator stops");
     }
     transfers_.clear();
 }
@@ -92,9 +83,9 @@ int SimServer::MillisecondsToNextDeadline() const {
     if (transfers_.empty()) {
         return -1;
     }
-    auto next = transfers_.front()->deadline;
+    auto next = transfers_.front()->run.Deadline();
     for (const auto& transfer : transfers_) {
-        next = std::min(next, transfer->deadline);
+        next = std::min(next, transfer->run.Deadline());
     }
     const auto wait = std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now()).count();
     return static_cast<int>(std::clamp<long long>(wait, 0, 60'000));
@@ -115,15 +106,16 @@ void SimServer::OnRequest(const Datagram& datagram) {
         Refuse(datagram, ERR_UNDEFINED, "Too many transfers at once");
         return;
     }
-    auto transfer = std::unique_ptr<Transfer>(
-        new Transfer{++nextId_, UdpSocket(options_.bindAddress, 0), datagram.from,
-                     CreateSession(*verdict.request, folder_, options_.faults, options_.retries),
-                     FaultGate(options_.faults), Clock::now(), std::nullopt, false});
+    auto transfer = std::unique_ptr<Transfer>(new Transfer{
+        SimTransfer(++nextId_,
+                    CreateSession(*verdict.request, folder_, options_.faults, options_.retries),
+                    options_),
+        UdpSocket(options_.bindAddress, 0), datagram.from, std::nullopt});
     Transfer& t = *transfer;
     transfers_.push_back(std::move(transfer));
-    Log(t, DescribePacket(datagram.data) + " from " + datagram.from.Text() + ", answering from " +
-               t.socket.Local().Text());
-    Guarded(t, [&] { Deliver(t, t.session->Start()); });
+    t.run.Log(DescribePacket(datagram.data) + " from " + datagram.from.Text() +
+              ", answering from " + t.socket.Local().Text());
+    t.run.Start(SenderFor(t));
 }
 
 void SimServer::Refuse(const Datagram& datagram, std::uint16_t code, const std::string& text) {
@@ -132,94 +124,80 @@ void SimServer::Refuse(const Datagram& datagram, std::uint16_t code, const std::
     listener_.SendTo(BuildErrorPacket(code, text), datagram.from);
 }
 
+void SimServer::ReceiveFor(Transfer& transfer, bool strayPort) {
+    std::optional<Datagram> datagram;
+    try {
+        datagram = (strayPort ? *transfer.straySocket : transfer.socket).Receive(0);
+    } catch (const std::exception& error) {
+        transfer.run.Abandon(error.what());
+        return;
+    }
+    if (!datagram) {
+        return;
+    }
+    if (strayPort) {
+        transfer.run.Log("stray port got " + DescribePacket(datagram->data) + " from " +
+                         datagram->from.Text());
+        return;
+    }
+    OnTransferPacket(transfer, *datagram);
+}
+
 void SimServer::OnTransferPacket(Transfer& transfer, const Datagram& datagram) {
-    if (transfer.abandoned) {
+    if (transfer.run.Done()) {
         return;
     }
     if (options_.verbose) {
-        Log(transfer, "got " + DescribePacket(datagram.data) + " from " + datagram.from.Text());
+        transfer.run.Log("got " + DescribePacket(datagram.data) + " from " + datagram.from.Text());
     }
     if (!(datagram.from == transfer.peer)) {
-        Log(transfer, "packet from unknown sender " + datagram.from.Text() +
-                          (IsErrorPacket(datagram.data) ? " ignored" : ", answered ERROR 5"));
+        transfer.run.Log("packet from unknown sender " + datagram.from.Text() +
+                         (IsErrorPacket(datagram.data) ? " ignored" : ", answered ERROR 5"));
         if (!IsErrorPacket(datagram.data)) {
-            transfer.socket.SendTo(
-                BuildErrorPacket(ERR_UNKNOWN_TRANSFER_ID, RSTFTPUnknownTransferID), datagram.from);
+            SendQuietly(transfer,
+                        BuildErrorPacket(ERR_UNKNOWN_TRANSFER_ID, RSTFTPUnknownTransferID),
+                        datagram.from);
         }
         return;
     }
-    Deliver(transfer, transfer.session->OnPacket(datagram.data));
+    transfer.run.OnPacket(datagram.data, SenderFor(transfer));
 }
 
-void SimServer::OnStrayPortPacket(Transfer& transfer, const Datagram& datagram) {
-    Log(transfer,
-        "stray port got " + DescribePacket(datagram.data) + " from " + datagram.from.Text());
+void SimServer::SendQuietly(Transfer& transfer, const std::string& packet, const UdpAddress& to) {
+    try {
+        transfer.socket.SendTo(packet, to);
+    } catch (const std::exception& error) {
+        transfer.run.Log(std::string("could not answer ") + to.Text() + ": " + error.what());
+    }
 }
 
 void SimServer::OnTimeouts() {
     const auto now = Clock::now();
     for (const auto& transfer : transfers_) {
-        Transfer& t = *transfer;
-        if (t.deadline <= now && !t.abandoned && !t.session->Finished()) {
-            // Restart the timer even when nothing is sent, so a lingering session ends.
-            t.deadline = now + std::chrono::milliseconds(options_.timeoutMs);
-            Guarded(t, [&] { Deliver(t, t.session->OnTimeout()); });
-        }
+        transfer->run.OnTimer(now, SenderFor(*transfer));
     }
 }
 
-void SimServer::Deliver(Transfer& transfer, const Packets& packets) {
-    std::vector<std::string> notes = transfer.session->TakeNotes();
-    const std::vector<Delivery> deliveries = transfer.gate.Pass(packets, notes);
-    for (const std::string& note : notes) {
-        Log(transfer, note);
-    }
-    for (const Delivery& delivery : deliveries) {
+SimTransfer::Send SimServer::SenderFor(Transfer& transfer) {
+    return [this, &transfer](const Delivery& delivery) {
         if (delivery.stray && !transfer.straySocket) {
             transfer.straySocket.emplace(options_.bindAddress, 0);
         }
         const UdpSocket& from = delivery.stray ? *transfer.straySocket : transfer.socket;
         if (options_.verbose) {
-            Log(transfer,
-                "sent " + DescribePacket(delivery.packet) + " from " + from.Local().Text());
+            transfer.run.Log("sent " + DescribePacket(delivery.packet) + " from " +
+                             from.Local().Text());
         }
         from.SendTo(delivery.packet, transfer.peer);
-    }
-    if (!packets.empty()) {
-        transfer.deadline = Clock::now() + std::chrono::milliseconds(options_.timeoutMs);
-    }
-    if (auto result = transfer.session->TakeResult()) {
-        Log(transfer, *result);
-    }
-}
-
-void SimServer::Guarded(Transfer& transfer, const std::function<void()>& step) {
-    try {
-        step();
-    } catch (const std::exception& error) {
-        Log(transfer, std::string("abandoned: ") + error.what());
-        transfer.abandoned = true;
-    }
+    };
 }
 
 void SimServer::ReapFinished() {
-    std::erase_if(transfers_, [](const auto& transfer) {
-        return transfer->abandoned || transfer->session->Finished();
-    });
+    std::erase_if(transfers_, [](const auto& transfer) { return transfer->run.Done(); });
 }
 
 void SimServer::Log(const std::string& line) const {
     options_.log(line);
 }
 
-void SimServer::Log(const Transfer& transfer, const std::string& line) const {
-    options_.log("[#" + std::to_string(transfer.id) + "] " + line);
-}
-
-SimServerThread::SimServerThread(SimOptions options)
-    : server_(std::move(options)), thread_([this] { server_.Serve(); }) {}
-
-SimServerThread::~SimServerThread() {
-    server_.Stop();
-    thread_.join();
-}
+SimServerThread::SimServerThread(SimOptions options) : server_(std::move(options)) {}

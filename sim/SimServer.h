@@ -5,21 +5,18 @@
 // it waits on every socket at once and on the nearest reply timer.
 #pragma once
 
-#include "sim/FaultGate.h"
 #include "sim/SimFolder.h"
 #include "sim/SimOptions.h"
-#include "sim/SimSession.h"
+#include "sim/SimService.h"
+#include "sim/SimTransfer.h"
 #include "sim/UdpSocket.h"
 
 #include <atomic>
-#include <chrono>
-#include <functional>
 #include <memory>
 #include <optional>
-#include <thread>
 #include <vector>
 
-class SimServer {
+class SimServer : public SimService {
 public:
     // Binds the listening port; throws std::runtime_error with a clear message when the folder
     // is missing or the port cannot be bound.
@@ -31,34 +28,30 @@ public:
     UdpAddress Address() const { return listener_.Local(); }
     const SimOptions& Options() const { return options_; }
 
-    // Serves requests until Stop(); transfers still running then are abandoned.
-    void Serve();
-    // May be called from any thread.
-    void Stop();
+    void Serve() override;
+    void Stop() override;
 
 private:
     struct Transfer {
-        unsigned id;
+        SimTransfer run;
         UdpSocket socket;
         UdpAddress peer;
-        std::unique_ptr<SimSession> session;
-        FaultGate gate;
-        std::chrono::steady_clock::time_point deadline;
         std::optional<UdpSocket> straySocket;
-        bool abandoned; // a socket failed; the transfer is dropped
     };
 
     int MillisecondsToNextDeadline() const;
     void OnRequest(const Datagram& datagram);
     void Refuse(const Datagram& datagram, std::uint16_t code, const std::string& text);
+    // A datagram waiting at the transfer's own port or at its stray port.
+    void ReceiveFor(Transfer& transfer, bool strayPort);
     void OnTransferPacket(Transfer& transfer, const Datagram& datagram);
-    void OnStrayPortPacket(Transfer& transfer, const Datagram& datagram);
+    // An answer outside the transfer's exchange; a failure to send it is only logged.
+    void SendQuietly(Transfer& transfer, const std::string& packet, const UdpAddress& to);
     void OnTimeouts();
-    void Deliver(Transfer& transfer, const Packets& packets);
-    void Guarded(Transfer& transfer, const std::function<void()>& step);
+    // Sends one packet of the transfer, from its own port or from its stray port.
+    SimTransfer::Send SenderFor(Transfer& transfer);
     void ReapFinished();
     void Log(const std::string& line) const;
-    void Log(const Transfer& transfer, const std::string& line) const;
 
     SimOptions options_;
     SimFolder folder_;
@@ -73,12 +66,11 @@ private:
 class SimServerThread {
 public:
     explicit SimServerThread(SimOptions options);
-    ~SimServerThread();
 
     std::uint16_t Port() const { return server_.Address().port; }
     SimServer& Server() { return server_; }
 
 private:
     SimServer server_;
-    std::thread thread_;
+    ServiceThread thread_{server_};
 };

@@ -1,23 +1,40 @@
 // quorvel-sim: the radio-modem device simulator, for trying Quorvel without a device.
 #include "cli/CommandLine.h"
 #include "cli/Interrupt.h"
+#include "sim/DeviceFolder.h"
+#include "sim/SerialSimServer.h"
 #include "sim/SimArguments.h"
 #include "sim/SimServer.h"
 
 #include <atomic>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 
 namespace {
 
-std::atomic<SimServer*> runningServer{nullptr};
+std::atomic<SimService*> runningService{nullptr};
 
 void OnInterrupt() {
-    if (SimServer* server = runningServer.load()) {
-        server->Stop();
+    if (SimService* service = runningService.load()) {
+        service->Stop();
     } else {
         std::_Exit(130);
     }
+}
+
+// Creates the service and prints its first line, which tells where it serves.
+SimService* StartService(const SimOptions& options) {
+    if (!options.serial) {
+        auto* server = new SimServer(options);
+        std::cout << "listening on " << server->Address().Text() << "\n";
+        return server;
+    }
+    auto line =
+        options.serial->device.empty() ? MakePtyLine() : MakeTtyLine(options.serial->device);
+    auto* server = new SerialSimServer(options, std::move(line));
+    std::cout << "serial line " << server->LinePath() << "\n";
+    return server;
 }
 
 } // namespace
@@ -35,21 +52,22 @@ int main(int argc, char** argv) {
         std::cout << SimUsageText();
         return 0;
     }
+    const SimOptions& options = commandLine.options;
     try {
         // Never destroyed: the interrupt thread may still reach it while main returns.
-        auto* server = new SimServer(commandLine.options);
-        std::cout << "listening on " << server->Address().Text() << "\n"
-                  << "folder " << SimFolder(commandLine.options.folder).Root().string() << "\n";
-        if (commandLine.options.faults.Any()) {
-            std::cout << "faults: " << commandLine.options.faults.Describe() << "\n";
+        SimService* service = StartService(options);
+        std::cout << "folder " << SimFolder(options.folder).Root().string() << "\n"
+                  << DescribeLoggerFile(options) << "\n";
+        if (options.faults.Any()) {
+            std::cout << "faults: " << options.faults.Describe() << "\n";
         }
         std::cout << std::flush;
-        runningServer = server;
-        server->Serve();
+        runningService = service;
+        service->Serve();
         std::cout << "stopped" << std::endl;
     } catch (const std::exception& error) {
         std::cerr << "quorvel-sim: " << error.what() << "\n";
-        if (std::string(error.what()).starts_with("bind:") && commandLine.options.port < 1024) {
+        if (std::string(error.what()).starts_with("bind:") && options.port < 1024) {
             std::cerr << "(ports below 1024 may need administrator rights; try --port 0)\n";
         }
         return 1;

@@ -72,6 +72,26 @@ TEST(SimArguments, EverySwitchFillsTheOptions) {
     EXPECT_NE(f.Describe().find("drop packet 3,5"), std::string::npos);
 }
 
+TEST(SimArguments, SerialLineSwitchesFillTheSerialOptions) {
+    const SimCommandLine parsed =
+        Parse({"--serial", "--gap", "8", "--pause", "120", "--baud-pace", "--wake-required",
+               "--garbage", "4:9", "--zel-seed", "77"});
+    ASSERT_TRUE(parsed.options.serial);
+    const SimSerialOptions& serial = *parsed.options.serial;
+    EXPECT_EQ(serial.device, "");
+    EXPECT_EQ(serial.gapMs, 8u);
+    EXPECT_EQ(serial.pauseMs, 120u);
+    EXPECT_TRUE(serial.paced);
+    EXPECT_TRUE(serial.wakeRequired);
+    EXPECT_EQ(parsed.options.faults.garbageBeforePacket, 4u);
+    EXPECT_EQ(parsed.options.faults.garbageBytes, 9u);
+    EXPECT_EQ(parsed.options.zelSeed, 77u);
+
+    EXPECT_EQ(Parse({"--serial-device", "/dev/ttyUSB1"}).options.serial->device, "/dev/ttyUSB1");
+    EXPECT_FALSE(Parse({}).options.serial) << "the network is the default";
+    EXPECT_EQ(Parse({"--garbage", "2"}).options.faults.garbageBytes, 16u);
+}
+
 TEST(SimArguments, ErrorWithoutTextSendsTheMeaningOfTheCode) {
     EXPECT_EQ(Parse({"--error", "1"}).options.faults.errorText, "File not found");
     EXPECT_EQ(Parse({"--error", "42"}).options.faults.errorText, "Error 42");
@@ -80,10 +100,34 @@ TEST(SimArguments, ErrorWithoutTextSendsTheMeaningOfTheCode) {
 
 TEST(SimArguments, MistakesAreUsageErrors) {
     const std::vector<std::vector<std::string>> wrong = {
-        {"--nope"},          {"--port"},           {"--port", "70000"},  {"--port", "-1"},
-        {"--drop", "0"},     {"--drop", "x"},      {"--error", "65536"}, {"--error", ":text"},
-        {"--error-at", "2"}, {"--timeout", "5"},   {"a", "b"},           {"--verbose=1"},
-        {"--stray", "0"},    {"--skip-block", ""},
+        {"--nope"},
+        {"--port"},
+        {"--port", "70000"},
+        {"--port", "-1"},
+        {"--drop", "0"},
+        {"--drop", "x"},
+        {"--error", "65536"},
+        {"--error", ":text"},
+        {"--error-at", "2"},
+        {"--timeout", "5"},
+        {"a", "b"},
+        {"--verbose=1"},
+        {"--stray", "0"},
+        {"--skip-block", ""},
+        // Each transport refuses what only the other one knows.
+        {"--serial", "--port", "69"},
+        {"--serial", "--bind", "127.0.0.1"},
+        {"--serial", "--stray", "2"},
+        {"--gap", "5"},
+        {"--pause", "9"},
+        {"--baud-pace"},
+        {"--wake-required"},
+        {"--serial", "--gap", "0"},
+        {"--serial", "--pause", "0"},
+        {"--garbage", "0"},
+        {"--garbage", "3:0"},
+        {"--garbage", "3:2001"},
+        {"--zel-seed", "-1"},
     };
     for (const auto& args : wrong) {
         EXPECT_THROW(Parse(args), UsageError) << args[0];
@@ -94,10 +138,30 @@ TEST(SimArguments, HelpIsRecognisedAndNamesEverySwitch) {
     EXPECT_TRUE(Parse({"-h"}).help);
     EXPECT_TRUE(Parse({"--help"}).help);
     const std::string usage = SimUsageText();
-    for (const char* name :
-         {"--bind", "--port", "--timeout", "--retries", "--ignore-options", "--drop", "--duplicate",
-          "--silent-after", "--error", "--error-at", "--oack-tsize-first", "--oack-uppercase",
-          "--oack-blksize", "--stray", "--skip-block", "--verbose"}) {
+    for (const char* name : {"--bind",
+                             "--port",
+                             "--timeout",
+                             "--retries",
+                             "--ignore-options",
+                             "--drop",
+                             "--duplicate",
+                             "--silent-after",
+                             "--error",
+                             "--error-at",
+                             "--oack-tsize-first",
+                             "--oack-uppercase",
+                             "--oack-blksize",
+                             "--stray",
+                             "--skip-block",
+                             "--verbose",
+                             "--garbage",
+                             "--zel-seed",
+                             "--serial",
+                             "--serial-device",
+                             "--gap",
+                             "--pause",
+                             "--baud-pace",
+                             "--wake-required"}) {
         EXPECT_NE(usage.find(name), std::string::npos) << name;
     }
 }

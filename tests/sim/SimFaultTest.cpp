@@ -1,6 +1,7 @@
 // Each fault switch of the simulator, observed packet by packet from a raw UDP socket, and
 // switches combined.
 #include "SimTestKit.h"
+#include "sim/FaultGate.h"
 
 #include <gtest/gtest.h>
 
@@ -186,6 +187,25 @@ TEST(SimFaults, SkippedBlockNumberLosesNoData) {
     }
     EXPECT_EQ(numbers, (Blocks{1, 3, 4}));
     EXPECT_EQ(data, PatternBytes(1300));
+}
+
+TEST(SimFaults, GarbageIsAPacketOfNoiseThatNeverLooksLikeTftp) {
+    for (unsigned seed = 0; seed < 300; ++seed) {
+        const std::string noise = NoiseBytes(7, seed);
+        ASSERT_EQ(noise.size(), 7u);
+        EXPECT_GE(static_cast<unsigned char>(noise[0]), 0x80) << "no opcode starts like this";
+        EXPECT_EQ(noise, NoiseBytes(7, seed)) << "the same noise for the same packet";
+    }
+    SimFaults faults;
+    faults.garbageBeforePacket = 2;
+    faults.garbageBytes = 5;
+    SimHarness sim(faults);
+    sim.folder.Write("f.bin", PatternBytes(700));
+    RawPeer peer(sim.Port());
+    peer.SendReadRequest("f.bin", std::nullopt);
+    peer.Reply(BuildAckPacket(WordOf(peer.Expect())));
+    EXPECT_EQ(peer.Expect().data, NoiseBytes(5, 2));
+    EXPECT_EQ(WordOf(peer.Expect()), 2) << "the packet itself follows the noise";
 }
 
 TEST(SimFaults, SwitchesCombine) {

@@ -1,9 +1,13 @@
-// The simulator's file store: which names it refuses, and that uploads appear only when
-// complete.
+// The simulator's file store: which names it refuses, that uploads appear only when complete,
+// and the logger file it keeps in memory.
 #include "sim/SimFolder.h"
 #include "SimTestKit.h"
+#include "logger/SampleLogger.h"
+#include "sim/DeviceFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <sstream>
 
 namespace fs = std::filesystem;
 
@@ -90,4 +94,24 @@ TEST(SimFolderFiles, TwoUploadsOfOneNameDoNotShareATemporaryFile) {
     first.reset();
     second.reset();
     EXPECT_EQ(scratch.Names(), std::vector<std::string>{"same.bin"});
+}
+
+TEST(SimFolderFiles, BuiltInFilesAreServedWhileTheFolderHoldsNoneOfTheirName) {
+    ScratchFolder folder;
+    SimOptions options;
+    options.folder = folder.Path().string();
+    options.zelSeed = 5;
+    const SimFolder device = DeviceFolder(options);
+    const auto Served = [&](const std::string& name) {
+        std::ostringstream content;
+        content << device.OpenForReading(name).stream->rdbuf();
+        return content.str();
+    };
+    EXPECT_EQ(Served("plog.zel"), MakeSamplePlogZel(5));
+    EXPECT_EQ(device.OpenForReading("plog.zel").size, MakeSamplePlogZel(5).size());
+    EXPECT_NE(MakeSamplePlogZel(5), MakeSamplePlogZel(kDefaultZelSeed));
+    EXPECT_TRUE(folder.Names().empty()) << "served from memory, never written";
+    folder.Write("plog.zel", "own");
+    EXPECT_EQ(Served("plog.zel"), "own");
+    EXPECT_THROW(device.OpenForReading("PLOG.ZEL"), SimFileError) << "only its own name";
 }

@@ -76,6 +76,13 @@ bool LogCapture::WaitFor(const std::string& text) const {
     return false;
 }
 
+std::size_t LogCapture::Count(const std::string& text) const {
+    std::lock_guard lock(mutex_);
+    return static_cast<std::size_t>(
+        std::count_if(lines_.begin(), lines_.end(),
+                      [&](const auto& line) { return line.find(text) != std::string::npos; }));
+}
+
 std::vector<std::string> LogCapture::Lines() const {
     std::lock_guard lock(mutex_);
     return lines_;

@@ -33,6 +33,8 @@ public:
     std::function<void(const std::string&)> Sink();
     // Waits up to two seconds for a line containing text (the server logs on its own thread).
     bool WaitFor(const std::string& text) const;
+    // Lines containing text so far.
+    std::size_t Count(const std::string& text) const;
     std::vector<std::string> Lines() const;
 
 private:
