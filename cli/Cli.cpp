@@ -12,10 +12,12 @@ constexpr int kUsageStatus = 2;
 
 const std::vector<CommandDef>& Commands() {
     static const std::vector<CommandDef> commands = {
-        {"get", "get REMOTE [LOCAL]", "fetch the device's file REMOTE", 1, 2, TransferOptionDefs(),
+        {"get", "get REMOTE [LOCAL] (--host H | --com N) [OPTIONS]", 1, 2, TransferOptionDefs(),
          RunGet},
-        {"put", "put LOCAL [REMOTE]", "send LOCAL to the device", 1, 2, TransferOptionDefs(),
+        {"put", "put LOCAL [REMOTE] (--host H | --com N) [OPTIONS]", 1, 2, TransferOptionDefs(),
          RunPut},
+        {"convert", "convert ZEL [CSV] [--include-empty] [--yes] [--settings FILE]", 1, 2,
+         ConvertOptionDefs(), RunConvert},
     };
     return commands;
 }
@@ -60,7 +62,7 @@ int RunCommand(const std::vector<std::string>& args, CliIo& io) {
     const ParsedArgs own = ScanArguments(args, command->options);
     const std::vector<std::string> arguments(own.positionals.begin() + 1, own.positionals.end());
     if (arguments.size() < command->minArguments || arguments.size() > command->maxArguments) {
-        throw UsageError("usage: quorvel-cli " + command->synopsis + " --host H [OPTIONS]");
+        throw UsageError("usage: quorvel-cli " + command->synopsis);
     }
     return command->run(arguments, own, io);
 }
@@ -77,10 +79,13 @@ int RunCli(const std::vector<std::string>& args, CliIo& io) {
 }
 
 const char* CliUsageText() {
-    return R"(Usage: quorvel-cli COMMAND ARGUMENTS --host H [OPTIONS]
+    return R"(Usage: quorvel-cli get REMOTE [LOCAL] (--host H | --com N) [OPTIONS]
+       quorvel-cli put LOCAL [REMOTE] (--host H | --com N) [OPTIONS]
+       quorvel-cli convert ZEL [CSV] [--include-empty] [--yes] [--settings FILE]
 
-Exchanges files with the radio-modem device over TFTP, as Quorvel's "Get file" and
-"Put file" do.
+Exchanges files with the radio-modem device over TFTP, on the network or on the serial
+line, as Quorvel's "Get file" and "Put file" do, and converts its event logger into CSV
+as "only convert" does.
 
 Commands:
   get REMOTE [LOCAL]  fetch the device's file REMOTE into LOCAL (default: REMOTE's
@@ -89,20 +94,33 @@ Commands:
                       or after a "y" at the question; a failed get leaves no file.
   put LOCAL [REMOTE]  send the file LOCAL to the device as REMOTE (default: LOCAL's
                       file name)
+  convert ZEL [CSV]   convert the logger file ZEL (e.g. plog.zel) into the CSV file
+                      CSV (default: ZEL with the extension .CSV); the tables
+                      "zel-codes" and "zel-select" come from quorvel.INI beside the
+                      program. An existing CSV is replaced as with get.
 
-Options (before or after the arguments):
-  --host H      the device's host name or IPv4 address (required)
+Connection (get and put; exactly one of --host and --com):
+  --host H      the device's host name or IPv4 address
   --port P      the device's TFTP port (default 69)
+  --com N       the serial line COM N, 1 to 255 (on Linux /dev/ttyS<N-1>, or the
+                device that the environment variable QUORVEL_COM<N> names)
+  --gap MS      silence on the serial line that ends a packet, 1 to 1000 (default 10)
   --timeout S   seconds to wait for each reply, 1 to 16 (default 4)
   --blksize N   block size to ask the device for, 8 to 65464 (default 512)
-  --yes         replace an existing local file without asking (get)
-  --quiet       no progress line
-  -h, --help    show this text
+
+Other options (before or after the arguments):
+  --yes             replace an existing local file without asking (get, convert)
+  --quiet           no progress line (get, put)
+  --include-empty   write a line for every slot of the logger, empty ones too (convert)
+  --settings FILE   take the tables from FILE instead (convert)
+  -h, --help        show this text
 
 Ctrl+C cancels a transfer within about a second.
-Exit status: 0 done, 1 transfer failed or refused, 2 wrong usage.
+Exit status: 0 done, 1 failed or refused, 2 wrong usage.
 
-Example:
+Examples:
   quorvel-cli get plog.zel --host 127.0.0.1 --port 6969
+  QUORVEL_COM5=/dev/pts/7 quorvel-cli put firmware.pfo --com 5
+  quorvel-cli convert plog.zel --yes
 )";
 }

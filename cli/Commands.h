@@ -11,8 +11,7 @@
 
 struct CommandDef {
     std::string name;
-    std::string synopsis; // "get REMOTE [LOCAL]"
-    std::string summary;
+    std::string synopsis; // "get REMOTE [LOCAL] (--host H | --com N) [OPTIONS]"
     std::size_t minArguments;
     std::size_t maxArguments;
     const std::vector<OptionDef>& options;
@@ -21,6 +20,9 @@ struct CommandDef {
 
 int RunGet(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
 int RunPut(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
+int RunConvert(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
+
+const std::vector<OptionDef>& ConvertOptionDefs();
 
 // The file-name part of a path as the device knows files: what follows the last "/", "\" or
 // ":". Empty when there is none, or when it is "." or "..".

@@ -1,46 +1,16 @@
 // quorvel-cli get: the window's "Get file" on the command line.
 #include "cli/Commands.h"
 #include "cli/Console.h"
+#include "cli/LocalFiles.h"
 #include "cli/TransferRun.h"
 #include "tftp/IdTrivialFTP.h"
 
-#include <filesystem>
 #include <ostream>
-
-namespace fs = std::filesystem;
 
 namespace {
 
 std::string LocalPathFor(const std::vector<std::string>& arguments, const std::string& name) {
-    if (arguments.size() < 2) {
-        return name;
-    }
-    // Like cp: a folder receives the file under the remote name.
-    const std::string& local = arguments[1];
-    std::error_code ignored;
-    return fs::is_directory(local, ignored) ? (fs::path(local) / name).string() : local;
-}
-
-// After a failed get no file of the chosen name remains: neither the part received nor an
-// older file the user agreed to replace. A folder is never removed.
-void RemoveLocalFile(const std::string& path) {
-    std::error_code ignored;
-    if (!fs::is_directory(fs::symlink_status(path, ignored))) {
-        fs::remove(path, ignored);
-    }
-}
-
-bool MayWrite(const std::string& local, bool yes, CliIo& io) {
-    std::error_code ignored;
-    if (yes || !fs::exists(fs::symlink_status(local, ignored))) {
-        return true;
-    }
-    const std::string exists = "File \"" + local + "\" already exists!";
-    if (!io.inIsTerminal) {
-        io.err << exists << "\nNot overwritten; add --yes to replace it.\n";
-        return false;
-    }
-    return AskYesNo(io, exists + "\rOverwrite?");
+    return arguments.size() < 2 ? name : FileOrInFolder(arguments[1], name);
 }
 
 } // namespace
@@ -59,12 +29,14 @@ int RunGet(const std::vector<std::string>& arguments, const ParsedArgs& args, Cl
     }
     const std::string local = LocalPathFor(arguments, name);
     const TransferSettings settings = ReadTransferSettings(args);
-    if (!MayWrite(local, settings.yes, io)) {
+    if (!MayReplace(local, settings.yes, io)) {
         return 1;
     }
     try {
         RunTransfer(settings, io, [&](TIdTrivialFTP& client) { client.Download(remote, local); });
     } catch (const std::exception& error) {
+        // No file of the chosen name remains: neither the part received nor an older file the
+        // user agreed to replace.
         RemoveLocalFile(local);
         io.err << MessageLines(std::string("TFTP get file failed!\r\r") + error.what()) << "\n";
         return 1;

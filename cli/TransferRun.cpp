@@ -8,8 +8,10 @@
 void RunTransfer(const TransferSettings& settings, CliIo& io,
                  const std::function<void(TIdTrivialFTP&)>& operation) {
     TIdTrivialFTP client;
+    // An empty host selects the serial line, where the port is the COM number.
     client.Host = settings.host;
-    client.Port = settings.port;
+    client.Port = settings.comPort > 0 ? settings.comPort : settings.port;
+    client.SerialGapTimeout = settings.gapMs;
     client.ReceiveTimeout = settings.timeoutSeconds * 1000;
     client.RequestedBlockSize = settings.blockSize;
 

@@ -2,24 +2,56 @@
 
 #include "tftp/IdTrivialFTPBase.h"
 
+namespace {
+
+// The window lists COM 1 to 40; Windows numbers ports up to 255.
+constexpr unsigned long kMaxComPort = 255;
+constexpr unsigned long kMaxGapMs = 1000;
+
+void ReadConnection(const ParsedArgs& args, TransferSettings& settings) {
+    const auto host = args.Value("host");
+    const auto com = args.Value("com");
+    if (host && com) {
+        throw UsageError("--host and --com exclude each other: choose the network or the "
+                         "serial line");
+    }
+    if (com) {
+        settings.comPort = static_cast<int>(ParseNumber(*com, 1, kMaxComPort, "--com"));
+        if (args.Has("port")) {
+            throw UsageError("--port belongs to the network; on the serial line --com names "
+                             "the port");
+        }
+        if (const auto gap = args.Value("gap")) {
+            settings.gapMs = static_cast<int>(ParseNumber(*gap, 1, kMaxGapMs, "--gap"));
+        }
+        return;
+    }
+    if (!host || host->empty()) {
+        throw UsageError("name the device: --host H (its host name or IPv4 address) or --com N "
+                         "(the serial line)");
+    }
+    if (args.Has("gap")) {
+        throw UsageError("--gap belongs to the serial line (--com N)");
+    }
+    settings.host = *host;
+    if (const auto port = args.Value("port")) {
+        settings.port = static_cast<std::uint16_t>(ParseNumber(*port, 1, 65535, "--port"));
+    }
+}
+
+} // namespace
+
 const std::vector<OptionDef>& TransferOptionDefs() {
     static const std::vector<OptionDef> definitions = {
-        {"host", true},    {"port", true}, {"timeout", true},
-        {"blksize", true}, {"yes", false}, {"quiet", false},
+        {"host", true},    {"port", true},    {"com", true},  {"gap", true},
+        {"timeout", true}, {"blksize", true}, {"yes", false}, {"quiet", false},
     };
     return definitions;
 }
 
 TransferSettings ReadTransferSettings(const ParsedArgs& args) {
     TransferSettings settings;
-    const auto host = args.Value("host");
-    if (!host || host->empty()) {
-        throw UsageError("--host is required: name the device's host name or IPv4 address");
-    }
-    settings.host = *host;
-    if (const auto port = args.Value("port")) {
-        settings.port = static_cast<std::uint16_t>(ParseNumber(*port, 1, 65535, "--port"));
-    }
+    ReadConnection(args, settings);
     if (const auto timeout = args.Value("timeout")) {
         settings.timeoutSeconds = static_cast<int>(ParseNumber(*timeout, 1, 16, "--timeout"));
     }

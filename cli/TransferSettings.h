@@ -1,5 +1,5 @@
-// The connection options every transfer command shares (--host, --port, --timeout, --blksize,
-// --yes, --quiet), read and checked once.
+// The connection options every transfer command shares (--host or --com, --port, --gap,
+// --timeout, --blksize, --yes, --quiet), read and checked once.
 #pragma once
 
 #include "cli/CommandLine.h"
@@ -9,8 +9,13 @@
 #include <vector>
 
 struct TransferSettings {
+    // The network: the device's host and TFTP port.
     std::string host;
     std::uint16_t port = 69;
+    // The serial line: COM<comPort> (0: the network is used) and the silence in ms that ends a
+    // received packet.
+    int comPort = 0;
+    int gapMs = 10;
     int timeoutSeconds = 4;
     int blockSize = 512;
     bool yes = false;
@@ -19,6 +24,6 @@ struct TransferSettings {
 
 const std::vector<OptionDef>& TransferOptionDefs();
 
-// There is no default host: a transfer must name its device, so that nothing is ever sent to
-// an address nobody chose.
+// Exactly one of --host and --com must name the device: there is no default, so that nothing is
+// ever sent to an address or a port nobody chose.
 TransferSettings ReadTransferSettings(const ParsedArgs& args);

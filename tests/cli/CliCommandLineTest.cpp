@@ -28,6 +28,19 @@ TEST(CliUsage, MistakesExitWithTwoAndAHint) {
         {"get", "..", "--host", "127.0.0.1"},
         {"put", "", "--host", "127.0.0.1"},
         {"put", "folder/", "--host", "127.0.0.1"},
+        // The serial line: exactly one way to the device, and only its own settings.
+        {"get", "x", "--host", "127.0.0.1", "--com", "3"},
+        {"get", "x", "--com", "0"},
+        {"get", "x", "--com", "256"},
+        {"get", "x", "--com", "COM3"},
+        {"get", "x", "--com", "3", "--port", "69"},
+        {"get", "x", "--com", "3", "--gap", "0"},
+        {"put", "x", "--host", "127.0.0.1", "--gap", "10"},
+        {"convert"},
+        {"convert", "", "out.csv"},
+        {"convert", "a.zel", "b.csv", "c"},
+        {"convert", "a.zel", "--host", "127.0.0.1"},
+        {"convert", "a.zel", "--settings", "/no/such/quorvel.INI"},
     };
     for (const auto& args : wrong) {
         const CliRun run = RunCliWith(args);
@@ -37,13 +50,15 @@ TEST(CliUsage, MistakesExitWithTwoAndAHint) {
     }
 }
 
-TEST(CliUsage, HelpDescribesBothCommandsAndExitsWithZero) {
+TEST(CliUsage, HelpDescribesEveryCommandAndExitsWithZero) {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"--help"}, {"-h"}, {"get", "--help"}, {"put", "x", "-h"}}) {
         const CliRun run = RunCliWith(args);
         EXPECT_EQ(run.status, 0);
-        for (const char* text : {"get REMOTE [LOCAL]", "put LOCAL [REMOTE]", "--host", "--port",
-                                 "--timeout", "--blksize", "--yes", "--quiet"}) {
+        for (const char* text :
+             {"get REMOTE [LOCAL]", "put LOCAL [REMOTE]", "convert ZEL [CSV]", "--host", "--port",
+              "--com", "--gap", "QUORVEL_COM", "--timeout", "--blksize", "--yes", "--quiet",
+              "--include-empty", "--settings"}) {
             EXPECT_NE(run.out.find(text), std::string::npos) << text;
         }
     }

@@ -129,6 +129,18 @@ TEST_F(CliTransfer, MissingLocalFileFailsThePut) {
     EXPECT_NE(run.err.find("missing.bin"), std::string::npos);
 }
 
+TEST(CliSerial, ComPortThatCannotBeOpenedFailsTheTransfer) {
+    ScratchFolder local;
+    const std::string path = (local.Path() / "f.bin").string();
+    const CliRun get = RunCliWith({"get", "f.bin", path, "--com", "250", "--timeout", "1"});
+    EXPECT_EQ(get.status, 1);
+    EXPECT_EQ(get.err, "TFTP get file failed!\n\nUnable to open RS232 port COM250\n");
+    EXPECT_FALSE(fs::exists(path));
+    local.Write("f.bin", "x");
+    EXPECT_EQ(RunCliWith({"put", path, "--com", "250", "--gap", "20"}).err,
+              "TFTP put file failed!\n\nEIdTFTPException: Unable to open RS232 port COM250\n");
+}
+
 void PrintTo(const SimFaults& faults, std::ostream* out) {
     *out << faults.Describe();
 }

@@ -1,5 +1,6 @@
 #include "ChildProcess.h"
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <fstream>
@@ -22,8 +23,8 @@ std::string ReadAll(const fs::path& path) {
 }
 
 // Only async-signal-safe calls after fork: the test process runs other threads.
-[[noreturn]] void ExecChild(char* const* args, const char* in, const char* out, const char* err,
-                            const char* workDir) {
+[[noreturn]] void ExecChild(char* const* args, char* const* env, const char* in, const char* out,
+                            const char* err, const char* workDir) {
     const int inFd = ::open(in, O_RDONLY);
     const int outFd = ::open(out, O_WRONLY | O_TRUNC);
     const int errFd = ::open(err, O_WRONLY | O_TRUNC);
@@ -31,25 +32,48 @@ std::string ReadAll(const fs::path& path) {
         ::dup2(errFd, 2) < 0 || ::chdir(workDir) != 0) {
         ::_exit(126);
     }
-    ::execv(args[0], args);
+    ::execve(args[0], args, env);
     ::_exit(127);
+}
+
+// The test's environment with the given "NAME=value" entries added or replaced.
+std::vector<std::string> EnvironmentWith(const std::vector<std::string>& entries) {
+    std::vector<std::string> result;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string text = *entry;
+        const std::string name = text.substr(0, text.find('=') + 1);
+        if (std::none_of(entries.begin(), entries.end(),
+                         [&](const std::string& e) { return e.rfind(name, 0) == 0; })) {
+            result.push_back(text);
+        }
+    }
+    result.insert(result.end(), entries.begin(), entries.end());
+    return result;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& texts) {
+    std::vector<char*> pointers;
+    for (std::string& text : texts) {
+        pointers.push_back(text.data());
+    }
+    pointers.push_back(nullptr);
+    return pointers;
 }
 
 } // namespace
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::string& input,
-                           const fs::path& workDir) {
+                           const fs::path& workDir, const std::vector<std::string>& environment) {
     scratch_ =
         fs::temp_directory_path() / ("quorvel-child-" + std::to_string(std::random_device{}()));
     fs::create_directories(scratch_);
     std::ofstream(scratch_ / "in", std::ios::binary) << input;
     std::ofstream(scratch_ / "out");
     std::ofstream(scratch_ / "err");
-    std::vector<char*> args;
-    for (const std::string& arg : argv) {
-        args.push_back(const_cast<char*>(arg.c_str()));
-    }
-    args.push_back(nullptr);
+    std::vector<std::string> argTexts = argv;
+    std::vector<std::string> envTexts = EnvironmentWith(environment);
+    const std::vector<char*> args = Pointers(argTexts);
+    const std::vector<char*> env = Pointers(envTexts);
     const std::string in = (scratch_ / "in").string();
     const std::string out = (scratch_ / "out").string();
     const std::string err = (scratch_ / "err").string();
@@ -59,7 +83,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::stri
         throw std::runtime_error("fork failed");
     }
     if (pid_ == 0) {
-        ExecChild(args.data(), in.c_str(), out.c_str(), err.c_str(), dir.c_str());
+        ExecChild(args.data(), env.data(), in.c_str(), out.c_str(), err.c_str(), dir.c_str());
     }
 }
 

@@ -10,8 +10,10 @@
 
 class ChildProcess {
 public:
+    // environment: "NAME=value" entries added to the test's own environment for the child only.
     ChildProcess(const std::vector<std::string>& argv, const std::string& input,
-                 const std::filesystem::path& workDir);
+                 const std::filesystem::path& workDir,
+                 const std::vector<std::string>& environment = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
