@@ -111,6 +111,12 @@ void TForm1::FormKeyDown(std::uint16_t& key, ShiftState shift) {
     // Consumed whether or not there is a file to convert, and also when the conversion fails
     // with an error, which goes on to the application's own handling.
     key = 0;
+    // While an action runs (its groups are disabled) the window only processes events between
+    // receive slices; a conversion with its message box started from there would hold the
+    // running transfer until the box is closed, long enough for the device to give up.
+    if (!ui_.Enabled(Control::GroupBox2)) {
+        return;
+    }
     const std::string zelPath = ProgramFolder() + kDeviceLogger;
     if (!FileExists(zelPath)) {
         return;

@@ -271,4 +271,15 @@ TEST_F(LoggerActionsTest, AltLConvertsBesideTheProgramWithEveryEmptySlot) {
     EXPECT_TRUE(ui->dialogRequests.empty());
 }
 
+TEST_F(LoggerActionsTest, AltLDuringARunningActionIsConsumedButConvertsNothing) {
+    WriteFileText(folder.Path() / "plog.zel", kSample);
+    form->SetIdleState(false);
+    std::uint16_t key = 'L';
+    form->FormKeyDown(key, {.alt = true});
+    EXPECT_EQ(key, 0);
+    EXPECT_FALSE(fs::exists(folder.Path() / "plog.csv"));
+    EXPECT_TRUE(ui->messages.empty());
+    form->SetIdleState(true);
+}
+
 } // namespace
