@@ -26,8 +26,6 @@ public:
     std::vector<Delivery> Pass(const std::vector<std::string>& packets,
                                std::vector<std::string>& notes);
 
-    bool Silent() const { return silent_; }
-
 private:
     bool EndsSilence(const std::string& packet) const;
 

@@ -8,9 +8,6 @@ using Clock = std::chrono::steady_clock;
 
 constexpr std::int64_t kBitsPerByte = 10;
 constexpr std::int64_t kBaud = 115200;
-// Paced bytes go out a few at a time: short enough against any receive gap, long enough not to
-// wake up for every byte.
-constexpr std::size_t kPacedChunk = 4;
 
 std::chrono::milliseconds WaitUntil(Clock::time_point deadline) {
     return std::max(std::chrono::milliseconds(0),
@@ -74,16 +71,13 @@ bool LineLink::Send(std::string_view bytes) {
     if (lastPacketStart_ < lastSendEnd_) {
         ListenUntil(lastSendEnd_ + pause_);
     }
-    const auto start = Clock::now();
-    const std::size_t chunk = paced_ ? kPacedChunk : bytes.size();
-    bool delivered = true;
-    for (std::size_t done = 0; done < bytes.size() && delivered; done += chunk) {
-        const std::string_view part = bytes.substr(done, chunk);
-        if (paced_) {
-            ListenUntil(start + LineTime(done + part.size()));
-        }
-        delivered = !ClientGone() && line_.Write(part);
+    // Paced, the packet is handed over whole when a real line would have carried its last byte:
+    // handed over bit by bit, any stall of the simulator longer than the client's gap would cut
+    // the packet in two.
+    if (paced_) {
+        ListenUntil(Clock::now() + LineTime(bytes.size()));
     }
+    const bool delivered = !ClientGone() && line_.Write(bytes);
     lastSendEnd_ = Clock::now();
     Listen(lastSendEnd_); // what came meanwhile, with the time it came
     return delivered;

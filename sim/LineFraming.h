@@ -40,7 +40,8 @@ public:
     // after its last byte would have arrived on a real line.
     std::optional<LineEvent> Next(Clock::time_point until);
 
-    // Sends a packet, at once or paced at 115200 baud. A packet that does not answer the
+    // Sends a packet, at once or when it would have crossed a line at 115200 baud. A packet
+    // that does not answer the
     // client's latest one (a second copy, noise, or the answer to a packet the client sent
     // before it had heard our last one) first keeps the pause after our last packet, or the
     // client would read the two as one. False when the client is gone: the bytes are lost.

@@ -5,7 +5,6 @@
 #include "tftp/IdTrivialFTPBase.h"
 
 #include <algorithm>
-#include <iostream>
 
 namespace {
 
@@ -26,17 +25,10 @@ bool IsWakeUpPart(const std::string& packet) {
     return packet.find_first_not_of('&') == std::string::npos;
 }
 
-SimOptions WithLog(SimOptions options) {
-    if (!options.log) {
-        options.log = [](const std::string& line) { std::cout << line << std::endl; };
-    }
-    return options;
-}
-
 } // namespace
 
 SerialSimServer::SerialSimServer(SimOptions options, std::unique_ptr<SimLine> line)
-    : options_(WithLog(std::move(options))), serial_(options_.serial.value()),
+    : options_(WithStdoutLog(std::move(options))), serial_(options_.serial.value()),
       folder_(DeviceFolder(options_)), line_(std::move(line)), link_(*line_, serial_),
       inTransferMode_(!serial_.wakeRequired) {}
 

@@ -1,5 +1,6 @@
 #include "sim/SimOptions.h"
 
+#include <iostream>
 #include <sstream>
 
 bool SimFaults::Any() const {
@@ -59,4 +60,11 @@ std::string SimFaults::Describe() const {
              std::to_string(*garbageBeforePacket));
     }
     return out.str();
+}
+
+SimOptions WithStdoutLog(SimOptions options) {
+    if (!options.log) {
+        options.log = [](const std::string& line) { std::cout << line << std::endl; };
+    }
+    return options;
 }

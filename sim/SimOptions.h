@@ -83,3 +83,6 @@ struct SimOptions {
     // Receives one line per event; quorvel-sim prints them on stdout.
     std::function<void(const std::string&)> log;
 };
+
+// The options with quorvel-sim's log on stdout, unless they name a log of their own.
+SimOptions WithStdoutLog(SimOptions options);

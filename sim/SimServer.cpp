@@ -5,7 +5,6 @@
 #include "tftp/IdTrivialFTPBase.h"
 
 #include <algorithm>
-#include <iostream>
 
 namespace {
 
@@ -21,12 +20,8 @@ bool IsErrorPacket(const std::string& packet) {
 } // namespace
 
 SimServer::SimServer(SimOptions options)
-    : options_(std::move(options)), folder_(DeviceFolder(options_)),
-      listener_(options_.bindAddress, options_.port), wake_("127.0.0.1", 0) {
-    if (!options_.log) {
-        options_.log = [](const std::string& line) { std::cout << line << std::endl; };
-    }
-}
+    : options_(WithStdoutLog(std::move(options))), folder_(DeviceFolder(options_)),
+      listener_(options_.bindAddress, options_.port), wake_("127.0.0.1", 0) {}
 
 SimServer::~SimServer() = default;
 

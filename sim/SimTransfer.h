@@ -22,7 +22,6 @@ public:
 
     SimTransfer(unsigned id, std::unique_ptr<SimSession> session, const SimOptions& options);
 
-    SimSession& Session() { return *session_; }
     Clock::time_point Deadline() const { return deadline_; }
     // Nothing more is sent or accepted: the session finished or the transfer was abandoned.
     bool Done() const { return abandoned_ || session_->Finished(); }

@@ -13,6 +13,8 @@
 
 namespace fs = std::filesystem;
 
+extern char** environ;
+
 namespace {
 
 std::string ReadAll(const fs::path& path) {

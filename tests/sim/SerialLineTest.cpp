@@ -7,6 +7,10 @@
 #include <ctime>
 #include <thread>
 
+#include <poll.h>
+#include <pty.h>
+#include <unistd.h>
+
 using namespace std::chrono_literals;
 
 namespace {
@@ -132,4 +136,43 @@ TEST(SerialLine, AClientThatGoesAwayLeavesNothingBehind) {
     line.Open();
     EXPECT_EQ(line.Receive(300), "") << "a stale packet opened the next session";
     EXPECT_EQ(sim.log.Count("sent DATA 2"), 0u) << "nothing is resent into a closed line";
+}
+
+// A serial port of the system is served the same way; here one end of a pseudo-terminal pair
+// stands in for it, and the test plays the client on the other end.
+TEST(SerialLine, AGivenTtyIsServedLikeThePseudoTerminal) {
+    int master = -1;
+    int slave = -1;
+    char name[256] = {};
+    termios raw{};
+    ::cfmakeraw(&raw);
+    ASSERT_EQ(::openpty(&master, &slave, name, &raw, nullptr), 0);
+    ScratchFolder folder;
+    folder.Write("f.bin", "data");
+    SimOptions options;
+    options.folder = folder.Path().string();
+    options.serial = SerialSim::FastLine();
+    options.serial->device = name;
+    options.log = [](const std::string&) {};
+    {
+        SerialSimServer sim(options, MakeTtyLine(name));
+        EXPECT_EQ(sim.LinePath(), name);
+        ServiceThread serving(sim);
+        const std::string request = Rrq("f.bin");
+        ASSERT_EQ(::write(master, request.data(), request.size()),
+                  static_cast<ssize_t>(request.size()));
+        const std::string expected = BuildDataPacket(1, "data");
+        std::string answer;
+        pollfd entry{master, POLLIN, 0};
+        while (answer.size() < expected.size() && ::poll(&entry, 1, 2000) > 0) {
+            char bytes[64];
+            const ssize_t got = ::read(master, bytes, sizeof bytes);
+            answer.append(bytes, static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+        }
+        EXPECT_EQ(answer, expected);
+    }
+    const auto held = MakeTtyLine(name);
+    EXPECT_THROW(MakeTtyLine(name), std::runtime_error) << "a port is opened exclusively";
+    ::close(slave);
+    ::close(master);
 }

@@ -1,5 +1,7 @@
 #include "SimTestKit.h"
 
+#include "logger/SampleLogger.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -51,6 +53,19 @@ std::string PatternBytes(std::size_t size) {
         bytes[i] = static_cast<char>((i * 7 + i / 509) & 0xFF);
     }
     return bytes;
+}
+
+std::size_t SampleLoggerEvents() {
+    const LoggerImage image = SampleLoggerImage(kDefaultZelSeed);
+    std::size_t events = 0;
+    for (unsigned slot = 0; slot < kLoggerSlots; ++slot) {
+        events += image.Record(slot).code != 0 ? 1 : 0;
+    }
+    return events;
+}
+
+std::size_t LineCount(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
 }
 
 std::function<void(const std::string&)> LogCapture::Sink() {

@@ -28,6 +28,10 @@ private:
 // Deterministic content of a given size, different in every block.
 std::string PatternBytes(std::size_t size);
 
+// The events in the simulator's generated plog.zel: one CSV line each.
+std::size_t SampleLoggerEvents();
+std::size_t LineCount(const std::string& text);
+
 class LogCapture {
 public:
     std::function<void(const std::string&)> Sink();
