@@ -16,22 +16,36 @@ void TForm1::FormCreate(const std::vector<std::string>& params) {
     // Every line of a transfer's progress is wanted in the log, repeats included.
     SetSuppressRepeats(false);
     ui_.SetText(Control::Form1, std::string(kCaption));
-
-    std::vector<std::string> ports;
-    for (int number = 1; number <= kComPortCount; ++number) {
-        ports.push_back("COM " + std::to_string(number));
-    }
-    ui_.SetItems(Control::cbPort, ports);
+    FillComPortList();
 
     CodeTexts.clear();
     SelectColumns.clear();
     ReadWriteSettings(false, true);
 
+    CreateClient();
+    ApplyParameters(params);
+}
+
+void TForm1::CreateWithoutWindow(const std::string& settingsFile) {
+    SetSuppressRepeats(false);
+    settingsFile_ = settingsFile;
+    FillComPortList();
+    CreateClient();
+}
+
+void TForm1::FillComPortList() {
+    std::vector<std::string> ports;
+    for (int number = 1; number <= kComPortCount; ++number) {
+        ports.push_back("COM " + std::to_string(number));
+    }
+    ui_.SetItems(Control::cbPort, ports);
+}
+
+void TForm1::CreateClient() {
     // Its connection settings and event handlers are handed over before each transfer.
     Client = std::make_unique<TIdTrivialFTP>();
     TargetPort = 69;
     SerialGap = 10;
-    ApplyParameters(params);
 }
 
 void TForm1::FormClose() {

@@ -48,6 +48,11 @@ public:
     void FormCreate(const std::vector<std::string>& params);
     // Shutdown: saves the window settings.
     void FormClose();
+    // Start-up for a front end that sets the controls itself, such as the command-line client:
+    // the COM list, the client and the transfer defaults, but neither the settings load nor the
+    // command-line options, so the window's own keys are never read or written. The logger
+    // tables are read from settingsFile before each conversion.
+    void CreateWithoutWindow(const std::string& settingsFile);
 
     void rb2Click();
     void btnCloseClick();
@@ -136,6 +141,8 @@ public:
 
 private:
     void ApplyParameters(const std::vector<std::string>& params);
+    void FillComPortList();
+    void CreateClient();
     // Checks or unchecks a radio button from code, which runs its click handler as a click does.
     void SetRadio(Control radio, bool checked);
     void SetTimeoutSeconds(int seconds);
