@@ -10,6 +10,7 @@ namespace {
 std::atomic<bool> requested{false};
 std::mutex targetMutex;
 TIdTrivialFTP* target = nullptr;
+int holds = 0;
 
 } // namespace
 
@@ -17,7 +18,7 @@ bool RequestCancel() {
     requested = true;
     std::lock_guard lock(targetMutex);
     if (target == nullptr) {
-        return false;
+        return holds > 0;
     }
     target->CancelRequested = true;
     return true;
@@ -41,4 +42,14 @@ void CancelTarget::Renew() {
     if (requested) {
         client_.CancelRequested = true;
     }
+}
+
+CancelHold::CancelHold() {
+    std::lock_guard lock(targetMutex);
+    ++holds;
+}
+
+CancelHold::~CancelHold() {
+    std::lock_guard lock(targetMutex);
+    --holds;
 }

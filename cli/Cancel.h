@@ -4,7 +4,8 @@
 
 class TIdTrivialFTP;
 
-// Called on Ctrl+C. False when no transfer is running, so that there is nothing to cancel.
+// Called on Ctrl+C. False when no transfer is running and nothing holds the request, so that
+// there is nothing to cancel.
 bool RequestCancel();
 bool CancelWasRequested();
 
@@ -22,4 +23,14 @@ public:
 
 private:
     TIdTrivialFTP& client_;
+};
+
+// While this object lives, Ctrl+C is only recorded (CancelWasRequested) and ends nothing: for a
+// step that must run to its end once begun, such as the rest of a firmware update.
+class CancelHold {
+public:
+    CancelHold();
+    ~CancelHold();
+    CancelHold(const CancelHold&) = delete;
+    CancelHold& operator=(const CancelHold&) = delete;
 };

@@ -18,6 +18,11 @@ const std::vector<CommandDef>& Commands() {
          RunPut},
         {"convert", "convert ZEL [CSV] [--include-empty] [--yes] [--settings FILE]", 1, 2,
          ConvertOptionDefs(), RunConvert},
+        {"firmware", "firmware IMAGE (--host H | --com N) [OPTIONS]", 1, 1, FirmwareOptionDefs(),
+         RunFirmware},
+        {"logger", "logger CSV (--host H | --com N) [OPTIONS]", 1, 1, LoggerOptionDefs(),
+         RunLogger},
+        {"wake", "wake --com N [--timeout S]", 0, 0, WakeOptionDefs(), RunWake},
     };
     return commands;
 }
@@ -82,10 +87,14 @@ const char* CliUsageText() {
     return R"(Usage: quorvel-cli get REMOTE [LOCAL] (--host H | --com N) [OPTIONS]
        quorvel-cli put LOCAL [REMOTE] (--host H | --com N) [OPTIONS]
        quorvel-cli convert ZEL [CSV] [--include-empty] [--yes] [--settings FILE]
+       quorvel-cli firmware IMAGE (--host H | --com N) [OPTIONS]
+       quorvel-cli logger CSV (--host H | --com N) [OPTIONS]
+       quorvel-cli wake --com N [--timeout S]
 
 Exchanges files with the radio-modem device over TFTP, on the network or on the serial
 line, as Quorvel's "Get file" and "Put file" do, and converts its event logger into CSV
-as "only convert" does.
+as "only convert" does. firmware, logger and wake run the window's own "Firmware update",
+"Read zel logger" and "Set transfer mode", with the window's checks and texts.
 
 Commands:
   get REMOTE [LOCAL]  fetch the device's file REMOTE into LOCAL (default: REMOTE's
@@ -98,21 +107,32 @@ Commands:
                       CSV (default: ZEL with the extension .CSV); the tables
                       "zel-codes" and "zel-select" come from quorvel.INI beside the
                       program. An existing CSV is replaced as with get.
+  firmware IMAGE      send a firmware image to the device, which then installs it: a
+                      .pfo alone, a .pfw followed by its companion .pch (same name,
+                      beside it). Once the .pfw is sent, Ctrl+C no longer cancels.
+  logger CSV          fetch the device's event logger plog.zel (into CSV.tmp, removed
+                      afterwards) and convert it into CSV with the tables as convert
+                      takes them. An existing CSV is replaced as with get; a failed
+                      download leaves no file.
+  wake                send "&" three times on the serial line to switch the device
+                      into its file-transfer mode; prints the device's answer, or
+                      "Start of Transfer mode failed!" when none came in --timeout S.
 
-Connection (get and put; exactly one of --host and --com):
+Connection (get, put, firmware, logger; exactly one of --host and --com):
   --host H      the device's host name or IPv4 address
   --port P      the device's TFTP port (default 69)
   --com N       the serial line COM N, 1 to 255 (on Linux /dev/ttyS<N-1>, or the
                 device that the environment variable QUORVEL_COM<N> names)
   --gap MS      silence on the serial line that ends a packet, 1 to 1000 (default 10)
   --timeout S   seconds to wait for each reply, 1 to 16 (default 4)
-  --blksize N   block size to ask the device for, 8 to 65464 (default 512)
+  --blksize N   block size to ask the device for, 8 to 65464 (default 512; get and
+                put only: firmware and logger ask for 512 as the window does)
 
 Other options (before or after the arguments):
-  --yes             replace an existing local file without asking (get, convert)
-  --quiet           no progress line (get, put)
+  --yes             replace an existing local file without asking (get, convert, logger)
+  --quiet           no progress line (get, put, firmware, logger)
   --include-empty   write a line for every slot of the logger, empty ones too (convert)
-  --settings FILE   take the tables from FILE instead (convert)
+  --settings FILE   take the tables from FILE instead (convert, logger)
   -h, --help        show this text
 
 Ctrl+C cancels a transfer within about a second.
@@ -122,5 +142,7 @@ Examples:
   quorvel-cli get plog.zel --host 127.0.0.1 --port 6969
   QUORVEL_COM5=/dev/pts/7 quorvel-cli put firmware.pfo --com 5
   quorvel-cli convert plog.zel --yes
+  quorvel-cli wake --com 3 && quorvel-cli firmware R7.pfw --com 3
+  quorvel-cli logger report.csv --host 127.0.0.1 --port 6969
 )";
 }

@@ -21,8 +21,20 @@ struct CommandDef {
 int RunGet(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
 int RunPut(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
 int RunConvert(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
+// The window's "Firmware update", "Read zel logger" and "Set transfer mode", run by the window's
+// own logic.
+int RunFirmware(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
+int RunLogger(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
+int RunWake(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
 
 const std::vector<OptionDef>& ConvertOptionDefs();
+const std::vector<OptionDef>& FirmwareOptionDefs();
+const std::vector<OptionDef>& LoggerOptionDefs();
+const std::vector<OptionDef>& WakeOptionDefs();
+
+// The settings file that holds the logger tables: --settings FILE (which must exist), else the
+// window's quorvel.INI beside the program.
+std::string TablesSettingsFile(const ParsedArgs& args);
 
 // The file-name part of a path as the device knows files: what follows the last "/", "\" or
 // ":". Empty when there is none, or when it is "." or "..".

@@ -17,7 +17,14 @@ namespace {
 // is the program quorvel in the same folder.
 constexpr const char* kWindowSettingsFile = "quorvel.INI";
 
-std::string SettingsFile(const ParsedArgs& args) {
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return fs::equivalent(a, b, error) && !error;
+}
+
+} // namespace
+
+std::string TablesSettingsFile(const ParsedArgs& args) {
     const auto named = args.Value("settings");
     if (!named) {
         return ProgramDir() + kWindowSettingsFile;
@@ -30,13 +37,6 @@ std::string SettingsFile(const ParsedArgs& args) {
     }
     return *named;
 }
-
-bool SameFile(const std::string& a, const std::string& b) {
-    std::error_code error;
-    return fs::equivalent(a, b, error) && !error;
-}
-
-} // namespace
 
 const std::vector<OptionDef>& ConvertOptionDefs() {
     static const std::vector<OptionDef> definitions = {
@@ -57,7 +57,7 @@ int RunConvert(const std::vector<std::string>& arguments, const ParsedArgs& args
         arguments.size() < 2
             ? defaultCsv
             : FileOrInFolder(arguments[1], fs::path(defaultCsv).filename().string());
-    const std::string settings = SettingsFile(args);
+    const std::string settings = TablesSettingsFile(args);
     if (!MayReplace(csv, args.Has("yes"), io)) {
         return 1;
     }
