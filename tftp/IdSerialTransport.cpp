@@ -3,11 +3,15 @@
 #include "serial/zivud232.h"
 #include "tftp/IdTrivialFTPBase.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::int32_t SerialBaudRate = 115200;
 constexpr char NoParity = 'n';
 constexpr std::int32_t FirstByteWait = 1000; // ms, one reply slice
+constexpr std::int32_t TrailingWaitMin = 50; // ms
+constexpr std::int32_t TrailingLimit = 1;    // bytes: one is proof enough
 
 } // namespace
 
@@ -41,6 +45,16 @@ std::optional<std::string> TIdSerialTransport::ReceiveSlice(std::size_t maxLengt
         RaiseOversizedPacket(data.size(), maxLength);
     }
     return data;
+}
+
+bool TIdSerialTransport::TrailingBytesFollow() {
+    // The device sends nothing more before it has our ACK, so any byte that comes now is the
+    // rest of a packet that a pause (a stalled adapter, a busy device) cut in two. The rest
+    // follows the pause closely; a few gap times are enough to see it.
+    const std::int32_t wait = std::max(TrailingWaitMin, 5 * GapTimeout);
+    std::string rest;
+    Link.ReceivePacket(TrailingLimit, wait, GapTimeout, rest);
+    return !rest.empty();
 }
 
 void TIdSerialTransport::Close() {

@@ -18,6 +18,7 @@ public:
     void SendRequest(const std::string& packet) override;
     void SendToPeer(const std::string& packet) override;
     std::optional<std::string> ReceiveSlice(std::size_t maxLength) override;
+    bool TrailingBytesFollow() override;
     bool PeerKnown() const override { return false; }
     const std::string& SenderIP() const override { return NoSender; }
     std::int32_t SenderPort() const override { return 0; }

@@ -71,6 +71,13 @@ void TIdTrivialFTP::RunDownload(TIdTFTPTransport& transport, std::ostream& desti
             }
             switch (ClassifyBlock(lastStored, current, wrapped)) {
             case BlockOrder::New:
+                if (DataPayload(*packet).size() < FullBlockSize() &&
+                    transport.TrailingBytesFollow()) {
+                    // Its first part would pass for the last block and end the file early.
+                    TellPeerAndThrow(transport, EIdTFTPIllegalOperation(
+                                                    "Data block " + std::to_string(current) +
+                                                    " was cut in two by a pause on the line"));
+                }
                 finished = StoreBlock(transport, destination, DataPayload(*packet));
                 lastStored = current;
                 break;

@@ -21,6 +21,10 @@ public:
     // Waits one second at most for the next packet of the transfer. Nothing when none came; a
     // packet longer than maxLength is an error, never cut short.
     virtual std::optional<std::string> ReceiveSlice(std::size_t maxLength) = 0;
+    // Asked after a DATA packet shorter than a full block, before it is stored as the last one:
+    // true when more bytes follow right behind it, which means a pause on the line cut a packet
+    // in two. A datagram always arrives whole, so this is never the case on the network.
+    virtual bool TrailingBytesFollow() = 0;
     // True once a peer has answered on the network: only then can a packet be sent again after
     // a time-out. Always false on the serial line.
     virtual bool PeerKnown() const = 0;

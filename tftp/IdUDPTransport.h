@@ -26,6 +26,7 @@ public:
     void SendRequest(const std::string& packet) override;
     void SendToPeer(const std::string& packet) override;
     std::optional<std::string> ReceiveSlice(std::size_t maxLength) override;
+    bool TrailingBytesFollow() override { return false; }
     bool PeerKnown() const override { return Peer.has_value(); }
     const std::string& SenderIP() const override { return LastSender.IP; }
     std::int32_t SenderPort() const override { return LastSender.Port; }

@@ -132,3 +132,18 @@ TEST(Serial, OverlongAndUnexpectedPackets) {
         EXPECT_EQ(stream.str(), "");
     }
 }
+
+TEST(Serial, PacketCutInTwoByAPauseIsNeverStoredAsTheLastBlock) {
+    SerialClient serial;
+    const std::string whole = BuildDataPacket(1, Pattern(512));
+    serial.line->Reply = [&](const std::string& written) {
+        return PacketOpcode(written) == TFTP_RRQ
+                   ? std::vector<std::string>{whole.substr(0, 200), whole.substr(200)}
+                   : std::vector<std::string>{};
+    };
+    std::ostringstream stream;
+    EXPECT_EQ(FailureOf<EIdTFTPIllegalOperation>([&] { serial.client.Download("f", stream); }),
+              "Data block 1 was cut in two by a pause on the line");
+    EXPECT_EQ(stream.str(), "");
+    EXPECT_EQ(PacketOpcode(serial.line->Written.back()), TFTP_ERROR);
+}
