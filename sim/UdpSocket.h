@@ -1,8 +1,11 @@
-// A plain IPv4 UDP socket for the simulator's side of the link, and a wait on several at once.
+// A plain IPv4 UDP socket for the simulator's side of the link, and a wait on several at once,
+// on top of the program's socket layer.
 //
 // The simulator answers every transfer from a socket of its own (a fresh port), so it needs to
 // bind, send to any address, receive with the sender's address, and wait on many sockets.
 #pragma once
+
+#include "tftp/IdSocketApi.h"
 
 #include <cstdint>
 #include <optional>
@@ -24,8 +27,8 @@ struct Datagram {
 
 class UdpSocket {
 public:
-    // Binds to ip:port (port 0: any free port). Throws std::runtime_error naming the failing
-    // call.
+    // Binds to ip (a dotted IPv4 address) and port (0: any free port). Failures throw
+    // std::runtime_error naming the failing call.
     UdpSocket(const std::string& ip, std::uint16_t port);
     ~UdpSocket();
     UdpSocket(UdpSocket&& other) noexcept;
@@ -38,12 +41,12 @@ public:
     // One datagram if one arrives within waitMs (0: only one already waiting).
     std::optional<Datagram> Receive(int waitMs) const;
 
-    std::intptr_t Handle() const { return handle_; }
+    IdSocket::Handle Handle() const { return handle_; }
 
 private:
     void Close() noexcept;
 
-    std::intptr_t handle_;
+    IdSocket::Handle handle_ = IdSocket::NoSocket;
     UdpAddress local_;
 };
 

@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
         std::cout << "stopped" << std::endl;
     } catch (const std::exception& error) {
         std::cerr << "quorvel-sim: " << error.what() << "\n";
-        if (std::string(error.what()).starts_with("bind:") && options.port < 1024) {
+        if (std::string(error.what()).starts_with("bind failed") && options.port < 1024) {
             std::cerr << "(ports below 1024 may need administrator rights; try --port 0)\n";
         }
         return 1;

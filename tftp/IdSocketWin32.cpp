@@ -1,4 +1,4 @@
-// Winsock backend of the datagram endpoint.
+// Winsock backend of the UDP endpoints.
 #include "tftp/IdSocketApi.h"
 #include "tftp/IdTrivialFTPBase.h"
 
@@ -25,6 +25,37 @@ int LayerUsers = 0;
 
 SOCKET Native(Handle socket) {
     return static_cast<SOCKET>(socket);
+}
+
+sockaddr_in SocketAddress(std::uint32_t address, std::uint16_t port) {
+    sockaddr_in result{};
+    result.sin_family = AF_INET;
+    result.sin_addr.s_addr = address;
+    result.sin_port = ::htons(port);
+    return result;
+}
+
+// One WSAPoll; the number of ready sockets.
+int PollOnce(WSAPOLLFD* wanted, std::size_t count, std::int32_t waitMs) {
+    const int ready = ::WSAPoll(wanted, static_cast<ULONG>(count), waitMs);
+    if (ready == SOCKET_ERROR) {
+        RaiseCallError("WSAPoll", ::WSAGetLastError());
+    }
+    return ready;
+}
+
+// One recvfrom; its result, with WSAGetLastError telling why when it failed.
+int ReceiveOnce(Handle socket, char* buffer, std::size_t size, std::uint32_t& address,
+                std::uint16_t& port) {
+    sockaddr_in from{};
+    int fromLength = sizeof from;
+    const int received = ::recvfrom(Native(socket), buffer, static_cast<int>(size), 0,
+                                    reinterpret_cast<sockaddr*>(&from), &fromLength);
+    if (received != SOCKET_ERROR) {
+        address = from.sin_addr.s_addr;
+        port = ::ntohs(from.sin_port);
+    }
+    return received;
 }
 
 } // namespace
@@ -67,6 +98,25 @@ void Close(Handle socket) noexcept {
     ::closesocket(Native(socket));
 }
 
+void Bind(Handle socket, std::uint32_t address, std::uint16_t port) {
+    const sockaddr_in local = SocketAddress(address, port);
+    if (::bind(Native(socket), reinterpret_cast<const sockaddr*>(&local), sizeof local) ==
+        SOCKET_ERROR) {
+        RaiseCallError("bind", ::WSAGetLastError());
+    }
+}
+
+void LocalAddress(Handle socket, std::uint32_t& address, std::uint16_t& port) {
+    sockaddr_in local{};
+    int length = sizeof local;
+    if (::getsockname(Native(socket), reinterpret_cast<sockaddr*>(&local), &length) ==
+        SOCKET_ERROR) {
+        RaiseCallError("getsockname", ::WSAGetLastError());
+    }
+    address = local.sin_addr.s_addr;
+    port = ::ntohs(local.sin_port);
+}
+
 std::uint32_t ResolveIPv4(const std::string& host) {
     addrinfo hints{};
     hints.ai_family = AF_INET;
@@ -83,6 +133,14 @@ std::uint32_t ResolveIPv4(const std::string& host) {
     return address;
 }
 
+std::uint32_t ParseIPv4(const std::string& text) {
+    in_addr parsed{};
+    if (::inet_pton(AF_INET, text.c_str(), &parsed) != 1) {
+        throw EIdSocketError("\"" + PrintableText(text, 64) + "\" is not an IPv4 address");
+    }
+    return parsed.s_addr;
+}
+
 std::string AddressText(std::uint32_t address) {
     in_addr in{};
     in.s_addr = address;
@@ -92,10 +150,7 @@ std::string AddressText(std::uint32_t address) {
 }
 
 void SendTo(Handle socket, std::uint32_t address, std::uint16_t port, const std::string& bytes) {
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_addr.s_addr = address;
-    to.sin_port = ::htons(port);
+    const sockaddr_in to = SocketAddress(address, port);
     const int sent = ::sendto(Native(socket), bytes.data(), static_cast<int>(bytes.size()), 0,
                               reinterpret_cast<const sockaddr*>(&to), sizeof to);
     if (sent == SOCKET_ERROR) {
@@ -109,25 +164,45 @@ void SendTo(Handle socket, std::uint32_t address, std::uint16_t port, const std:
 
 bool WaitReadable(Handle socket, std::int32_t waitMs) {
     WSAPOLLFD wanted{Native(socket), POLLRDNORM, 0};
-    const int ready = ::WSAPoll(&wanted, 1, waitMs);
-    if (ready == SOCKET_ERROR) {
-        RaiseCallError("WSAPoll", ::WSAGetLastError());
+    return PollOnce(&wanted, 1, waitMs) > 0;
+}
+
+std::vector<bool> WaitReadable(const std::vector<Handle>& sockets, std::int32_t waitMs) {
+    std::vector<WSAPOLLFD> wanted;
+    wanted.reserve(sockets.size());
+    for (const Handle socket : sockets) {
+        wanted.push_back({Native(socket), POLLRDNORM, 0});
     }
-    return ready > 0;
+    std::vector<bool> readable(sockets.size(), false);
+    if (PollOnce(wanted.data(), wanted.size(), waitMs < 0 ? -1 : waitMs) > 0) {
+        for (std::size_t i = 0; i < wanted.size(); ++i) {
+            readable[i] = (wanted[i].revents & (POLLRDNORM | POLLERR)) != 0;
+        }
+    }
+    return readable;
 }
 
 std::size_t ReceiveFrom(Handle socket, char* buffer, std::size_t size, std::uint32_t& address,
                         std::uint16_t& port) {
-    sockaddr_in from{};
-    int fromLength = sizeof from;
-    const int received = ::recvfrom(Native(socket), buffer, static_cast<int>(size), 0,
-                                    reinterpret_cast<sockaddr*>(&from), &fromLength);
+    const int received = ReceiveOnce(socket, buffer, size, address, port);
     if (received == SOCKET_ERROR) {
         RaiseCallError("recvfrom", ::WSAGetLastError());
     }
-    address = from.sin_addr.s_addr;
-    port = ::ntohs(from.sin_port);
     return static_cast<std::size_t>(received);
+}
+
+std::optional<std::size_t> ReceiveWaiting(Handle socket, char* buffer, std::size_t size,
+                                          std::uint32_t& address, std::uint16_t& port) {
+    // The socket blocks, but only one thread reads it and the wait has seen the datagram.
+    const int received = ReceiveOnce(socket, buffer, size, address, port);
+    if (received != SOCKET_ERROR) {
+        return static_cast<std::size_t>(received);
+    }
+    const int error = ::WSAGetLastError();
+    if (error == WSAEWOULDBLOCK || error == WSAECONNRESET || error == WSAEMSGSIZE) {
+        return std::nullopt;
+    }
+    RaiseCallError("recvfrom", error);
 }
 
 } // namespace IdSocket

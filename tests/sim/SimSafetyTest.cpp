@@ -3,6 +3,7 @@
 #include "SimTestKit.h"
 #include "sim/PacketText.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -104,4 +105,22 @@ TEST(SimSafety, ShortPacketsInsideATransferAreIgnored) {
     peer.Reply(std::string("\0\4", 2));
     peer.Reply(BuildAckPacket(1));
     EXPECT_TRUE(sim.log.WaitFor("sent 3 bytes in 1 blocks"));
+}
+
+TEST(SimSafety, AnAddressThatCannotBeBoundStopsTheServerNamingTheCause) {
+    using testing::HasSubstr;
+    using testing::StartsWith;
+    using testing::ThrowsMessage;
+    ScratchFolder folder;
+    const UdpSocket taken("127.0.0.1", 0);
+    SimOptions options;
+    options.folder = folder.Path().string();
+    options.port = taken.Local().port;
+    // quorvel-sim adds its hint about privileged ports to the messages that start like this.
+    EXPECT_THAT([&] { SimServer server(options); },
+                ThrowsMessage<std::runtime_error>(StartsWith("bind failed")));
+    options.port = 0;
+    options.bindAddress = "localhost";
+    EXPECT_THAT([&] { SimServer server(options); }, ThrowsMessage<std::runtime_error>(HasSubstr(
+                                                        "\"localhost\" is not an IPv4 address")));
 }
