@@ -110,22 +110,6 @@ std::uint32_t ResolveIPv4(const std::string& host) {
     return address;
 }
 
-std::uint32_t ParseIPv4(const std::string& text) {
-    in_addr parsed{};
-    if (::inet_pton(AF_INET, text.c_str(), &parsed) != 1) {
-        throw EIdSocketError("\"" + PrintableText(text, 64) + "\" is not an IPv4 address");
-    }
-    return parsed.s_addr;
-}
-
-std::string AddressText(std::uint32_t address) {
-    in_addr in{};
-    in.s_addr = address;
-    char text[INET_ADDRSTRLEN] = {};
-    ::inet_ntop(AF_INET, &in, text, sizeof text);
-    return text;
-}
-
 void SendTo(Handle socket, std::uint32_t address, std::uint16_t port, const std::string& bytes) {
     const sockaddr_in to = SocketAddress(address, port);
     const ssize_t sent = ::sendto(Descriptor(socket), bytes.data(), bytes.size(), 0,
