@@ -2,7 +2,7 @@
 //
 // The descriptor is non-blocking; a read or write that has to wait does so in poll(), bounded by
 // the port's time-outs, so no call can hang on a silent line or on a peer that stops reading.
-#include "serial/PosixRawLine.h"
+#include "serial/RawLine_posix.h"
 #include "serial/SerialDevice.h"
 
 #include "support/Save_Err.h"
