@@ -1,0 +1,15 @@
+#include "common/TestEnvironment.h"
+
+#include <random>
+#include <stdexcept>
+
+std::filesystem::path MakeTempFolder(const std::string& prefix) {
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto path = std::filesystem::temp_directory_path() / (prefix + std::to_string(random()));
+        if (std::filesystem::create_directory(path)) {
+            return path;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder for " + prefix);
+}

@@ -1,0 +1,16 @@
+// The process environment and scratch folders for tests, the same on every platform.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+// Sets (or, with UnsetEnv, removes) a variable of the test process's environment; programs the
+// test starts inherit it.
+void SetEnv(const std::string& name, const std::string& value);
+void UnsetEnv(const std::string& name);
+
+// Makes the C library's local time follow the time zone tz (POSIX form, e.g. "UTC0").
+void UseTimeZone(const std::string& tz);
+
+// A new, empty folder under the system's temporary folder, its name starting with prefix.
+std::filesystem::path MakeTempFolder(const std::string& prefix);
