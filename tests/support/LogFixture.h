@@ -22,9 +22,8 @@ class LogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         savelog_testing::Reset();
-        ::setenv("TZ", "UTC", 1);
-        ::tzset();
-        ::setenv("XDG_DATA_HOME", (temp_ / "xdg").c_str(), 1);
+        UseTimeZone("UTC0");
+        SetEnv("XDG_DATA_HOME", temp_ / "xdg");
         std::filesystem::create_directories(programDir_);
         std::filesystem::create_directories(workDir_);
         savedWorkDir_ = std::filesystem::current_path();
