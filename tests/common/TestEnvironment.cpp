@@ -3,6 +3,12 @@
 #include <random>
 #include <stdexcept>
 
+bool TryCreateSymlink(const std::filesystem::path& target, const std::filesystem::path& link) {
+    std::error_code error;
+    std::filesystem::create_symlink(target, link, error);
+    return !error;
+}
+
 std::filesystem::path MakeTempFolder(const std::string& prefix) {
     std::random_device random;
     for (int attempt = 0; attempt < 100; ++attempt) {

@@ -12,5 +12,9 @@ void UnsetEnv(const std::string& name);
 // Makes the C library's local time follow the time zone tz (POSIX form, e.g. "UTC0").
 void UseTimeZone(const std::string& tz);
 
+// Makes link a symbolic link to target; false where the system or its C++ library cannot
+// (mingw's library on Windows has no symbolic links).
+bool TryCreateSymlink(const std::filesystem::path& target, const std::filesystem::path& link);
+
 // A new, empty folder under the system's temporary folder, its name starting with prefix.
 std::filesystem::path MakeTempFolder(const std::string& prefix);

@@ -6,6 +6,7 @@
 #include "logger/ReadLoggerFile.h"
 
 #include "LoggerTestFiles.h"
+#include "common/PlatformFacts.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -169,13 +170,15 @@ TEST_F(ConvertTest, InputMayBeReplacedByItsOwnCsv) {
 TEST_F(ConvertTest, UnwritableOutputGivesFileErrorAndKeepsWhatWasThere) {
     WriteFile(in, ImageFile(LoggerImage{}));
     std::filesystem::create_directory(dir / "folder.csv");
-    EXPECT_EQ(ConvertLoggerFile(in, dir / "folder.csv", false, {}), "file error (21)");
+    const std::string folderError =
+        "file error (" + std::to_string(platform_facts::kFolderOpenError) + ")";
+    EXPECT_EQ(ConvertLoggerFile(in, dir / "folder.csv", false, {}), folderError);
     EXPECT_EQ(ConvertLoggerFile(in, dir / "missing/out.csv", false, {}), "file error (2)");
 
     // The CSV is written beside the output first; when that fails the old output stays whole.
     WriteFile(out, "previous content");
     std::filesystem::create_directory(out + ".part");
-    EXPECT_EQ(ConvertLoggerFile(in, out, false, {}), "file error (21)");
+    EXPECT_EQ(ConvertLoggerFile(in, out, false, {}), folderError);
     EXPECT_EQ(ReadFile(out), "previous content");
     EXPECT_TRUE(std::filesystem::is_directory(out + ".part"));
 

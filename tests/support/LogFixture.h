@@ -2,6 +2,7 @@
 #pragma once
 
 #include "TempFolder.h"
+#include "common/TestEnvironment.h"
 #include "support/LogFile.h"
 #include "support/Save_Err.h"
 #include "support/Save_Err_Testing.h"
