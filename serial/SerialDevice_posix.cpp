@@ -157,7 +157,7 @@ public:
             if (put == 0 || errno != EAGAIN)
                 return;
             if (!deadline)
-                deadline = Clock::now() + WriteAllowance(data.size());
+                deadline = Clock::now() + WriteAllowance(Timeouts, data.size(), Baud, BitsPerByte);
             if ((PollUntil(Fd, POLLOUT, *deadline) & POLLOUT) == 0)
                 return;
         }
@@ -172,17 +172,6 @@ public:
     }
 
 private:
-    // The write time-out of the record, plus the time the bytes need on the wire: at low baud
-    // rates a byte takes longer than the 1 ms per byte the record allows.
-    std::chrono::milliseconds WriteAllowance(std::size_t bytes) const {
-        const auto perRecord =
-            static_cast<std::int64_t>(Timeouts.writeMultiplier) * static_cast<std::int64_t>(bytes) +
-            Timeouts.writeConstant;
-        const auto onWire =
-            Baud > 0 ? static_cast<std::int64_t>(bytes) * BitsPerByte * 1000 / Baud : 0;
-        return std::chrono::milliseconds(perRecord + onWire);
-    }
-
     int Fd = -1;
     SerialTimeouts Timeouts{};
     std::int32_t Baud = 0;
