@@ -54,15 +54,19 @@ public:
     // the download fails; that is the caller's business.
     void Download(const std::string& remoteFile, const std::string& localPath);
 
-    // Sends the bytes from the stream's position to its end. retries: consecutive reply
-    // time-outs after which the upload fails (the current block is sent again before that, on
-    // the network only).
+    // Sends the bytes from the stream's position to its end, and returns once the device has
+    // acknowledged the last block (or fell silent after it: a device that installs firmware may
+    // never answer). retries: how often a block is sent before the upload gives up; it is sent
+    // again after a reply time-out (on the network only) and at once after a repeated ACK for
+    // an earlier block.
     void Upload(std::istream& source, const std::string& remoteFile, std::int32_t retries);
     void Upload(const std::string& localPath, const std::string& remoteFile, std::int32_t retries);
 
     std::string ModeName() const;
 
 private:
+    class TUploadState;
+
     void RunTransfer(TWorkMode mode, std::int64_t size, std::uint16_t opcode,
                      const std::string& remoteFile,
                      const std::function<void(TIdTFTPTransport&)>& exchange);

@@ -142,6 +142,68 @@ TEST(Upload, AfterTheLastBlockSilenceOrAShortPacketMeansDone) {
     }
 }
 
+TEST(Upload, LastBlockIsSentAgainAtOnceUntilItsOwnAckArrives) {
+    // A device that lost the last block repeats its ACK for the block before; the third repeat
+    // gives up. The long reply time-out shows that every copy goes out at once: a client that
+    // waited for the time-out would report empty slices.
+    const std::string content = Pattern(600);
+    const std::string last = BuildDataPacket(2, content.substr(512));
+    const std::string message =
+        "Block 2 was sent 3 times, but the device keeps acknowledging block 1";
+    for (const int repeats : {2, 3}) {
+        FakeTftpServer server([&](FakeTftpServer& s) {
+            s.ReceiveRequest();
+            s.Send(BuildAckPacket(0));
+            EXPECT_EQ(CollectUpload(s, 512, 1, 1), content.substr(0, 512));
+            s.Expect(last);
+            for (int copy = 1; copy <= repeats; ++copy) {
+                s.Send(BuildAckPacket(1));
+                s.Expect(copy < 3 ? last : BuildErrorPacket(ERR_UNDEFINED, message));
+            }
+            if (repeats < 3) {
+                s.Send(BuildAckPacket(2));
+            }
+            s.ExpectSilence(300);
+        });
+        auto client = ClientFor(server);
+        client->ReceiveTimeout = 8000;
+        WorkLog log;
+        log.Attach(*client);
+        std::istringstream stream(content);
+        if (repeats < 3) {
+            client->Upload(stream, "x", 3);
+        } else {
+            EXPECT_EQ(FailureOf<EIdTFTPException>([&] { client->Upload(stream, "x", 3); }),
+                      message);
+        }
+        EXPECT_EQ(log.events,
+                  (std::vector<std::string>{"begin 1 600", "work 1 512", "work 1 600", "end 1"}));
+    }
+}
+
+TEST(Upload, AckForABlockNeverSentFailsAndTellsTheDevice) {
+    const std::string content = Pattern(2000);
+    for (const auto& [lastSent, acked] : {std::pair<std::uint16_t, std::uint16_t>{0, 1}, {2, 4}}) {
+        const std::string message = "The device acknowledged block " + std::to_string(acked) +
+                                    ", but the last block sent was " + std::to_string(lastSent);
+        FakeTftpServer server([&, lastSent = lastSent, acked = acked](FakeTftpServer& s) {
+            s.ReceiveRequest();
+            if (lastSent > 0) {
+                s.Send(BuildAckPacket(0));
+                CollectUpload(s, 512, 1, lastSent - 1);
+                s.Expect(BuildDataPacket(lastSent, content.substr((lastSent - 1) * 512u, 512)));
+            }
+            s.Send(BuildAckPacket(acked));
+            s.Expect(BuildErrorPacket(ERR_ILLEGAL_OPERATION, message));
+            s.ExpectSilence(300);
+        });
+        auto client = ClientFor(server);
+        std::istringstream stream(content);
+        EXPECT_EQ(FailureOf<EIdTFTPIllegalOperation>([&] { client->Upload(stream, "x", 3); }),
+                  message);
+    }
+}
+
 TEST(Upload, ShortPacketBeforeTheLastBlockFails) {
     FakeTftpServer server([](FakeTftpServer& s) {
         s.ReceiveRequest();
