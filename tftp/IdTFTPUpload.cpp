@@ -7,6 +7,7 @@
 // last block did not arrive, so it goes out again.
 #include "tftp/IdTrivialFTP.h"
 
+#include "tftp/IdSourceLock.h"
 #include "tftp/IdTFTPStreams.h"
 #include "tftp/IdTFTPTransport.h"
 
@@ -149,6 +150,8 @@ void TIdTrivialFTP::Upload(std::istream& source, const std::string& remoteFile,
 
 void TIdTrivialFTP::Upload(const std::string& localPath, const std::string& remoteFile,
                            std::int32_t retries) {
+    // Held until the upload has ended, so that nobody changes the file while it is being sent.
+    const TIdSourceLock lock(localPath);
     std::ifstream file = OpenSourceFile(localPath);
     Upload(file, remoteFile, retries);
 }

@@ -60,6 +60,8 @@ public:
     // again after a reply time-out (on the network only) and at once after a repeated ACK for
     // an earlier block.
     void Upload(std::istream& source, const std::string& remoteFile, std::int32_t retries);
+    // The file stays open, with other writers shut out where the system allows it, until the
+    // upload has ended.
     void Upload(const std::string& localPath, const std::string& remoteFile, std::int32_t retries);
 
     std::string ModeName() const;

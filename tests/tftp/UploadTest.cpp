@@ -1,8 +1,14 @@
 // Uploads against the scripted server: block building, sending again, the end of an upload.
 #include "ClientTestSupport.h"
 
+#include <cstdio>
+#include <fstream>
 #include <sstream>
 #include <system_error>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 using namespace std::string_literals;
 
@@ -30,6 +36,15 @@ struct HugeSource : std::streambuf {
         return at = base + offset;
     }
     pos_type seekpos(pos_type position, std::ios::openmode) override { return at = position; }
+};
+
+// What a writer that cooperates does before it writes: an exclusive lock, without waiting.
+struct WriterLock {
+    int Fd;
+    bool Locked;
+    explicit WriterLock(const std::string& path)
+        : Fd(::open(path.c_str(), O_WRONLY)), Locked(::flock(Fd, LOCK_EX | LOCK_NB) == 0) {}
+    ~WriterLock() { ::close(Fd); }
 };
 
 } // namespace
@@ -80,6 +95,27 @@ TEST(Upload, NothingToSendFailsBeforeAnything) {
     EXPECT_THROW(client->Upload(hugeStream, "x", 3), std::out_of_range);
     EXPECT_TRUE(log.events.empty());
     EXPECT_FALSE(client->Active());
+}
+
+TEST(Upload, SourceFileIsShutAgainstWritersThatLockIt) {
+    const std::string path = ::testing::TempDir() + "tftp_upload_locked.bin";
+    std::ofstream(path) << "firmware";
+    FakeTftpServer server([&](FakeTftpServer& s) {
+        s.ReceiveRequest();
+        EXPECT_FALSE(WriterLock(path).Locked) << "a writer got in during the upload";
+        s.Send(BuildAckPacket(0));
+        EXPECT_EQ(CollectUpload(s, 512), "firmware");
+    });
+    auto client = ClientFor(server);
+    client->Upload(path, "fw", 3);
+    server.Join();
+    const WriterLock writer(path);
+    EXPECT_TRUE(writer.Locked) << "still locked after the upload";
+    FakeTftpServer refused([](FakeTftpServer& s) { s.ExpectNoRequest(300); });
+    client = ClientFor(refused);
+    EXPECT_EQ(FailureOf<std::runtime_error>([&] { client->Upload(path, "fw", 3); }),
+              "Cannot open file \"" + path + "\": another program is writing it");
+    std::remove(path.c_str());
 }
 
 TEST(Upload, SendsFromTheStreamPosition) {
