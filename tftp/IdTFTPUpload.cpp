@@ -72,11 +72,16 @@ public:
         Unsent -= static_cast<std::int64_t>(count);
         ++Built;
         Failures = 0;
+        SpareAcks = Copies - 1;
+        Copies = 1;
         Finished = count < full;
         if (count > 0) {
             Client.DoWork(workWrite, static_cast<std::int64_t>(count));
         }
     }
+
+    // The current block goes out once more.
+    void Repeat() { ++Copies; }
 
     const std::string& CurrentPacket() const { return Current; }
 
@@ -106,11 +111,15 @@ private:
                                                                 std::to_string(LastSent)));
         }
         // A repeated or late ACK: the current block has not arrived (or its ACK is still on the
-        // way). A device that only ever repeats it is given up like a silent one.
-        if (++Failures >= Retries) {
+        // way). The device answers every copy of a block, so each extra copy of the block before
+        // draws one such ACK that says nothing about the current block; beyond those, a device
+        // that only ever repeats its ACK is given up like a silent one.
+        if (SpareAcks > 0) {
+            --SpareAcks;
+        } else if (++Failures >= Retries) {
             TellPeerAndThrow(Transport,
                              EIdTFTPException("Block " + std::to_string(LastSent) + " was sent " +
-                                              std::to_string(Failures) +
+                                              std::to_string(Copies) +
                                               " times, but the device keeps acknowledging block " +
                                               std::to_string(block)));
         }
@@ -131,7 +140,9 @@ private:
     bool Finished = false;      // the current block is the last, short one
     // Consecutive reply waits for the current block that ended in silence or a repeated ACK.
     std::int32_t Failures = 0;
-    std::string Current; // the DATA packet last built, sent again when needed
+    std::int32_t Copies = 1;    // times the current block (or the request) has gone out
+    std::int32_t SpareAcks = 0; // repeated ACKs that extra copies of the block before still owe
+    std::string Current;        // the DATA packet last built, sent again when needed
 };
 
 void TIdTrivialFTP::Upload(std::istream& source, const std::string& remoteFile,
@@ -167,6 +178,7 @@ void TIdTrivialFTP::RunUpload(TIdTFTPTransport& transport, std::istream& source,
             upload.BuildNext();
             break;
         case TUploadState::Step::SendAgain:
+            upload.Repeat();
             break;
         }
         transport.SendToPeer(upload.CurrentPacket());

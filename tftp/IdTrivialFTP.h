@@ -56,9 +56,10 @@ public:
 
     // Sends the bytes from the stream's position to its end, and returns once the device has
     // acknowledged the last block (or fell silent after it: a device that installs firmware may
-    // never answer). retries: how often a block is sent before the upload gives up; it is sent
-    // again after a reply time-out (on the network only) and at once after a repeated ACK for
-    // an earlier block.
+    // never answer). The current block is sent again after a reply time-out (on the network
+    // only) and at once after a repeated ACK for an earlier block. retries: consecutive reply
+    // waits for one block that may end so (in silence, or in a repeated ACK that no extra copy
+    // of the block before explains) before the upload gives up.
     void Upload(std::istream& source, const std::string& remoteFile, std::int32_t retries);
     // The file stays open, with other writers shut out where the system allows it, until the
     // upload has ended.
