@@ -159,6 +159,9 @@ private:
     // Sends the wake-up and listens for the answer; empty when none came or the user cancelled.
     std::string WakeUpDevice(TPivotobject& port);
     void ReadLogger(const std::string& csvPath);
+    // Fetches the device's logger into a scratch file beside csvPath and converts it; returns the
+    // conversion's message.
+    std::string DownloadAndConvertLogger(const std::string& csvPath);
     void ConvertLogger(const std::string& zelPath, const std::string& csvPath);
     // Asks whether an existing file may be replaced; true when it does not exist or may be.
     bool ConfirmOverwrite(const std::string& path);

@@ -146,13 +146,14 @@ TEST_F(CliWindowAction, ExistingCsvIsReplacedOnlyWhenAllowed) {
     EXPECT_EQ(LineCount(local.Read("report.csv")), SampleLoggerEvents() + 1);
 }
 
-TEST_F(CliWindowActionFaulty, FailedDownloadLeavesNeitherCsvNorTemporaryFile) {
+TEST_F(CliWindowActionFaulty, FailedDownloadKeepsTheOldCsvAndLeavesNoTemporaryFile) {
     local.Write("report.csv", "old");
     const CliRun run = Cli({"logger", Local("report.csv"), "--yes"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "TFTP read zel logger failed!\n\n\"Read-only device\"\n");
-    EXPECT_EQ(local.Names(), std::vector<std::string>{"quorvel.INI"});
+    EXPECT_EQ(local.Names(), (std::vector<std::string>{"quorvel.INI", "report.csv"}));
+    EXPECT_EQ(local.Read("report.csv"), "old");
 }
 
 TEST_F(CliWindowAction, LoggerThatIsNoLoggerFailsTheConversion) {
