@@ -53,6 +53,24 @@ TEST_F(FirmwareTest, PfoImageIsSentAloneEvenBesideACompanion) {
     EXPECT_EQ(ui->Maximum(ProgressBar1), 701);
 }
 
+// Images copied from a FAT stick: the companion is found in any letter case, an exact ".pch"
+// first, and always reaches the device under the image's name with ".pch".
+TEST_F(FirmwareTest, CompanionIsFoundInAnyLetterCaseAndSentAsPch) {
+    DataFile("r7.PCH", 40);
+    ui->dialogAnswers.push_back(DataFile("R7.PFW", 1000));
+    form->btnFirmwareClick();
+    EXPECT_EQ(Message(), kSuccess);
+    EXPECT_EQ(ReadFileText(device / "R7.pch"), Pattern(40));
+    EXPECT_EQ(ui->Maximum(ProgressBar1), 1041);
+
+    DataFile("R7.pch", 30);
+    ui->dialogAnswers.push_back(DataFile("R7.PFW", 1000));
+    form->btnFirmwareClick();
+    EXPECT_EQ(ReadFileText(device / "R7.pch"), Pattern(30));
+    EXPECT_EQ(std::distance(fs::directory_iterator(device), fs::directory_iterator()), 2)
+        << "R7.PFW and R7.pch, nothing under another name";
+}
+
 TEST_F(FirmwareTest, ChoicesThatSendNothing) {
     const std::string missing = "Transmit of firmware is not possible!\rThe required file \"" +
                                 (data / "R7.pch").string() + "\" was not found.";

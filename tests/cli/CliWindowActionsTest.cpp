@@ -69,9 +69,10 @@ TEST_F(CliWindowAction, PfoImageIsSentAloneEvenBesideACompanion) {
     EXPECT_FALSE(fs::exists(sim.folder.Path() / "R7.pch"));
 }
 
-TEST_F(CliWindowAction, PfwImageIsFollowedByItsCompanionUnderTheirOwnNames) {
+// As copied from a FAT stick: the companion on disk is R7.PCH, the device gets it as R7.pch.
+TEST_F(CliWindowAction, PfwImageIsFollowedByItsCompanionUnderTheImagesName) {
     local.Write("R7.PFW", PatternBytes(1000));
-    local.Write("R7.pch", PatternBytes(30));
+    local.Write("R7.PCH", PatternBytes(30));
     const CliRun run = Cli({"firmware", Local("R7.PFW")});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, kFirmwareSent);
