@@ -134,13 +134,15 @@ TEST_F(FirmwareTest, CloseAfterTheImageLetsTheCompanionFinish) {
     bool cancelledByClose = false;
     ui->onProcessEvents = [&] {
         if (form->ProgressCarry < 0) {
-            form->CancelForClose(); // the close box during the companion's upload
-            cancelledByClose = cancelledByClose || form->Client->CancelRequested;
+            // The close box during the companion's upload.
+            const bool cutShort = form->CancelForClose();
+            cancelledByClose = cancelledByClose || cutShort || form->Client->CancelRequested;
         }
     };
     form->btnFirmwareClick();
     EXPECT_FALSE(cancelledByClose);
     EXPECT_EQ(Message(), kSuccess);
+    EXPECT_TRUE(ui->messages.back().evenWhileClosing) << "the power warning survives the close";
     EXPECT_EQ(ReadFileText(device / "R7.pch"), Pattern(30));
 }
 
