@@ -42,6 +42,18 @@ TEST_F(FormTest, FirstStartShowsTheDesignValues) {
     EXPECT_FALSE(fs::exists(SettingsFile())) << "start-up must not write the settings";
 }
 
+#ifndef _WIN32
+TEST_F(FormTest, ComListHintsNameTheDeviceEachNumberReaches) {
+    WriteSettings("[ComPorts]\r\nCOM5=/dev/ttyUSB0\r\n");
+    Start();
+    const FakeControl& list = (*ui)[cbPort];
+    EXPECT_EQ(list.items.at(4), "COM 5");
+    EXPECT_EQ(list.itemHints.size(), 40u);
+    EXPECT_EQ(list.itemHints.at(0), "/dev/ttyS0");
+    EXPECT_EQ(list.itemHints.at(4), "/dev/ttyUSB0");
+}
+#endif
+
 TEST_F(FormTest, StartUpSwitchesRepeatFoldingOff) {
     SetSuppressRepeats(true);
     Start();
