@@ -198,18 +198,14 @@ std::vector<IniStore::Entry> IniStore::Section(const std::string& section) const
 std::vector<std::string> IniStore::SectionLines(const std::string& section) const {
     std::vector<std::string> result;
     for (const Line* line : EntriesOf(section)) {
-        result.push_back(line->kind == Line::Kind::Entry ? line->text + "=" + line->value
-                                                         : line->text);
+        result.push_back(line->AsWritten());
     }
     return result;
 }
 
 std::string IniStore::Serialize() const {
     std::string text(byteOrderMark_ ? kByteOrderMark : "");
-    const auto put = [&text](const Line& line) {
-        text += line.kind == Line::Kind::Entry ? line.text + "=" + line.value : line.text;
-        text += "\r\n";
-    };
+    const auto put = [&text](const Line& line) { text += line.AsWritten() + "\r\n"; };
     for (const auto& line : leading_) {
         put(line);
     }

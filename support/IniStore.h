@@ -63,6 +63,7 @@ private:
 
         bool IsEntry() const { return kind != Kind::Note; }
         bool IsBlank() const;
+        std::string AsWritten() const { return kind == Kind::Entry ? text + "=" + value : text; }
     };
     struct Sect {
         std::string name;
