@@ -3,6 +3,7 @@
 #include "support/IniStore.h"
 
 #include <charconv>
+#include <exception>
 #include <map>
 #include <string_view>
 

@@ -1,7 +1,9 @@
 // Which system device a COM number reaches.
 #include "serial/ComPortMap.h"
 #include "serial/SerialDevice.h"
+#ifndef _WIN32
 #include "support/TempFolder.h"
+#endif
 
 #include <gtest/gtest.h>
 
