@@ -37,6 +37,9 @@ struct MessageRequest {
     std::optional<int> left = std::nullopt;
     std::optional<int> top = std::nullopt;
     bool systemPlaced = false;
+    // Shown also once the window has begun to close: the result of a step that could not be
+    // cancelled, which the user must not miss (the firmware update's power warning).
+    bool evenWhileClosing = false;
 };
 
 // One run of a file dialog; the logic keeps the folder and file name between runs.

@@ -176,7 +176,7 @@ std::optional<std::string> QtToolkit::RunFileDialog(const FileDialogRequest& req
 }
 
 MessageButton QtToolkit::ShowMessage(const MessageRequest& request) {
-    if (silent_) {
+    if (silent_ && !request.evenWhileClosing) {
         WriteLog("Not shown while closing: " + request.text);
         return MessageButton::Cancel;
     }

@@ -43,7 +43,7 @@ public:
 
     // Once the window is closing no more boxes or dialogs are shown: the user asked the program
     // to end. A dialog counts as cancelled, a box as closed without a button; a box's text goes
-    // to the diagnostic log instead.
+    // to the diagnostic log instead. Only a box marked evenWhileClosing is still shown.
     void Silence() { silent_ = true; }
 
     // A test answers the file dialogs here instead of a user at Qt's own dialog.
