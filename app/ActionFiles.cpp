@@ -1,7 +1,9 @@
 #include "app/ActionFiles.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -23,6 +25,31 @@ std::string ExtensionOf(const std::string& path) {
 bool FileExists(const std::string& path) {
     std::error_code ignored;
     return fs::is_regular_file(path, ignored);
+}
+
+std::string LowerCase(std::string text) {
+    std::ranges::transform(text, text.begin(), [](unsigned char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : static_cast<char>(c);
+    });
+    return text;
+}
+
+std::string FileIgnoringCase(const std::string& path) {
+    if (FileExists(path)) {
+        return path;
+    }
+    const fs::path wanted(path);
+    const std::string name = LowerCase(wanted.filename().string());
+    std::vector<std::string> matches;
+    std::error_code error;
+    fs::directory_iterator entry(wanted.has_parent_path() ? wanted.parent_path() : ".", error);
+    for (; !error && entry != fs::directory_iterator(); entry.increment(error)) {
+        const std::string found = entry->path().filename().string();
+        if (LowerCase(found) == name && FileExists(entry->path().string())) {
+            matches.push_back((wanted.parent_path() / found).string());
+        }
+    }
+    return matches.empty() ? std::string() : std::ranges::min(matches);
 }
 
 void RemoveFile(const std::string& path) {

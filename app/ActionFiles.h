@@ -11,8 +11,14 @@ std::string FolderOf(const std::string& path);
 // The name's extension from its last "." on, dot included; empty when the name has no ".".
 std::string ExtensionOf(const std::string& path);
 
+// The text with the letters A to Z in lower case; every other byte unchanged.
+std::string LowerCase(std::string text);
+
 // True for an existing file (a folder of that name does not count).
 bool FileExists(const std::string& path);
+// The file at path, or else a file in the same folder whose name differs from path's only in
+// letter case (the first in name order where there are several); empty when there is neither.
+std::string FileIgnoringCase(const std::string& path);
 // Deletes a file if it can; a file that is not there or cannot be deleted is left alone.
 void RemoveFile(const std::string& path);
 

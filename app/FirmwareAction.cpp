@@ -30,13 +30,6 @@ const std::string kSuccessText =
     "The process may take up to 30 seconds, your device will not react during this time.\r"
     "DO NOT remove the power during this time as this make the device unoperational!";
 
-std::string Lower(std::string text) {
-    std::ranges::transform(text, text.begin(), [](unsigned char c) {
-        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : static_cast<char>(c);
-    });
-    return text;
-}
-
 // The companion's size, which the progress bar adds to the image's; 0 when it cannot be told
 // (its own upload then fails and says why).
 std::int32_t CompanionSize(const std::string& path) {
@@ -62,17 +55,20 @@ void TForm1::btnFirmwareClick() {
 }
 
 void TForm1::UpdateFirmware(const std::string& path) {
-    const std::string extension = Lower(ExtensionOf(path));
+    const std::string extension = LowerCase(ExtensionOf(path));
     if (extension != kImageWithCompanion && extension != kImageAlone) {
         ShowWarning("Please select an firmware file");
         return;
     }
     const bool withCompanion = extension == kImageWithCompanion;
-    const std::string companion =
+    // The device is given the companion under the image's name with ".pch"; on disk it may come
+    // in other letter case, as images copied from a FAT stick do (R7.PFW with R7.PCH).
+    const std::string companionName =
         path.substr(0, path.size() - extension.size()) + kCompanionExtension;
-    if (withCompanion && !FileExists(companion)) {
+    const std::string companion = withCompanion ? FileIgnoringCase(companionName) : std::string();
+    if (withCompanion && companion.empty()) {
         ShowWarning("Transmit of firmware is not possible!\rThe required file " +
-                    Quoted(companion) + " was not found.");
+                    Quoted(companionName) + " was not found.");
         return;
     }
     try {
@@ -88,7 +84,7 @@ void TForm1::UpdateFirmware(const std::string& path) {
             ProgressCarry = -ui_.Value(Control::ProgressBar1);
             // Deliberately without processing events: nothing may start or close meanwhile.
             std::this_thread::sleep_for(kCompanionPause);
-            Client->Upload(companion, RemoteName(companion), kUploadRetries);
+            Client->Upload(companion, RemoteName(companionName), kUploadRetries);
         }
         ShowInfo(kSuccessText);
     } catch (const std::exception& error) {

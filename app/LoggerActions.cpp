@@ -7,9 +7,11 @@
 // that tables the technician edited while the tool was running take effect at once.
 #include "app/ActionFiles.h"
 #include "app/Main.h"
+#include "app/ReceivedFiles.h"
 
 #include "logger/ConvertLoggerFile.h"
 #include "logger/DefaultCsvPath.h"
+#include "logger/ScratchFile.h"
 #include "tftp/IdTrivialFTP.h"
 
 #include <filesystem>
@@ -46,27 +48,33 @@ void TForm1::btnReadLoggerClick() {
 }
 
 void TForm1::ReadLogger(const std::string& csvPath) {
-    // Received beside the CSV file, so a failed download never touches another folder.
-    const std::string received = csvPath + ".tmp";
     try {
         SetDialogFolder(FolderOf(csvPath));
         PrepareTransfer(ui_.GetBounds(Control::btnReadLogger).left);
-        Client->Download(kDeviceLogger, received);
-        const std::string message = ConvertLoggerFile(received, csvPath, false, SettingsTables());
-        RemoveFile(received);
+        const std::string message = DownloadAndConvertLogger(csvPath);
         if (!message.empty()) {
             ShowWarning("Converting of received data failed!\r\r" + message);
         } else {
             ShowInfo(kConvertedText + Quoted(csvPath));
         }
     } catch (const std::exception& error) {
-        // Nothing half-made stays behind: neither the partial download nor the CSV file.
-        RemoveFile(received);
-        RemoveFile(csvPath);
+        // The CSV file is written only by a conversion that succeeds, and then whole: after a
+        // failed download or a malformed logger an older CSV file stays as it was.
         if (ReportFailure("TFTP read zel logger failed!", error)) {
             throw;
         }
     }
+}
+
+std::string TForm1::DownloadAndConvertLogger(const std::string& csvPath) {
+    // Received beside the CSV file, so that a failed download never touches another folder,
+    // under a name of its own, and removed again whatever happens.
+    ScratchFile received(csvPath, ".tmp");
+    if (received.Error()) {
+        RaiseFileError("Cannot create file", received.Path(), received.Error());
+    }
+    Client->Download(kDeviceLogger, received.Path());
+    return ConvertLoggerFile(received.Path(), csvPath, false, SettingsTables());
 }
 
 void TForm1::btnconvertLoggerClick() {

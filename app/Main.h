@@ -110,8 +110,10 @@ public:
     // Called when the window is asked to close while a handler still runs (the close arrives
     // while a transfer lets the toolkit process events; FormClose has saved the settings). The
     // running transfer is cancelled where the action allows a cancel at this point, so that the
-    // handler returns promptly and the toolkit can end the program.
-    void CancelForClose();
+    // handler returns promptly and the toolkit can end the program. Returns false when the
+    // action must run to its end instead (a firmware update past its point of no return): its
+    // result is then still shown, and a box it shows must not be dismissed for the close.
+    bool CancelForClose();
 
     // The transfer actions: "Put file", "Get file", "Firmware update".
     void btnPutClick();
@@ -159,6 +161,9 @@ private:
     // Sends the wake-up and listens for the answer; empty when none came or the user cancelled.
     std::string WakeUpDevice(TPivotobject& port);
     void ReadLogger(const std::string& csvPath);
+    // Fetches the device's logger into a scratch file beside csvPath and converts it; returns the
+    // conversion's message.
+    std::string DownloadAndConvertLogger(const std::string& csvPath);
     void ConvertLogger(const std::string& zelPath, const std::string& csvPath);
     // Asks whether an existing file may be replaced; true when it does not exist or may be.
     bool ConfirmOverwrite(const std::string& path);
@@ -177,4 +182,7 @@ private:
     // "Cancel action" was pressed in this action (the client's own flag is cleared as each
     // transfer starts, and a cancel given just before must not be lost).
     bool cancelPressed_ = false;
+    // The action is past its point of no return: it runs to its end, and its boxes are shown
+    // even while the window closes.
+    bool mustFinish_ = false;
 };

@@ -65,6 +65,9 @@ MessageButton TForm1::ShowMessageAt(const std::string& text, MessageKind kind,
                                     const MessageButtons& buttons, int /*helpContext*/) {
     MessageRequest request{KindCaption(kind, applicationTitle_), text, kind,
                            std::vector<MessageButton>(buttons.begin(), buttons.end())};
+    // A firmware update that could not be cancelled any more ends with the warning not to cut
+    // the power (or with its failure): a close that came meanwhile must not hide it.
+    request.evenWhileClosing = mustFinish_;
     if (request.buttons.empty()) {
         request.buttons.push_back(Ok);
     }

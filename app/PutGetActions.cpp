@@ -4,6 +4,7 @@
 #include "app/ActionFiles.h"
 #include "app/ExceptionClass.h"
 #include "app/Main.h"
+#include "app/ReceivedFiles.h"
 
 #include "support/Save_Err.h"
 #include "tftp/IdTrivialFTP.h"
@@ -55,13 +56,11 @@ void TForm1::GetFile(const std::string& path) {
     try {
         SetDialogFolder(FolderOf(path));
         PrepareTransfer(ui_.GetBounds(Control::btnGet).left);
-        // Creates the local file, replacing an existing one, before the request goes out.
-        Client->Download(RemoteName(path), path);
+        // "Overwrite?" agreed to the device's file taking the place of the older one, not to
+        // losing it when the transfer fails: it is replaced only by a complete file.
+        DownloadReplacing(*Client, RemoteName(path), path);
         ShowInfo("File " + Quoted(path) + " successfull received");
     } catch (const std::exception& error) {
-        // A partial file is worse than none; an older file the user agreed to replace is gone
-        // as well.
-        RemoveFile(path);
         if (ReportFailure("TFTP get file failed!", error)) {
             throw;
         }

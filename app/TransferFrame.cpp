@@ -42,6 +42,7 @@ void TForm1::SetIdleState(bool idle) {
     // Undoes a cancel of the previous action.
     ui_.SetEnabled(Control::btnCancel, true);
     cancelPressed_ = false;
+    mustFinish_ = false;
     if (Client) {
         Client->CancelRequested = false;
     }
@@ -132,15 +133,20 @@ void TForm1::btnCancelClick() {
 }
 
 void TForm1::ForbidCancel() {
+    mustFinish_ = true;
     cancelPressed_ = false;
     Client->CancelRequested = false;
     ui_.SetEnabled(Control::btnCancel, false);
 }
 
-void TForm1::CancelForClose() {
+bool TForm1::CancelForClose() {
     // Only where the user could cancel as well: a firmware update past its point of no return
     // runs to its end first.
+    if (mustFinish_) {
+        return false;
+    }
     if (ui_.Visible(Control::btnCancel) && ui_.Enabled(Control::btnCancel)) {
         btnCancelClick();
     }
+    return true;
 }

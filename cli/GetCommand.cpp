@@ -1,9 +1,9 @@
 // quorvel-cli get: the window's "Get file" on the command line.
+#include "app/ReceivedFiles.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/LocalFiles.h"
 #include "cli/TransferRun.h"
-#include "tftp/IdTrivialFTP.h"
 
 #include <ostream>
 
@@ -33,11 +33,10 @@ int RunGet(const std::vector<std::string>& arguments, const ParsedArgs& args, Cl
         return 1;
     }
     try {
-        RunTransfer(settings, io, [&](TIdTrivialFTP& client) { client.Download(remote, local); });
+        // An older file is replaced only by a complete one; a failed get leaves it as it was.
+        RunTransfer(settings, io,
+                    [&](TIdTrivialFTP& client) { DownloadReplacing(client, remote, local); });
     } catch (const std::exception& error) {
-        // No file of the chosen name remains: neither the part received nor an older file the
-        // user agreed to replace.
-        RemoveLocalFile(local);
         io.err << MessageLines(std::string("TFTP get file failed!\r\r") + error.what()) << "\n";
         return 1;
     }

@@ -86,6 +86,10 @@ void MainWindow::ConnectPortList() {
     // The port is tested on the user's choices only, with the mouse, the keyboard or the wheel;
     // selections made from code (the settings load) emit no activated.
     connect(list, &QComboBox::activated, this, [this] { Run([this] { form_.cbPortChange(); }); });
+    // The closed list shows the chosen entry's hint as well: the device its COM number reaches.
+    connect(list, &QComboBox::currentIndexChanged, list, [list](int index) {
+        list->setToolTip(list->itemData(index, Qt::ToolTipRole).toString());
+    });
     portPopup_ = list->view()->window();
 }
 
@@ -121,11 +125,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     // The close came from inside a handler that lets events through, usually a transfer's
     // progress: its stack still uses the window. Cancel the transfer, give up a dialog the
-    // action is waiting in, and close once the handler has returned.
+    // action is waiting in, and close once the handler has returned. An action that must run
+    // to its end is left to finish, and the box it ends with to be read.
     closePending_ = true;
-    form_.CancelForClose();
-    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-        dialog->reject();
+    if (form_.CancelForClose()) {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            dialog->reject();
+        }
     }
     event->ignore();
 }

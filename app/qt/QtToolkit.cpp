@@ -116,6 +116,10 @@ void QtToolkit::SetItems(Control control, const std::vector<std::string>& items)
     list.setCurrentIndex(-1);
 }
 
+void QtToolkit::SetItemHint(Control control, int position, const std::string& hint) {
+    As<QComboBox>(control).setItemData(position, ToQString(hint), Qt::ToolTipRole);
+}
+
 bool QtToolkit::Enabled(Control control) const {
     return Widget(control).isEnabled();
 }
@@ -172,7 +176,7 @@ std::optional<std::string> QtToolkit::RunFileDialog(const FileDialogRequest& req
 }
 
 MessageButton QtToolkit::ShowMessage(const MessageRequest& request) {
-    if (silent_) {
+    if (silent_ && !request.evenWhileClosing) {
         WriteLog("Not shown while closing: " + request.text);
         return MessageButton::Cancel;
     }

@@ -24,6 +24,7 @@ public:
     int Maximum(Control control) const override;
     void SetMaximum(Control control, int maximum) override;
     void SetItems(Control control, const std::vector<std::string>& items) override;
+    void SetItemHint(Control control, int position, const std::string& hint) override;
     bool Enabled(Control control) const override;
     void SetEnabled(Control control, bool enabled) override;
     bool Visible(Control control) const override;
@@ -42,7 +43,7 @@ public:
 
     // Once the window is closing no more boxes or dialogs are shown: the user asked the program
     // to end. A dialog counts as cancelled, a box as closed without a button; a box's text goes
-    // to the diagnostic log instead.
+    // to the diagnostic log instead. Only a box marked evenWhileClosing is still shown.
     void Silence() { silent_ = true; }
 
     // A test answers the file dialogs here instead of a user at Qt's own dialog.

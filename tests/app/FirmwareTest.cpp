@@ -53,6 +53,24 @@ TEST_F(FirmwareTest, PfoImageIsSentAloneEvenBesideACompanion) {
     EXPECT_EQ(ui->Maximum(ProgressBar1), 701);
 }
 
+// Images copied from a FAT stick: the companion is found in any letter case, an exact ".pch"
+// first, and always reaches the device under the image's name with ".pch".
+TEST_F(FirmwareTest, CompanionIsFoundInAnyLetterCaseAndSentAsPch) {
+    DataFile("r7.PCH", 40);
+    ui->dialogAnswers.push_back(DataFile("R7.PFW", 1000));
+    form->btnFirmwareClick();
+    EXPECT_EQ(Message(), kSuccess);
+    EXPECT_EQ(ReadFileText(device / "R7.pch"), Pattern(40));
+    EXPECT_EQ(ui->Maximum(ProgressBar1), 1041);
+
+    DataFile("R7.pch", 30);
+    ui->dialogAnswers.push_back(DataFile("R7.PFW", 1000));
+    form->btnFirmwareClick();
+    EXPECT_EQ(ReadFileText(device / "R7.pch"), Pattern(30));
+    EXPECT_EQ(std::distance(fs::directory_iterator(device), fs::directory_iterator()), 2)
+        << "R7.PFW and R7.pch, nothing under another name";
+}
+
 TEST_F(FirmwareTest, ChoicesThatSendNothing) {
     const std::string missing = "Transmit of firmware is not possible!\rThe required file \"" +
                                 (data / "R7.pch").string() + "\" was not found.";
@@ -116,13 +134,15 @@ TEST_F(FirmwareTest, CloseAfterTheImageLetsTheCompanionFinish) {
     bool cancelledByClose = false;
     ui->onProcessEvents = [&] {
         if (form->ProgressCarry < 0) {
-            form->CancelForClose(); // the close box during the companion's upload
-            cancelledByClose = cancelledByClose || form->Client->CancelRequested;
+            // The close box during the companion's upload.
+            const bool cutShort = form->CancelForClose();
+            cancelledByClose = cancelledByClose || cutShort || form->Client->CancelRequested;
         }
     };
     form->btnFirmwareClick();
     EXPECT_FALSE(cancelledByClose);
     EXPECT_EQ(Message(), kSuccess);
+    EXPECT_TRUE(ui->messages.back().evenWhileClosing) << "the power warning survives the close";
     EXPECT_EQ(ReadFileText(device / "R7.pch"), Pattern(30));
 }
 

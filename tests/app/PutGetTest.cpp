@@ -98,6 +98,7 @@ TEST_F(PutGetTest, GetFetchesTheFileNamedLikeTheLocalOne) {
     form->btnGetClick();
     EXPECT_EQ(ui->dialogRequests.at(0).title, "Select filename for receiving");
     EXPECT_EQ(ReadFileText(path), Pattern(1024));
+    EXPECT_FALSE(fs::exists(path + ".tmp"));
     EXPECT_EQ(Message(), "File \"" + path + "\" successfull received");
     EXPECT_EQ(ui->GetBounds(ProgressBar1).left, ui->GetBounds(btnGet).left);
     EXPECT_EQ(form->DialogState(Dialog::DlgConvert).folder, (data / "").string());
@@ -127,19 +128,26 @@ TEST_F(PutGetTest, GetReplacesAnExistingFileOnlyAfterYes) {
     EXPECT_EQ(ReadFileText(path), "new");
 }
 
-TEST_F(PutGetTest, EveryFailedGetDeletesTheLocalFileEvenAnOlderOne) {
+// "Overwrite?" agrees to the device's file replacing the older one, not to losing it: a Get that
+// fails, even after some blocks, leaves an older file byte for byte and no scratch file, and a
+// file the user keeps under the scratch file's name is never touched.
+TEST_F(PutGetTest, FailedGetKeepsAnOlderFileAsItWasAndLeavesNothingElse) {
     const FailureCase cases[] = {
         {"device lacks the file", Fault::None, {}, "\"File not found\""},
-        {"device falls silent", Fault::None, SilentAfter(2), "Timeout"},
+        {"device falls silent after two blocks", Fault::None, SilentAfter(2), "Timeout"},
         {"cancel", Fault::Cancel, SilentAfter(1), "Operation canceled"},
     };
     WriteFileText(device / "log.bin", Pattern(5000));
+    WriteFileText(data / "log.bin.tmp", "the user's own");
+    const std::string olderFile = std::string(700, '\0') + "older\r\n";
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.what);
         DeviceMisbehaves(c.faults);
-        const std::string path = (data / (c.faults.Any() ? "log.bin" : "missing.bin")).string();
-        WriteFileText(path, "older file");
-        snapshots.clear();
+        const bool older = c.faults.Any();
+        const std::string path = (data / (older ? "log.bin" : "missing.bin")).string();
+        if (older) {
+            WriteFileText(path, olderFile);
+        }
         ui->SetValue(seTO, c.fault == Fault::Cancel ? 8 : 1);
         if (c.fault == Fault::Cancel) {
             DuringSilentWait([this] { form->btnCancelClick(); });
@@ -150,7 +158,13 @@ TEST_F(PutGetTest, EveryFailedGetDeletesTheLocalFileEvenAnOlderOne) {
         form->btnGetClick();
         EXPECT_EQ(ui->messages.back().text, kGetFailed + c.expected);
         EXPECT_EQ(ui->messages.back().kind, MessageKind::Warning);
-        EXPECT_FALSE(fs::exists(path));
+        if (older) {
+            EXPECT_EQ(ReadFileText(path), olderFile);
+        }
+        EXPECT_EQ(ReadFileText(data / "log.bin.tmp"), "the user's own");
+        EXPECT_EQ(std::distance(fs::directory_iterator(data), fs::directory_iterator()),
+                  older ? 2 : 1)
+            << "no scratch file left";
         ExpectIdle();
     }
 }

@@ -191,4 +191,33 @@ TEST_F(QtTransferTest, CloseDuringATransferEndsPromptlyWithoutABox) {
     }
 }
 
+// A close past the point of no return waits for the companion; the power warning is shown and
+// stays up through a second close until answered, then the window closes.
+TEST_F(QtTransferTest, CloseDuringTheCompanionStillShowsThePowerWarning) {
+    WriteFileText(folder.Path() / "R7.pch", std::string(30, 'c'));
+    const fs::path image = folder.Path() / "R7.pfw";
+    WriteFileText(image, std::string(1000, 'f'));
+    auto window = Open(image);
+    bool closed = false;
+    bool boxStayedUp = false;
+    user.whileNoModal = [&] {
+        if (!closed && window->Form().ProgressCarry < 0) {
+            window->close();
+            closed = true;
+        }
+    };
+    user.onBox = [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        window->close();
+        boxStayedUp = box->isVisible();
+    };
+    Click(*window, btnFirmware);
+    EXPECT_TRUE(closed);
+    ASSERT_EQ(user.texts.size(), 1u);
+    EXPECT_TRUE(user.texts[0].contains("DO NOT remove the power")) << user.texts[0].toStdString();
+    EXPECT_TRUE(boxStayedUp);
+    EXPECT_EQ(ReadFileText(device / "R7.pch"), std::string(30, 'c'));
+    EXPECT_FALSE(window->isVisible());
+}
+
 } // namespace

@@ -130,17 +130,20 @@ TEST_F(FrameTest, CloseDuringATransferSavesAtOnceAndCancels) {
     DeviceMisbehaves(SilentAfter(0));
     ui->SetValue(seTO, 8);
     bool savedAtClose = false;
+    bool cutShort = false;
     DuringSilentWait([&] {
         // What the Qt window does when the close box is clicked now.
         form->FormClose();
         savedAtClose = fs::exists(SettingsFile());
-        form->CancelForClose();
+        cutShort = form->CancelForClose();
     });
     ui->dialogAnswers.push_back(DataFile("cfg.bin", 1000));
     form->btnPutClick();
     EXPECT_TRUE(savedAtClose);
+    EXPECT_TRUE(cutShort);
     EXPECT_LT(stepToMessageMs, 2500u) << "not the eight seconds of the time-out";
     EXPECT_EQ(Message(), "TFTP put file failed!\r\rEIdTFTPException: Operation canceled");
+    EXPECT_FALSE(ui->messages.back().evenWhileClosing) << "the closing window shows no box";
     ExpectIdle();
 }
 

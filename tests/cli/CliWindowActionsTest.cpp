@@ -69,9 +69,10 @@ TEST_F(CliWindowAction, PfoImageIsSentAloneEvenBesideACompanion) {
     EXPECT_FALSE(fs::exists(sim.folder.Path() / "R7.pch"));
 }
 
-TEST_F(CliWindowAction, PfwImageIsFollowedByItsCompanionUnderTheirOwnNames) {
+// As copied from a FAT stick: the companion on disk is R7.PCH, the device gets it as R7.pch.
+TEST_F(CliWindowAction, PfwImageIsFollowedByItsCompanionUnderTheImagesName) {
     local.Write("R7.PFW", PatternBytes(1000));
-    local.Write("R7.pch", PatternBytes(30));
+    local.Write("R7.PCH", PatternBytes(30));
     const CliRun run = Cli({"firmware", Local("R7.PFW")});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, kFirmwareSent);
@@ -146,13 +147,14 @@ TEST_F(CliWindowAction, ExistingCsvIsReplacedOnlyWhenAllowed) {
     EXPECT_EQ(LineCount(local.Read("report.csv")), SampleLoggerEvents() + 1);
 }
 
-TEST_F(CliWindowActionFaulty, FailedDownloadLeavesNeitherCsvNorTemporaryFile) {
+TEST_F(CliWindowActionFaulty, FailedDownloadKeepsTheOldCsvAndLeavesNoTemporaryFile) {
     local.Write("report.csv", "old");
     const CliRun run = Cli({"logger", Local("report.csv"), "--yes"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "TFTP read zel logger failed!\n\n\"Read-only device\"\n");
-    EXPECT_EQ(local.Names(), std::vector<std::string>{"quorvel.INI"});
+    EXPECT_EQ(local.Names(), (std::vector<std::string>{"quorvel.INI", "report.csv"}));
+    EXPECT_EQ(local.Read("report.csv"), "old");
 }
 
 TEST_F(CliWindowAction, LoggerThatIsNoLoggerFailsTheConversion) {

@@ -170,19 +170,24 @@ TEST_F(ConvertTest, InputMayBeReplacedByItsOwnCsv) {
 TEST_F(ConvertTest, UnwritableOutputGivesFileErrorAndKeepsWhatWasThere) {
     WriteFile(in, ImageFile(LoggerImage{}));
     std::filesystem::create_directory(dir / "folder.csv");
-    const std::string folderError =
-        "file error (" + std::to_string(platform_facts::kFolderOpenError) + ")";
-    EXPECT_EQ(ConvertLoggerFile(in, dir / "folder.csv", false, {}), folderError);
+    EXPECT_EQ(ConvertLoggerFile(in, dir / "folder.csv", false, {}),
+              "file error (" + std::to_string(platform_facts::kFolderOpenError) + ")");
     EXPECT_EQ(ConvertLoggerFile(in, dir / "missing/out.csv", false, {}), "file error (2)");
 
-    // The CSV is written beside the output first; when that fails the old output stays whole.
-    WriteFile(out, "previous content");
+    // The CSV is written beside the output first, under a name nobody else uses: what the user
+    // keeps under such a name is left alone.
     std::filesystem::create_directory(out + ".part");
-    EXPECT_EQ(ConvertLoggerFile(in, out, false, {}), folderError);
-    EXPECT_EQ(ReadFile(out), "previous content");
-    EXPECT_TRUE(std::filesystem::is_directory(out + ".part"));
-
-    std::filesystem::remove(out + ".part");
+    WriteFile(out + ".1.part", "user's file");
     EXPECT_EQ(ConvertLoggerFile(in, out, false, {}), "");
-    EXPECT_FALSE(std::filesystem::exists(out + ".part"));
+    EXPECT_EQ(ReadFile(out), kHeader + "\r\n");
+    EXPECT_TRUE(std::filesystem::is_directory(out + ".part"));
+    EXPECT_EQ(ReadFile(out + ".1.part"), "user's file");
+    EXPECT_FALSE(std::filesystem::exists(out + ".2.part"));
+
+    // When no scratch file can be made the old output stays whole.
+    WriteFile(out, "previous content");
+    for (int number = 2; number <= 99; ++number)
+        WriteFile(out + "." + std::to_string(number) + ".part", "");
+    EXPECT_EQ(ConvertLoggerFile(in, out, false, {}), "file error (17)");
+    EXPECT_EQ(ReadFile(out), "previous content");
 }

@@ -2,6 +2,7 @@
 // file, a bad place or a failure half-way leave it exactly as it was, without stray files.
 #include "TempFolder.h"
 #include "common/FileSizeLimit.h"
+#include "common/OrdinaryUser.h"
 #include "common/PlatformFacts.h"
 #include "support/IniStore.h"
 
@@ -35,6 +36,20 @@ protected:
         return "no failure";
     }
 
+    // Saves Top as an ordinary user: exit status 0 saved, 1 failed, kNoOrdinaryUser.
+    int SaveAsOrdinaryUser(const std::string& top) {
+        return RunAsOrdinaryUser(temp_.Path().c_str(), [&] {
+            try {
+                IniStore store(path_);
+                store.Write("Param", "Top", top);
+                store.Flush();
+                return 0;
+            } catch (...) {
+                return 1;
+            }
+        });
+    }
+
     static inline const std::string kOld = "[Param]\r\nTop=50\r\n\r\n[zel-codes]\r\n1=On\r\n\r\n";
     TempFolder temp_;
     const std::string path_ = temp_ / "quorvel.INI";
@@ -59,6 +74,25 @@ TEST_F(IniSave, ReadOnlyFileFailsTheSaveEvenForAnAdministrator) {
         EXPECT_NE(FailureOf(store).find("read-only"), std::string::npos);
         EXPECT_EQ(ReadFile(path_), kOld);
     }
+}
+
+// A shared install may leave only the settings file writable, not its folder: the save cannot
+// put a new file beside it and rewrites the file in place, growing and shrinking it.
+TEST_F(IniSave, WritableFileInReadOnlyFolderIsRewrittenInPlace) {
+    fs::permissions(path_, fs::perms(0666));
+    fs::permissions(temp_.Path(), fs::perms(0555));
+    const int grown = SaveAsOrdinaryUser(std::string(20000, '7'));
+    const std::string afterGrowing = ReadFile(path_);
+    const int shrunk = SaveAsOrdinaryUser("1");
+    fs::permissions(temp_.Path(), fs::perms(0755));
+    if (grown == kNoOrdinaryUser) {
+        GTEST_SKIP() << "no ordinary user can reach the temporary folder here";
+    }
+    EXPECT_EQ(grown, 0);
+    EXPECT_EQ(afterGrowing,
+              "[Param]\r\nTop=" + std::string(20000, '7') + "\r\n\r\n[zel-codes]\r\n1=On\r\n\r\n");
+    EXPECT_EQ(shrunk, 0);
+    EXPECT_EQ(ReadFile(path_), "[Param]\r\nTop=1\r\n\r\n[zel-codes]\r\n1=On\r\n\r\n");
 }
 
 TEST_F(IniSave, BadPlaceFailsTheSaveNamingTheCall) {
