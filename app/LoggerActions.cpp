@@ -11,7 +11,7 @@
 
 #include "logger/ConvertLoggerFile.h"
 #include "logger/DefaultCsvPath.h"
-#include "logger/ScratchFile.h"
+#include "support/ScratchFile.h"
 #include "tftp/IdTrivialFTP.h"
 
 #include <filesystem>

@@ -1,6 +1,6 @@
 #include "app/ReceivedFiles.h"
 
-#include "logger/ScratchFile.h"
+#include "support/ScratchFile.h"
 #include "tftp/IdTrivialFTP.h"
 
 #include <system_error>

@@ -4,6 +4,7 @@
 #include "cli/Console.h"
 #include "cli/LocalFiles.h"
 #include "cli/TransferRun.h"
+#include "support/FileNames.h"
 
 #include <ostream>
 
@@ -16,8 +17,7 @@ std::string LocalPathFor(const std::vector<std::string>& arguments, const std::s
 } // namespace
 
 std::string DeviceNamePart(const std::string& path) {
-    const auto separator = path.find_last_of("/\\:");
-    const std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
+    const std::string name = DeviceFileName(path);
     return name == "." || name == ".." ? std::string() : name;
 }
 

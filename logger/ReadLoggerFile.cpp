@@ -1,6 +1,6 @@
 #include "logger/ReadLoggerFile.h"
 
-#include "logger/CFile.h"
+#include "support/CFile.h"
 #include "logger/Crc16Modbus.h"
 
 #include <algorithm>

@@ -1,6 +1,7 @@
 #include "support/IniStore.h"
 
 #include "support/Platform.h"
+#include "support/ScratchFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -233,8 +234,8 @@ void IniStore::Flush() const {
     }
     const std::string text = Serialize();
     try {
-        platform::WriteFileAtomically(target, text);
-    } catch (const platform::NoScratchFile&) {
+        WriteFileAtomically(target, text);
+    } catch (const NoScratchFile&) {
         // A shared install may leave only the settings file writable, not its folder.
         platform::WriteFileInPlace(target, text);
     }

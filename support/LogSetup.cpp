@@ -1,11 +1,11 @@
 #include "support/LogSetup.h"
 
+#include "support/FileNames.h"
 #include "support/IntText.h"
 #include "support/Platform.h"
 
 #include <filesystem>
 #include <fstream>
-#include <string_view>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -15,24 +15,9 @@ namespace {
 // Reading stops past this many characters; so long a word counts as no valid integer.
 constexpr std::size_t kMaxWord = 4096;
 
-std::string WithSeparator(std::string folder) {
-    // "C:/ProgramData/" already ends in a separator on Windows, though not in its own one.
-    if (folder.empty() ||
-        std::string_view(platform::kPathSeparators).find(folder.back()) == std::string_view::npos) {
-        folder += platform::kPathSeparator;
-    }
-    return folder;
-}
-
 // The program file's name without folder and extension.
 std::string ProgramName(const std::string& programPath) {
-    const auto slash = programPath.find_last_of(platform::kNameDelimiters);
-    std::string name = slash == std::string::npos ? programPath : programPath.substr(slash + 1);
-    const auto dot = name.find_last_of('.');
-    if (dot != std::string::npos && dot > 0) {
-        name.resize(dot);
-    }
-    return name;
+    return WithoutExtension(FileName(programPath));
 }
 
 } // namespace
@@ -79,8 +64,7 @@ std::string DataFolderFor(const std::string& allUsers, const std::string& user,
     if (base.size() < 5) {
         base = programDir;
     }
-    const char sep = platform::kPathSeparator;
-    return WithSeparator(base) + "Xqd" + sep + ProgramName(programPath) + sep;
+    return WithSeparator(base) + "Xqd" + kPathSeparator + ProgramName(programPath) + kPathSeparator;
 }
 
 void CreateDataFolder(const std::string& programDir, const std::string& programPath) {

@@ -1,25 +1,14 @@
 // The operating system's side of the support subsystem: the program file, the per-user data
-// folders, the debugger output, the tick counter, local time and the safe replacement of a file.
+// folders, the debugger output, the tick counter, local time and the file calls behind the safe
+// replacement of a file.
 // One backend per platform (POSIX, Win32); everything above it is written once.
 #pragma once
 
 #include <cstdint>
 #include <ctime>
-#include <stdexcept>
 #include <string>
 
 namespace platform {
-
-#ifdef _WIN32
-inline constexpr char kPathSeparator = '\\';
-inline constexpr const char* kPathSeparators = "\\/";
-// What may stand right before a file's name: a separator, or the colon of a drive ("C:plog.zel").
-inline constexpr const char* kNameDelimiters = "\\/:";
-#else
-inline constexpr char kPathSeparator = '/';
-inline constexpr const char* kPathSeparators = "/";
-inline constexpr const char* kNameDelimiters = "/";
-#endif
 
 // Full path of the running program file; empty when the system cannot tell.
 std::string ExecutablePath();
@@ -42,17 +31,23 @@ std::tm LocalTime(std::time_t time);
 // on the bits, not by trying, because an administrator may write even a read-only file.
 bool IsReadOnlyFile(const std::string& path);
 
-// The folder refuses a new file (its permissions forbid it); nothing was changed.
-class NoScratchFile : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
+// The outcome of a file call: error 0 when it succeeded, else the error number and the name of
+// the system call that failed, for messages.
+struct FileCallResult {
+    int error = 0;
+    const char* call = "";
 };
 
-// Replaces the file's content with data, or leaves it untouched: the data goes to a new file in
-// the same folder, is flushed to the disk and only then renamed over the old file. A failure
-// removes the new file and throws std::runtime_error naming the call that failed, NoScratchFile
-// when the folder does not allow the new file.
-void WriteFileAtomically(const std::string& path, const std::string& data);
+// Creates an empty file at path in one step, only if nothing of that name exists yet: a file or
+// folder someone else made meanwhile is never opened or emptied. EEXIST when the name is taken.
+FileCallResult CreateNewFile(const std::string& path);
+
+// Forces the data of the file at path out of the system's caches onto the disk.
+FileCallResult SyncFileToDisk(const std::string& path);
+
+// Renames from over to, replacing a file there in one step, and makes the rename durable. The
+// file keeps the permission bits of the one it replaces.
+FileCallResult RenameOver(const std::string& from, const std::string& to);
 
 // Rewrites an existing file where it is, for a folder that allows no new file. The room for a
 // longer content is claimed first, so a full disk is found before anything is overwritten; a

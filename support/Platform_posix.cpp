@@ -1,7 +1,8 @@
 // POSIX backend of the support subsystem's system calls.
 #include "support/Platform.h"
 
-#include <atomic>
+#include "support/FileNames.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -20,29 +21,6 @@ namespace {
                              "\": " + std::strerror(error));
 }
 
-std::string FolderOf(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// Creates a file next to path that no one else uses: the name carries the process id and a
-// counter, O_EXCL refuses an existing file. The mode 0666 passes through the user's umask.
-int CreateSiblingFile(const std::string& path, std::string& created) {
-    static std::atomic<unsigned> counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        created = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        const int fd = ::open(created.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) {
-            return fd;
-        }
-    }
-    errno = EEXIST;
-    return -1;
-}
-
 void WriteAll(int fd, const std::string& data, const std::string& name) {
     std::size_t done = 0;
     while (done < data.size()) {
@@ -54,19 +32,6 @@ void WriteAll(int fd, const std::string& data, const std::string& name) {
             ThrowCallFailed("write", name, errno);
         }
         done += static_cast<std::size_t>(n);
-    }
-}
-
-// Fills the new file completely and makes it durable; keeps the old file's permission bits.
-void FillNewFile(int fd, const std::string& name, const std::string& path,
-                 const std::string& data) {
-    WriteAll(fd, data, name);
-    struct stat old {};
-    if (::stat(path.c_str(), &old) == 0 && ::fchmod(fd, old.st_mode & 07777) != 0) {
-        ThrowCallFailed("fchmod", name, errno);
-    }
-    if (::fsync(fd) != 0) {
-        ThrowCallFailed("fsync", name, errno);
     }
 }
 
@@ -163,33 +128,35 @@ bool IsReadOnlyFile(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IWUSR) == 0;
 }
 
-void WriteFileAtomically(const std::string& path, const std::string& data) {
-    std::string name;
-    const int fd = CreateSiblingFile(path, name);
-    if (fd < 0 && (errno == EACCES || errno == EPERM)) {
-        throw NoScratchFile("open failed for \"" + name + "\": " + std::strerror(errno));
-    }
+FileCallResult CreateNewFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
-        ThrowCallFailed("open", name, errno);
+        return {errno, "open"};
     }
-    try {
-        FillNewFile(fd, name, path, data);
-    } catch (...) {
-        ::close(fd);
-        ::unlink(name.c_str());
-        throw;
+    return ::close(fd) == 0 ? FileCallResult{} : FileCallResult{errno, "close"};
+}
+
+FileCallResult SyncFileToDisk(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return {errno, "open"};
     }
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(name.c_str());
-        ThrowCallFailed("close", name, error);
+    const int error = ::fsync(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return {error, "fsync"};
+}
+
+FileCallResult RenameOver(const std::string& from, const std::string& to) {
+    struct stat old {};
+    if (::stat(to.c_str(), &old) == 0 && S_ISREG(old.st_mode) &&
+        ::chmod(from.c_str(), old.st_mode & 07777) != 0) {
+        return {errno, "chmod"};
     }
-    if (::rename(name.c_str(), path.c_str()) != 0) {
-        const int error = errno;
-        ::unlink(name.c_str());
-        ThrowCallFailed("rename", path, error);
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        return {errno, "rename"};
     }
-    SyncFolder(FolderOf(path));
+    SyncFolder(FolderPart(to));
+    return {};
 }
 
 void WriteFileInPlace(const std::string& path, const std::string& data) {

@@ -5,8 +5,11 @@
 
 #include <shlobj.h>
 
-#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <io.h>
 #include <stdexcept>
+#include <sys/stat.h>
 
 namespace platform {
 namespace {
@@ -25,6 +28,28 @@ std::string SpecialFolder(int csidl) {
     const bool found = SHGetPathFromIDListA(list, buffer) != FALSE;
     ILFree(list);
     return found ? std::string(buffer) : std::string();
+}
+
+// The C library's error number for what a Win32 file call reports, as the rest of the file
+// layer (fopen, _open) reports its failures.
+int ErrnoOf(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return EACCES;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return EEXIST;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return ENOSPC;
+    default:
+        return EIO;
+    }
 }
 
 void WriteAll(HANDLE file, const std::string& data, const std::string& name) {
@@ -101,42 +126,32 @@ bool IsReadOnlyFile(const std::string& path) {
            (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
-void WriteFileAtomically(const std::string& path, const std::string& data) {
-    static std::atomic<unsigned> counter{0};
-    std::string name;
-    HANDLE file = INVALID_HANDLE_VALUE;
-    for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
-        name =
-            path + ".tmp" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
-        file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) {
-            break;
-        }
+FileCallResult CreateNewFile(const std::string& path) {
+    const int fd =
+        ::_open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    if (fd < 0) {
+        return {errno, "_open"};
     }
-    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
-        throw NoScratchFile("CreateFileA failed for \"" + name + "\": access denied");
+    return ::_close(fd) == 0 ? FileCallResult{} : FileCallResult{errno, "_close"};
+}
+
+FileCallResult SyncFileToDisk(const std::string& path) {
+    const int fd = ::_open(path.c_str(), _O_WRONLY | _O_BINARY);
+    if (fd < 0) {
+        return {errno, "_open"};
     }
-    if (file == INVALID_HANDLE_VALUE) {
-        ThrowCallFailed("CreateFileA", name, GetLastError());
+    const int error = ::_commit(fd) == 0 ? 0 : errno;
+    ::_close(fd);
+    return {error, "_commit"};
+}
+
+// Write-through: the rename is on the disk when the call returns. A new file gets the folder's
+// default permissions, which is all a replaced file had on Windows as well.
+FileCallResult RenameOver(const std::string& from, const std::string& to) {
+    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return {};
     }
-    try {
-        WriteAll(file, data, name);
-        if (!FlushFileBuffers(file)) {
-            ThrowCallFailed("FlushFileBuffers", name, GetLastError());
-        }
-    } catch (...) {
-        CloseHandle(file);
-        DeleteFileA(name.c_str());
-        throw;
-    }
-    CloseHandle(file);
-    if (!MoveFileExA(name.c_str(), path.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        const DWORD error = GetLastError();
-        DeleteFileA(name.c_str());
-        ThrowCallFailed("MoveFileExA", path, error);
-    }
+    return {ErrnoOf(GetLastError()), "MoveFileExA"};
 }
 
 void WriteFileInPlace(const std::string& path, const std::string& data) {

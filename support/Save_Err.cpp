@@ -2,6 +2,7 @@
 // the folding of repeated lines. The lines themselves are formatted and stored by LogFile.
 #include "support/Save_Err.h"
 
+#include "support/FileNames.h"
 #include "support/LogFile.h"
 #include "support/LogSetup.h"
 #include "support/Platform.h"
@@ -44,14 +45,6 @@ LogState g_state;
 std::string g_argv0;
 std::string g_programPath;
 std::string g_programDir;
-
-std::string FolderOf(const std::string& path) {
-    const auto slash = path.find_last_of(platform::kPathSeparators);
-    if (slash == std::string::npos) {
-        return std::string(".") + platform::kPathSeparator;
-    }
-    return path.substr(0, slash + 1);
-}
 
 std::string Absolute(const std::string& path) {
     std::error_code error;
@@ -123,7 +116,7 @@ void StartupFor(const std::string& programPath) {
         g_state.target.rotate = false;
     }
     g_programPath = Absolute(programPath);
-    g_programDir = FolderOf(g_programPath);
+    g_programDir = FolderPart(g_programPath);
     CreateDataFolder(g_programDir, g_programPath);
 
     const bool flagsLocked = MarkerExists(g_programDir + "DEBUG1");
@@ -246,7 +239,7 @@ const std::string& ProgramDir() {
     if (!g_programDir.empty()) {
         return g_programDir;
     }
-    static const std::string detected = FolderOf(DetectProgramPath());
+    static const std::string detected = FolderPart(DetectProgramPath());
     return detected;
 }
 

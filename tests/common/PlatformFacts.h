@@ -8,7 +8,7 @@ namespace platform_facts {
 
 #ifdef _WIN32
 // The calls the file layer names in its failure messages.
-inline constexpr const char* kCreateFileCall = "CreateFileA";
+inline constexpr const char* kCreateFileCall = "_open";
 inline constexpr const char* kReplaceFileCall = "MoveFileExA";
 // Opening a folder as a file is refused as "access denied".
 inline constexpr int kFolderOpenError = EACCES;

@@ -2,6 +2,7 @@
 #include "LogFixture.h"
 
 #include "common/DebuggerCapture.h"
+#include "support/FileNames.h"
 #include "support/LogSetup.h"
 #include "support/Platform.h"
 
@@ -138,7 +139,7 @@ TEST_F(LogStart, DataFolderIsCreatedEmptyAndItsFailureIsSilent) {
 }
 
 TEST(DataFolder, FallsBackOnShortPaths) {
-    const std::string s(1, platform::kPathSeparator);
+    const std::string s(1, kPathSeparator);
     EXPECT_EQ(DataFolderFor("/srv/all", "/home/u/.local/share", "/opt/q/", "/opt/q/quorvel"),
               "/srv/all" + s + "Xqd" + s + "quorvel" + s);
     EXPECT_EQ(DataFolderFor("", "/home/u/.local/share", "/opt/q/", "/opt/q/quorvel.bin"),
