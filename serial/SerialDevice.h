@@ -5,6 +5,8 @@
 // POSIX systems, the communications calls on Windows. Tests substitute a scripted device.
 #pragma once
 
+#include "support/Clock.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -56,5 +58,5 @@ public:
 // file's COM table does (ComPortMap.h).
 std::string ComDeviceName(std::int32_t number);
 
-// The platform's serial port backend.
-std::unique_ptr<SerialDevice> MakeSystemSerialDevice();
+// The platform's serial port backend; its reads and writes wait as the clock lets time pass.
+std::unique_ptr<SerialDevice> MakeSystemSerialDevice(Clock& clock = SystemClock());

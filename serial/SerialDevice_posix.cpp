@@ -1,7 +1,8 @@
 // Serial ports on POSIX systems: a terminal device in raw mode.
 //
 // The descriptor is non-blocking; a read or write that has to wait does so in poll(), bounded by
-// the port's time-outs, so no call can hang on a silent line or on a peer that stops reading.
+// the port's time-outs and timed by the port's clock, so no call can hang on a silent line or on
+// a peer that stops reading.
 #include "serial/ComPortMap.h"
 #include "serial/RawLine_posix.h"
 #include "serial/SerialDevice.h"
@@ -9,11 +10,9 @@
 #include "support/Save_Err.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
-#include <thread>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -27,8 +26,6 @@
 #endif
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 struct BaudSpeed {
     std::int32_t baud;
@@ -47,24 +44,6 @@ std::optional<speed_t> SpeedFor(std::int32_t baud) {
         if (entry.baud == baud)
             return entry.speed;
     return std::nullopt;
-}
-
-// Milliseconds left until deadline, rounded up so a wait never ends early; 0 once it has passed.
-int MillisecondsUntil(Clock::time_point deadline) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
-}
-
-// Waits until fd reports an event or the deadline passes. Returns the events, 0 on time-out.
-short PollUntil(int fd, short events, Clock::time_point deadline) {
-    for (;;) {
-        pollfd entry{fd, events, 0};
-        const int ready = ::poll(&entry, 1, MillisecondsUntil(deadline));
-        if (ready > 0)
-            return entry.revents;
-        if (ready == 0 || errno != EINTR)
-            return 0;
-    }
 }
 
 void LogDebug(const std::string& text) {
@@ -106,6 +85,7 @@ bool SwitchLowLatency(int fd, const std::string& deviceName, bool on) {
 
 class PosixSerialDevice final : public SerialDevice {
 public:
+    explicit PosixSerialDevice(Clock& clock) : Time(clock) {}
     ~PosixSerialDevice() override { close(); }
 
     bool open(const std::string& deviceName) override {
@@ -157,7 +137,7 @@ public:
     void setTimeouts(const SerialTimeouts& timeouts) override { Timeouts = timeouts; }
 
     std::size_t read(char* buffer, std::size_t count) override {
-        std::optional<Clock::time_point> deadline;
+        std::optional<Clock::TimePoint> deadline;
         for (;;) {
             const ssize_t got = ::read(Fd, buffer, count);
             if (got > 0)
@@ -167,9 +147,9 @@ public:
             if (error == EINTR)
                 continue;
             if (!deadline)
-                deadline = Clock::now() + std::chrono::milliseconds(Timeouts.readConstant);
+                deadline = Time.Now() + Clock::Duration(Timeouts.readConstant);
             if (error == EAGAIN) {
-                const short events = PollUntil(Fd, POLLIN, *deadline);
+                const short events = WaitFor(POLLIN, *deadline);
                 if (events == 0)
                     return 0; // the line stayed silent
                 if ((events & POLLIN) != 0)
@@ -177,14 +157,14 @@ public:
             }
             // A failed read (adapter unplugged, line hung up) counts as no byte, but only after
             // the time-out: callers poll in slices and must not spin on a dead port.
-            std::this_thread::sleep_until(*deadline);
+            Time.Sleep(Time.Until(*deadline));
             return 0;
         }
     }
 
     void write(const std::string& data) override {
         std::size_t done = 0;
-        std::optional<Clock::time_point> deadline;
+        std::optional<Clock::TimePoint> deadline;
         while (done < data.size()) {
             const ssize_t put = ::write(Fd, data.data() + done, data.size() - done);
             if (put > 0) {
@@ -196,8 +176,8 @@ public:
             if (put == 0 || errno != EAGAIN)
                 return;
             if (!deadline)
-                deadline = Clock::now() + WriteAllowance(Timeouts, data.size(), Baud, BitsPerByte);
-            if ((PollUntil(Fd, POLLOUT, *deadline) & POLLOUT) == 0)
+                deadline = Time.Now() + WriteAllowance(Timeouts, data.size(), Baud, BitsPerByte);
+            if ((WaitFor(POLLOUT, *deadline) & POLLOUT) == 0)
                 return;
         }
     }
@@ -214,6 +194,25 @@ public:
     }
 
 private:
+    // Waits until the port reports one of events or the deadline passes. Returns the events
+    // reported, 0 when none came.
+    short WaitFor(short events, Clock::TimePoint deadline) {
+        short reported = 0;
+        Time.Await(Time.Until(deadline), [&](Clock::Duration limit) {
+            for (;;) {
+                pollfd entry{Fd, events, 0};
+                const int ready = ::poll(&entry, 1, static_cast<int>(limit.count()));
+                if (ready > 0)
+                    reported = entry.revents;
+                if (ready >= 0 || errno != EINTR)
+                    return ready > 0;
+                limit = Time.Until(deadline);
+            }
+        });
+        return reported;
+    }
+
+    Clock& Time;
     int Fd = -1;
     std::string DeviceName;
     bool LowLatencySwitched = false;
@@ -255,6 +254,6 @@ std::string ComDeviceName(std::int32_t number) {
     return "/dev/ttyS" + std::to_string(static_cast<std::int64_t>(number) - 1);
 }
 
-std::unique_ptr<SerialDevice> MakeSystemSerialDevice() {
-    return std::make_unique<PosixSerialDevice>();
+std::unique_ptr<SerialDevice> MakeSystemSerialDevice(Clock& clock) {
+    return std::make_unique<PosixSerialDevice>(clock);
 }

@@ -15,13 +15,14 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 // Input and output queue sizes suggested to the driver.
 constexpr DWORD QueueSize = 512;
+// No read constant yet: the first record is always told to a newly opened port.
+constexpr std::uint32_t NotTold = MAXDWORD - 1;
 
 class Win32SerialDevice final : public SerialDevice {
 public:
+    explicit Win32SerialDevice(Clock& clock) : Time(clock) {}
     ~Win32SerialDevice() override { close(); }
 
     bool open(const std::string& deviceName) override {
@@ -34,6 +35,7 @@ public:
         }
         DeviceName = deviceName;
         ReadFailureLogged = false;
+        ToldReadConstant = NotTold;
         return true;
     }
 
@@ -62,20 +64,22 @@ public:
     }
 
     void setTimeouts(const SerialTimeouts& timeouts) override {
-        COMMTIMEOUTS record{};
-        record.ReadIntervalTimeout = timeouts.readInterval;
-        record.ReadTotalTimeoutMultiplier = timeouts.readMultiplier;
-        record.ReadTotalTimeoutConstant = timeouts.readConstant;
-        record.WriteTotalTimeoutMultiplier = timeouts.writeMultiplier;
-        record.WriteTotalTimeoutConstant = timeouts.writeConstant;
-        Check(::SetCommTimeouts(PortHandle, &record), "SetCommTimeouts");
         Timeouts = timeouts;
+        TellDriver(timeouts.readConstant);
     }
 
     std::size_t read(char* buffer, std::size_t count) override {
         DWORD got = 0;
         const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(count, MAXDWORD));
-        if (::ReadFile(PortHandle, buffer, wanted, &got, nullptr))
+        bool readFailed = false;
+        // The driver does the waiting; the clock decides how long (on the system's clock, always
+        // the read constant the driver has already been told).
+        Time.Await(Clock::Duration(Timeouts.readConstant), [&](Clock::Duration limit) {
+            TellDriver(static_cast<std::uint32_t>(limit.count()));
+            readFailed = !::ReadFile(PortHandle, buffer, wanted, &got, nullptr);
+            return readFailed || got > 0;
+        });
+        if (!readFailed)
             return got;
         // Callers poll in slices, so a dead port would log every slice: once per open is
         // enough to tell what happened.
@@ -85,15 +89,15 @@ public:
         }
         // A failed read (adapter unplugged) counts as no byte, but only after the time-out:
         // callers poll in slices and must not spin on a dead port.
-        ::Sleep(Timeouts.readConstant);
+        Time.Sleep(Clock::Duration(Timeouts.readConstant));
         return 0;
     }
 
     void write(const std::string& data) override {
         // The driver ends a write when the record's write time-out for its length has passed,
         // possibly with part of it written; the rest follows until the allowance is used up.
-        const Clock::time_point deadline =
-            Clock::now() + WriteAllowance(Timeouts, data.size(), Baud, BitsPerByte);
+        const Clock::TimePoint deadline =
+            Time.Now() + WriteAllowance(Timeouts, data.size(), Baud, BitsPerByte);
         std::size_t done = 0;
         while (done < data.size()) {
             const DWORD chunk = static_cast<DWORD>(
@@ -104,7 +108,7 @@ public:
                 break;
             }
             done += written;
-            if (done < data.size() && Clock::now() >= deadline)
+            if (done < data.size() && Time.Now() >= deadline)
                 break;
         }
         if (done < data.size() && DebugOn())
@@ -120,6 +124,20 @@ public:
     }
 
 private:
+    // Hands the driver the time-out record with the given read constant, unless it has it.
+    void TellDriver(std::uint32_t readConstant) {
+        if (readConstant == ToldReadConstant)
+            return;
+        COMMTIMEOUTS record{};
+        record.ReadIntervalTimeout = Timeouts.readInterval;
+        record.ReadTotalTimeoutMultiplier = Timeouts.readMultiplier;
+        record.ReadTotalTimeoutConstant = readConstant;
+        record.WriteTotalTimeoutMultiplier = Timeouts.writeMultiplier;
+        record.WriteTotalTimeoutConstant = Timeouts.writeConstant;
+        Check(::SetCommTimeouts(PortHandle, &record), "SetCommTimeouts");
+        ToldReadConstant = readConstant;
+    }
+
     // Binary mode, every byte passed as it is, no flow control of either kind; DTR and RTS
     // are raised and lowered by the port object itself.
     static void MakeRawLine(DCB& dcb) {
@@ -150,9 +168,12 @@ private:
                      std::to_string(::GetLastError()));
     }
 
+    Clock& Time;
     HANDLE PortHandle = INVALID_HANDLE_VALUE;
     std::string DeviceName;
     SerialTimeouts Timeouts{};
+    // The read constant the driver of the open port has.
+    std::uint32_t ToldReadConstant = NotTold;
     std::int32_t Baud = 0;
     int BitsPerByte = 10;
     bool ReadFailureLogged = false;
@@ -166,6 +187,6 @@ std::string ComDeviceName(std::int32_t number) {
     return number <= 9 ? "COM" + digits : "\\\\.\\COM" + digits;
 }
 
-std::unique_ptr<SerialDevice> MakeSystemSerialDevice() {
-    return std::make_unique<Win32SerialDevice>();
+std::unique_ptr<SerialDevice> MakeSystemSerialDevice(Clock& clock) {
+    return std::make_unique<Win32SerialDevice>(clock);
 }

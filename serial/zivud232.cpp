@@ -32,7 +32,9 @@ char LineParity(char parity) {
 
 } // namespace
 
-TPivotobject::TPivotobject() : TPivotobject(MakeSystemSerialDevice()) {}
+TPivotobject::TPivotobject() : TPivotobject(SystemClock()) {}
+
+TPivotobject::TPivotobject(Clock& clock) : TPivotobject(MakeSystemSerialDevice(clock)) {}
 
 TPivotobject::TPivotobject(std::unique_ptr<SerialDevice> device) : Device(std::move(device)) {}
 

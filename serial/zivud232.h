@@ -19,6 +19,8 @@
 class TPivotobject {
 public:
     TPivotobject();
+    // The system's port, waiting as the clock lets time pass.
+    explicit TPivotobject(Clock& clock);
     // For tests and tools that drive the object through another device than the system's port.
     explicit TPivotobject(std::unique_ptr<SerialDevice> device);
     virtual ~TPivotobject(); // closes the port

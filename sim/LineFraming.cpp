@@ -4,14 +4,14 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 constexpr std::int64_t kBitsPerByte = 10;
 constexpr std::int64_t kBaud = 115200;
 
-std::chrono::milliseconds WaitUntil(Clock::time_point deadline) {
+std::chrono::milliseconds WaitUntil(SteadyClock::time_point deadline) {
     return std::max(std::chrono::milliseconds(0),
-                    std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()));
+                    std::chrono::ceil<std::chrono::milliseconds>(deadline - SteadyClock::now()));
 }
 
 } // namespace
@@ -24,7 +24,7 @@ std::chrono::nanoseconds LineTime(std::size_t bytes) {
 LineLink::LineLink(SimLine& line, const SimSerialOptions& options)
     : line_(line), gap_(options.gapMs), pause_(options.pauseMs), paced_(options.paced) {}
 
-std::optional<LineEvent> LineLink::Next(Clock::time_point until) {
+std::optional<LineEvent> LineLink::Next(SteadyClock::time_point until) {
     if (arrivals_.empty()) {
         Listen(until);
     }
@@ -41,7 +41,7 @@ std::optional<LineEvent> LineLink::Next(Clock::time_point until) {
 LineEvent LineLink::TakePacket() {
     lastPacketStart_ = arrivals_.front().at;
     std::string packet;
-    Clock::time_point end = arrivals_.front().at;
+    SteadyClock::time_point end = arrivals_.front().at;
     while (packet.size() < kMaxLinePacket) {
         if (arrivals_.empty()) {
             // Whatever comes before the line has been quiet for the gap belongs to the packet.
@@ -75,10 +75,10 @@ bool LineLink::Send(std::string_view bytes) {
     // handed over bit by bit, any stall of the simulator longer than the client's gap would cut
     // the packet in two.
     if (paced_) {
-        ListenUntil(Clock::now() + LineTime(bytes.size()));
+        ListenUntil(SteadyClock::now() + LineTime(bytes.size()));
     }
     const bool delivered = !ClientGone() && line_.Write(bytes);
-    lastSendEnd_ = Clock::now();
+    lastSendEnd_ = SteadyClock::now();
     Listen(lastSendEnd_); // what came meanwhile, with the time it came
     return delivered;
 }
@@ -88,9 +88,9 @@ bool LineLink::ClientGone() const {
                        [](const Arrival& arrival) { return arrival.hangUp; });
 }
 
-void LineLink::Listen(Clock::time_point until) {
+void LineLink::Listen(SteadyClock::time_point until) {
     std::string bytes = line_.Read(kMaxLinePacket, WaitUntil(until));
-    const auto now = Clock::now();
+    const auto now = SteadyClock::now();
     if (!bytes.empty()) {
         lineFreeAt_ = paced_ ? std::max(lineFreeAt_, now) + LineTime(bytes.size()) : now;
         arrivals_.push_back({now, lineFreeAt_, std::move(bytes)});
@@ -100,8 +100,8 @@ void LineLink::Listen(Clock::time_point until) {
     }
 }
 
-void LineLink::ListenUntil(Clock::time_point until) {
+void LineLink::ListenUntil(SteadyClock::time_point until) {
     do {
         Listen(until);
-    } while (Clock::now() < until);
+    } while (SteadyClock::now() < until);
 }

@@ -30,7 +30,7 @@ struct LineEvent {
 
 class LineLink {
 public:
-    using Clock = std::chrono::steady_clock;
+    using SteadyClock = std::chrono::steady_clock;
 
     // Uses the gap, the pause and the pacing of options.
     LineLink(SimLine& line, const SimSerialOptions& options);
@@ -38,7 +38,7 @@ public:
     // The next event in the order things happened, or nothing when the line stayed quiet until
     // `until`. A packet is returned once the gap has passed after its last byte; with pacing,
     // after its last byte would have arrived on a real line.
-    std::optional<LineEvent> Next(Clock::time_point until);
+    std::optional<LineEvent> Next(SteadyClock::time_point until);
 
     // Sends a packet, at once or when it would have crossed a line at 115200 baud. A packet
     // that does not answer the
@@ -52,16 +52,16 @@ public:
 
 private:
     struct Arrival {
-        Clock::time_point at;  // when the bytes were taken from the line
-        Clock::time_point end; // when their last byte would be off a real line
+        SteadyClock::time_point at;  // when the bytes were taken from the line
+        SteadyClock::time_point end; // when their last byte would be off a real line
         std::string bytes;
         bool hangUp = false;
     };
 
     // Takes what the line brings, waiting up to `until` for it.
-    void Listen(Clock::time_point until);
+    void Listen(SteadyClock::time_point until);
     // Listens for the whole time up to `until`.
-    void ListenUntil(Clock::time_point until);
+    void ListenUntil(SteadyClock::time_point until);
     LineEvent TakePacket();
 
     SimLine& line_;
@@ -69,7 +69,7 @@ private:
     std::chrono::milliseconds pause_;
     bool paced_;
     std::deque<Arrival> arrivals_;
-    Clock::time_point lineFreeAt_{};
-    Clock::time_point lastPacketStart_{};
-    Clock::time_point lastSendEnd_{};
+    SteadyClock::time_point lineFreeAt_{};
+    SteadyClock::time_point lastPacketStart_{};
+    SteadyClock::time_point lastSendEnd_{};
 };

@@ -27,7 +27,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 // While nobody has the line open, how often to look whether a client has come.
@@ -40,8 +40,8 @@ std::runtime_error SystemError(const std::string& call) {
     return std::runtime_error(call + ": " + std::strerror(errno));
 }
 
-int MillisecondsUntil(Clock::time_point deadline) {
-    const auto left = std::chrono::ceil<milliseconds>(deadline - Clock::now()).count();
+int MillisecondsUntil(SteadyClock::time_point deadline) {
+    const auto left = std::chrono::ceil<milliseconds>(deadline - SteadyClock::now()).count();
     return static_cast<int>(std::clamp<long long>(left, 0, INT_MAX));
 }
 
@@ -70,7 +70,7 @@ public:
     const std::string& Path() const override { return path_; }
 
     std::string Read(std::size_t max, milliseconds wait) override {
-        const auto deadline = Clock::now() + wait;
+        const auto deadline = SteadyClock::now() + wait;
         std::string bytes(max, '\0');
         for (;;) {
             const ssize_t got = ::read(master_, bytes.data(), max);
@@ -92,7 +92,7 @@ public:
     }
 
     bool Write(std::string_view bytes) override {
-        const auto deadline = Clock::now() + kWriteLimit;
+        const auto deadline = SteadyClock::now() + kWriteLimit;
         while (!bytes.empty()) {
             if (HungUp()) {
                 return false;
@@ -118,7 +118,7 @@ public:
 
 private:
     // Waits until a byte can be read; false at the deadline or when the client goes away.
-    bool WaitReadable(Clock::time_point deadline) {
+    bool WaitReadable(SteadyClock::time_point deadline) {
         for (;;) {
             pollfd entry{master_, POLLIN, 0};
             const int ready = ::poll(&entry, 1, MillisecondsUntil(deadline));
@@ -137,11 +137,11 @@ private:
             if ((entry.revents & POLLHUP) != 0 && NoteAbsent()) {
                 return false;
             }
-            if (Clock::now() >= deadline) {
+            if (SteadyClock::now() >= deadline) {
                 return false;
             }
             std::this_thread::sleep_for(
-                std::min<Clock::duration>(kAbsentCheck, deadline - Clock::now()));
+                std::min<SteadyClock::duration>(kAbsentCheck, deadline - SteadyClock::now()));
         }
     }
 

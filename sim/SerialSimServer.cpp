@@ -8,7 +8,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 // How soon the serving loop notices Stop() while the line is quiet.
 constexpr std::chrono::milliseconds kStopCheck{100};
@@ -34,7 +34,7 @@ SerialSimServer::SerialSimServer(SimOptions options, std::unique_ptr<SimLine> li
 
 void SerialSimServer::Serve() {
     while (!stopRequested_) {
-        auto until = Clock::now() + kStopCheck;
+        auto until = SteadyClock::now() + kStopCheck;
         if (transfer_) {
             until = std::min(until, transfer_->Deadline());
         }
@@ -42,7 +42,7 @@ void SerialSimServer::Serve() {
             event->hangUp ? OnHangUp() : OnPacket(event->packet);
         }
         if (transfer_) {
-            transfer_->OnTimer(Clock::now(), Sender());
+            transfer_->OnTimer(SteadyClock::now(), Sender());
             if (transfer_->Done()) {
                 transfer_.reset();
             }

@@ -11,7 +11,7 @@ namespace {
 // Each transfer holds a socket; a flood of requests must not use up the process's handles.
 constexpr std::size_t kMaxTransfers = 32;
 
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 bool IsErrorPacket(const std::string& packet) {
     return packet.size() >= 2 && PacketOpcode(packet) == TFTP_ERROR;
@@ -82,18 +82,19 @@ int SimServer::MillisecondsToNextDeadline() const {
     for (const auto& transfer : transfers_) {
         next = std::min(next, transfer->run.Deadline());
     }
-    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(next - Clock::now()).count();
+    const auto wait =
+        std::chrono::ceil<std::chrono::milliseconds>(next - SteadyClock::now()).count();
     return static_cast<int>(std::clamp<long long>(wait, 0, 60'000));
 }
 
-void SimServer::OnRequest(const Datagram& datagram) {
-    const RequestVerdict verdict = CheckRequest(datagram.data);
+void SimServer::OnRequest(const TIdDatagram& datagram) {
+    const RequestVerdict verdict = CheckRequest(datagram.Data);
     if (verdict.errorCode) {
         Refuse(datagram, *verdict.errorCode, verdict.errorText);
         return;
     }
     if (!verdict.request) {
-        Log("ignored " + DescribePacket(datagram.data) + " from " + datagram.from.Text() +
+        Log("ignored " + DescribePacket(datagram.Data) + " from " + datagram.From.Text() +
             " at the request port");
         return;
     }
@@ -105,22 +106,22 @@ void SimServer::OnRequest(const Datagram& datagram) {
         SimTransfer(++nextId_,
                     CreateSession(*verdict.request, folder_, options_.faults, options_.retries),
                     options_),
-        UdpSocket(options_.bindAddress, 0), datagram.from, std::nullopt});
+        UdpSocket(options_.bindAddress, 0), datagram.From, std::nullopt});
     Transfer& t = *transfer;
     transfers_.push_back(std::move(transfer));
-    t.run.Log(DescribePacket(datagram.data) + " from " + datagram.from.Text() +
+    t.run.Log(DescribePacket(datagram.Data) + " from " + datagram.From.Text() +
               ", answering from " + t.socket.Local().Text());
     t.run.Start(SenderFor(t));
 }
 
-void SimServer::Refuse(const Datagram& datagram, std::uint16_t code, const std::string& text) {
-    Log("refused " + DescribePacket(datagram.data) + " from " + datagram.from.Text() + ": ERROR " +
+void SimServer::Refuse(const TIdDatagram& datagram, std::uint16_t code, const std::string& text) {
+    Log("refused " + DescribePacket(datagram.Data) + " from " + datagram.From.Text() + ": ERROR " +
         std::to_string(code) + " \"" + text + "\"");
-    listener_.SendTo(BuildErrorPacket(code, text), datagram.from);
+    listener_.SendTo(BuildErrorPacket(code, text), datagram.From);
 }
 
 void SimServer::ReceiveFor(Transfer& transfer, bool strayPort) {
-    std::optional<Datagram> datagram;
+    std::optional<TIdDatagram> datagram;
     try {
         datagram = (strayPort ? *transfer.straySocket : transfer.socket).Receive(0);
     } catch (const std::exception& error) {
@@ -131,34 +132,35 @@ void SimServer::ReceiveFor(Transfer& transfer, bool strayPort) {
         return;
     }
     if (strayPort) {
-        transfer.run.Log("stray port got " + DescribePacket(datagram->data) + " from " +
-                         datagram->from.Text());
+        transfer.run.Log("stray port got " + DescribePacket(datagram->Data) + " from " +
+                         datagram->From.Text());
         return;
     }
     OnTransferPacket(transfer, *datagram);
 }
 
-void SimServer::OnTransferPacket(Transfer& transfer, const Datagram& datagram) {
+void SimServer::OnTransferPacket(Transfer& transfer, const TIdDatagram& datagram) {
     if (transfer.run.Done()) {
         return;
     }
     if (options_.verbose) {
-        transfer.run.Log("got " + DescribePacket(datagram.data) + " from " + datagram.from.Text());
+        transfer.run.Log("got " + DescribePacket(datagram.Data) + " from " + datagram.From.Text());
     }
-    if (!(datagram.from == transfer.peer)) {
-        transfer.run.Log("packet from unknown sender " + datagram.from.Text() +
-                         (IsErrorPacket(datagram.data) ? " ignored" : ", answered ERROR 5"));
-        if (!IsErrorPacket(datagram.data)) {
+    if (!(datagram.From == transfer.peer)) {
+        transfer.run.Log("packet from unknown sender " + datagram.From.Text() +
+                         (IsErrorPacket(datagram.Data) ? " ignored" : ", answered ERROR 5"));
+        if (!IsErrorPacket(datagram.Data)) {
             SendQuietly(transfer,
                         BuildErrorPacket(ERR_UNKNOWN_TRANSFER_ID, RSTFTPUnknownTransferID),
-                        datagram.from);
+                        datagram.From);
         }
         return;
     }
-    transfer.run.OnPacket(datagram.data, SenderFor(transfer));
+    transfer.run.OnPacket(datagram.Data, SenderFor(transfer));
 }
 
-void SimServer::SendQuietly(Transfer& transfer, const std::string& packet, const UdpAddress& to) {
+void SimServer::SendQuietly(Transfer& transfer, const std::string& packet,
+                            const TIdUDPAddress& to) {
     try {
         transfer.socket.SendTo(packet, to);
     } catch (const std::exception& error) {
@@ -167,7 +169,7 @@ void SimServer::SendQuietly(Transfer& transfer, const std::string& packet, const
 }
 
 void SimServer::OnTimeouts() {
-    const auto now = Clock::now();
+    const auto now = SteadyClock::now();
     for (const auto& transfer : transfers_) {
         transfer->run.OnTimer(now, SenderFor(*transfer));
     }

@@ -25,7 +25,7 @@ public:
     SimServer(const SimServer&) = delete;
     SimServer& operator=(const SimServer&) = delete;
 
-    UdpAddress Address() const { return listener_.Local(); }
+    TIdUDPAddress Address() const { return listener_.Local(); }
     const SimOptions& Options() const { return options_; }
 
     void Serve() override;
@@ -35,18 +35,18 @@ private:
     struct Transfer {
         SimTransfer run;
         UdpSocket socket;
-        UdpAddress peer;
+        TIdUDPAddress peer;
         std::optional<UdpSocket> straySocket;
     };
 
     int MillisecondsToNextDeadline() const;
-    void OnRequest(const Datagram& datagram);
-    void Refuse(const Datagram& datagram, std::uint16_t code, const std::string& text);
+    void OnRequest(const TIdDatagram& datagram);
+    void Refuse(const TIdDatagram& datagram, std::uint16_t code, const std::string& text);
     // A datagram waiting at the transfer's own port or at its stray port.
     void ReceiveFor(Transfer& transfer, bool strayPort);
-    void OnTransferPacket(Transfer& transfer, const Datagram& datagram);
+    void OnTransferPacket(Transfer& transfer, const TIdDatagram& datagram);
     // An answer outside the transfer's exchange; a failure to send it is only logged.
-    void SendQuietly(Transfer& transfer, const std::string& packet, const UdpAddress& to);
+    void SendQuietly(Transfer& transfer, const std::string& packet, const TIdUDPAddress& to);
     void OnTimeouts();
     // Sends one packet of the transfer, from its own port or from its stray port.
     SimTransfer::Send SenderFor(Transfer& transfer);
@@ -67,7 +67,7 @@ class SimServerThread {
 public:
     explicit SimServerThread(SimOptions options);
 
-    std::uint16_t Port() const { return server_.Address().port; }
+    std::uint16_t Port() const { return server_.Address().Port; }
     SimServer& Server() { return server_; }
 
 private:

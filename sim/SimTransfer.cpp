@@ -3,7 +3,7 @@
 SimTransfer::SimTransfer(unsigned id, std::unique_ptr<SimSession> session,
                          const SimOptions& options)
     : id_(id), session_(std::move(session)), options_(options), gate_(options.faults),
-      deadline_(Clock::now()) {}
+      deadline_(SteadyClock::now()) {}
 
 void SimTransfer::Deliver(const Packets& packets, const Send& send) {
     Guarded([&] {
@@ -16,7 +16,7 @@ void SimTransfer::Deliver(const Packets& packets, const Send& send) {
             send(delivery);
         }
         if (!packets.empty()) {
-            deadline_ = Clock::now() + std::chrono::milliseconds(options_.timeoutMs);
+            deadline_ = SteadyClock::now() + std::chrono::milliseconds(options_.timeoutMs);
         }
         if (auto result = session_->TakeResult()) {
             Log(*result);
@@ -32,7 +32,7 @@ void SimTransfer::OnPacket(std::string_view packet, const Send& send) {
     Answer([&] { return session_->OnPacket(packet); }, send);
 }
 
-void SimTransfer::OnTimer(Clock::time_point now, const Send& send) {
+void SimTransfer::OnTimer(SteadyClock::time_point now, const Send& send) {
     if (deadline_ > now || Done()) {
         return;
     }

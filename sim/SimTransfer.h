@@ -16,13 +16,13 @@
 
 class SimTransfer {
 public:
-    using Clock = std::chrono::steady_clock;
+    using SteadyClock = std::chrono::steady_clock;
     // Puts one packet on the transport.
     using Send = std::function<void(const Delivery&)>;
 
     SimTransfer(unsigned id, std::unique_ptr<SimSession> session, const SimOptions& options);
 
-    Clock::time_point Deadline() const { return deadline_; }
+    SteadyClock::time_point Deadline() const { return deadline_; }
     // Nothing more is sent or accepted: the session finished or the transfer was abandoned.
     bool Done() const { return abandoned_ || session_->Finished(); }
 
@@ -32,7 +32,7 @@ public:
     void OnPacket(std::string_view packet, const Send& send);
     // When the reply timer has run out: the session's answer to the silence. The timer restarts
     // even when nothing is sent, so that a lingering session ends.
-    void OnTimer(Clock::time_point now, const Send& send);
+    void OnTimer(SteadyClock::time_point now, const Send& send);
     // Drops the transfer; logs why unless its outcome is already known.
     void Abandon(const std::string& why);
 
@@ -49,6 +49,6 @@ private:
     std::unique_ptr<SimSession> session_;
     const SimOptions& options_;
     FaultGate gate_;
-    Clock::time_point deadline_;
+    SteadyClock::time_point deadline_;
     bool abandoned_ = false;
 };

@@ -4,9 +4,6 @@
 
 namespace {
 
-// Larger than any UDP payload over IPv4, so that no datagram is cut.
-constexpr std::size_t kMaxDatagram = 65536;
-
 // A new socket that holds one use of the socket layer until it is closed.
 IdSocket::Handle OpenSocket() {
     IdSocket::AcquireLayer();
@@ -18,19 +15,12 @@ IdSocket::Handle OpenSocket() {
     }
 }
 
-UdpAddress LocalOf(IdSocket::Handle socket) {
-    std::uint32_t address = 0;
-    std::uint16_t port = 0;
-    IdSocket::LocalAddress(socket, address, port);
-    return {IdSocket::AddressText(address), port};
-}
-
 } // namespace
 
 UdpSocket::UdpSocket(const std::string& ip, std::uint16_t port) : handle_(OpenSocket()) {
     try {
-        IdSocket::Bind(handle_, IdSocket::ParseIPv4(ip), port);
-        local_ = LocalOf(handle_);
+        IdSocket::Bind(handle_, {ip, port});
+        local_ = IdSocket::LocalAddress(handle_);
     } catch (...) {
         Close();
         throw;
@@ -60,24 +50,15 @@ void UdpSocket::Close() noexcept {
     }
 }
 
-void UdpSocket::SendTo(const std::string& data, const UdpAddress& to) const {
-    IdSocket::SendTo(handle_, IdSocket::ParseIPv4(to.ip), to.port, data);
+void UdpSocket::SendTo(const std::string& data, const TIdUDPAddress& to) const {
+    IdSocket::SendTo(handle_, to, data);
 }
 
-std::optional<Datagram> UdpSocket::Receive(int waitMs) const {
+std::optional<TIdDatagram> UdpSocket::Receive(int waitMs) {
     if (!WaitReadable({this}, waitMs)[0]) {
         return std::nullopt;
     }
-    std::string buffer(kMaxDatagram, '\0');
-    std::uint32_t address = 0;
-    std::uint16_t port = 0;
-    const std::optional<std::size_t> length =
-        IdSocket::ReceiveWaiting(handle_, buffer.data(), buffer.size(), address, port);
-    if (!length) {
-        return std::nullopt;
-    }
-    buffer.resize(*length);
-    return Datagram{std::move(buffer), {IdSocket::AddressText(address), port}};
+    return IdSocket::ReceiveWaiting(handle_, buffer_);
 }
 
 std::vector<bool> WaitReadable(const std::vector<const UdpSocket*>& sockets, int timeoutMs) {

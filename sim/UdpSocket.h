@@ -12,19 +12,6 @@
 #include <string>
 #include <vector>
 
-struct UdpAddress {
-    std::string ip;
-    std::uint16_t port = 0;
-
-    bool operator==(const UdpAddress&) const = default;
-    std::string Text() const { return ip + ":" + std::to_string(port); }
-};
-
-struct Datagram {
-    std::string data;
-    UdpAddress from;
-};
-
 class UdpSocket {
 public:
     // Binds to ip (a dotted IPv4 address) and port (0: any free port). Failures throw
@@ -36,10 +23,10 @@ public:
     UdpSocket(const UdpSocket&) = delete;
     UdpSocket& operator=(const UdpSocket&) = delete;
 
-    UdpAddress Local() const { return local_; }
-    void SendTo(const std::string& data, const UdpAddress& to) const;
+    TIdUDPAddress Local() const { return local_; }
+    void SendTo(const std::string& data, const TIdUDPAddress& to) const;
     // One datagram if one arrives within waitMs (0: only one already waiting).
-    std::optional<Datagram> Receive(int waitMs) const;
+    std::optional<TIdDatagram> Receive(int waitMs);
 
     IdSocket::Handle Handle() const { return handle_; }
 
@@ -47,7 +34,8 @@ private:
     void Close() noexcept;
 
     IdSocket::Handle handle_ = IdSocket::NoSocket;
-    UdpAddress local_;
+    TIdUDPAddress local_;
+    std::vector<char> buffer_; // kept between receives
 };
 
 // Waits up to timeoutMs (negative: without limit) until at least one socket is readable; the

@@ -1,12 +1,5 @@
 #include "tftp/IdDatagramEndpoint.h"
 
-namespace {
-
-// Larger than any UDP payload over IPv4 (65507 bytes), so the system never cuts a datagram.
-constexpr std::size_t ReceiveBufferSize = 65536;
-
-} // namespace
-
 TIdDatagramEndpoint::~TIdDatagramEndpoint() {
     CloseEndpoint();
 }
@@ -26,20 +19,15 @@ void TIdDatagramEndpoint::SendDatagram(const std::string& host, std::int32_t por
     IdSocket::SendTo(Socket, ResolvedAddress, static_cast<std::uint16_t>(port), bytes);
 }
 
-std::optional<TIdDatagram> TIdDatagramEndpoint::ReceiveDatagram(std::int32_t waitMs) {
+std::optional<TIdDatagram> TIdDatagramEndpoint::ReceiveDatagram(Clock::Duration wait,
+                                                                Clock& clock) {
     if (!IsOpen()) {
         throw EIdSocketError("No datagram can be received before the first one is sent");
     }
-    if (!IdSocket::WaitReadable(Socket, waitMs)) {
+    if (!IdSocket::WaitReadable(Socket, wait, clock)) {
         return std::nullopt;
     }
-    ReceiveBuffer.resize(ReceiveBufferSize);
-    std::uint32_t address = 0;
-    std::uint16_t port = 0;
-    const std::size_t length =
-        IdSocket::ReceiveFrom(Socket, ReceiveBuffer.data(), ReceiveBuffer.size(), address, port);
-    return TIdDatagram{std::string(ReceiveBuffer.data(), length), IdSocket::AddressText(address),
-                       port};
+    return IdSocket::ReceiveWaiting(Socket, ReceiveBuffer);
 }
 
 void TIdDatagramEndpoint::CloseEndpoint() noexcept {

@@ -10,12 +10,6 @@
 #include <string>
 #include <vector>
 
-struct TIdDatagram {
-    std::string Data;
-    std::string PeerIP; // dotted IPv4 address of the sender
-    std::int32_t PeerPort = 0;
-};
-
 class TIdDatagramEndpoint : public TIdDatagramSender {
 public:
     TIdDatagramEndpoint() = default;
@@ -28,10 +22,10 @@ public:
     void SendDatagram(const std::string& host, std::int32_t port,
                       const std::string& bytes) override;
 
-    // Waits up to waitMs for one datagram and returns it whole, however long it is: whether it
-    // exceeds the receive limit is the caller's decision, after it has seen the sender. Nothing
-    // when no datagram came.
-    std::optional<TIdDatagram> ReceiveDatagram(std::int32_t waitMs);
+    // Waits up to wait, as the clock lets time pass, for one datagram and returns it whole,
+    // however long it is: whether it exceeds the receive limit is the caller's decision, after
+    // it has seen the sender. Nothing when no datagram came.
+    std::optional<TIdDatagram> ReceiveDatagram(Clock::Duration wait, Clock& clock);
 
     void CloseEndpoint() noexcept;
     bool IsOpen() const { return Socket != IdSocket::NoSocket; }

@@ -1,9 +1,11 @@
-// The socket calls of the program's UDP/IPv4 endpoints (the client's and the simulator's), one
-// implementation per platform (BSD sockets on POSIX systems, Winsock on Windows). Every failure
-// raises EIdSocketError naming the call.
+// The socket calls of the program's UDP/IPv4 endpoints (the client's and the simulator's),
+// written once above a small native layer per platform (IdSocketNative.h). Every failure raises
+// EIdSocketError naming the call.
 #pragma once
 
-#include <cstddef>
+#include "support/Clock.h"
+#include "tftp/IdDatagram.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -22,10 +24,10 @@ void ReleaseLayer();
 // A UDP/IPv4 socket, not yet bound: its first send binds it to a local port chosen by the system.
 Handle OpenUdp();
 void Close(Handle socket) noexcept;
-// Binds the socket to a local address and port (port 0: any free port).
-void Bind(Handle socket, std::uint32_t address, std::uint16_t port);
+// Binds the socket to a local dotted address and port (port 0: any free port).
+void Bind(Handle socket, const TIdUDPAddress& local);
 // The address and port the socket is bound to.
-void LocalAddress(Handle socket, std::uint32_t& address, std::uint16_t& port);
+TIdUDPAddress LocalAddress(Handle socket);
 
 // IPv4 address (network byte order) of a host name or dotted address.
 std::uint32_t ResolveIPv4(const std::string& host);
@@ -35,21 +37,18 @@ std::string AddressText(std::uint32_t address);
 
 // Sends bytes as one datagram; fewer bytes sent than given is a failure.
 void SendTo(Handle socket, std::uint32_t address, std::uint16_t port, const std::string& bytes);
+void SendTo(Handle socket, const TIdUDPAddress& to, const std::string& bytes);
 
-// Waits up to waitMs for a datagram to read; false when none came. A signal does not shorten
-// the wait.
-bool WaitReadable(Handle socket, std::int32_t waitMs);
+// Waits up to wait, as the clock lets time pass, for a datagram to read; false when none came.
+// A signal does not shorten the wait.
+bool WaitReadable(Handle socket, Clock::Duration wait, Clock& clock);
 // Waits up to waitMs (negative: without limit) until at least one of the sockets has a datagram
 // or an error to read; the result marks those. A wait interrupted by a signal marks none.
 std::vector<bool> WaitReadable(const std::vector<Handle>& sockets, std::int32_t waitMs);
 
-// Reads one datagram into buffer (size must exceed the largest UDP payload, so nothing is cut
-// off) and returns its length and sender. Waits for one when none is there.
-std::size_t ReceiveFrom(Handle socket, char* buffer, std::size_t size, std::uint32_t& address,
-                        std::uint16_t& port);
-// The same for a datagram a wait has just reported: nothing when it is gone by now or was only
-// the system's report of an earlier datagram that could not be delivered.
-std::optional<std::size_t> ReceiveWaiting(Handle socket, char* buffer, std::size_t size,
-                                          std::uint32_t& address, std::uint16_t& port);
+// Reads the datagram a wait has just reported, whole, however long it is. Nothing when it is
+// gone by now or was only the system's report of an earlier datagram that could not be
+// delivered. buffer is the room it is read into, kept by the caller between receives.
+std::optional<TIdDatagram> ReceiveWaiting(Handle socket, std::vector<char>& buffer);
 
 } // namespace IdSocket

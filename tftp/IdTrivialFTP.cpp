@@ -74,11 +74,14 @@ void TIdTrivialFTP::RunTransfer(TWorkMode mode, std::int64_t size, std::uint16_t
 
 std::unique_ptr<TIdTFTPTransport> TIdTrivialFTP::OpenTransport() {
     UseSerial = Host.empty();
+    if (TransportOverride) {
+        return TransportOverride();
+    }
     if (!UseSerial) {
-        return std::make_unique<TIdUDPTransport>(Binding(), Host, Port);
+        return std::make_unique<TIdUDPTransport>(Binding(), Host, Port, *TimeSource);
     }
     if (!SerialLink) {
-        SerialLink = std::make_unique<TPivotobject>();
+        SerialLink = std::make_unique<TPivotobject>(*TimeSource);
     }
     return std::make_unique<TIdSerialTransport>(*SerialLink, Port, SerialGapTimeout);
 }

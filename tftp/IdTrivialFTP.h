@@ -7,6 +7,7 @@
 // The transport is opened for one transfer and closed afterwards, whatever the outcome.
 #pragma once
 
+#include "support/Clock.h"
 #include "tftp/IdTrivialFTPBase.h"
 #include "tftp/IdUDPBase.h"
 
@@ -46,6 +47,12 @@ public:
     // Sender of the packet last received on the network; empty and 0 after a silent slice.
     std::string PeerIP;
     std::int32_t PeerPort = 0;
+
+    // The clock the reply slices and the serial line's waits take their time from.
+    Clock* TimeSource = &SystemClock();
+    // Opens the channel of a transfer in place of the network or the serial line, when set: for
+    // tools and tests that run the exchange over a channel of their own.
+    std::function<std::unique_ptr<TIdTFTPTransport>()> TransportOverride;
 
     // Writes the remote file to destination from its current position on. After a failure the
     // stream keeps the blocks stored so far.

@@ -1,17 +1,16 @@
 #include "tftp/IdUDPTransport.h"
 
-#include <algorithm>
-#include <chrono>
 #include <stdexcept>
 
 namespace {
 
-constexpr std::chrono::milliseconds SliceLength(1000);
+constexpr Clock::Duration SliceLength(1000);
 
 } // namespace
 
-TIdUDPTransport::TIdUDPTransport(TIdDatagramEndpoint& endpoint, std::string host, std::int32_t port)
-    : Endpoint(endpoint), Host(std::move(host)), Port(port) {}
+TIdUDPTransport::TIdUDPTransport(TIdDatagramEndpoint& endpoint, std::string host, std::int32_t port,
+                                 Clock& clock)
+    : Endpoint(endpoint), Host(std::move(host)), Port(port), Time(clock) {}
 
 void TIdUDPTransport::SendRequest(const std::string& packet) {
     Endpoint.SendDatagram(Host, Port, packet);
@@ -25,18 +24,14 @@ void TIdUDPTransport::SendToPeer(const std::string& packet) {
 }
 
 std::optional<std::string> TIdUDPTransport::ReceiveSlice(std::size_t maxLength) {
-    using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + SliceLength;
+    const Clock::TimePoint deadline = Time.Now() + SliceLength;
     LastSender = {};
     do {
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        std::optional<TIdDatagram> datagram = Endpoint.ReceiveDatagram(
-            static_cast<std::int32_t>(std::max<std::int64_t>(0, left.count())));
+        std::optional<TIdDatagram> datagram = Endpoint.ReceiveDatagram(Time.Until(deadline), Time);
         if (!datagram) {
-            return std::nullopt;
+            continue; // silence until the deadline, or a report of nothing after all
         }
-        const TIdUDPAddress sender{datagram->PeerIP, datagram->PeerPort};
+        const TIdUDPAddress& sender = datagram->From;
         if (Peer && sender != *Peer) {
             AnswerStranger(*datagram);
             continue;
@@ -50,7 +45,7 @@ std::optional<std::string> TIdUDPTransport::ReceiveSlice(std::size_t maxLength) 
         LastSender = sender;
         Peer = sender;
         return std::move(datagram->Data);
-    } while (Clock::now() < deadline);
+    } while (Time.Now() < deadline);
     return std::nullopt;
 }
 
@@ -65,7 +60,7 @@ void TIdUDPTransport::AnswerStranger(const TIdDatagram& datagram) {
         return;
     }
     try {
-        SendErrorPacket(&Endpoint, datagram.PeerIP, datagram.PeerPort, ERR_UNKNOWN_TRANSFER_ID,
+        SendErrorPacket(&Endpoint, datagram.From.IP, datagram.From.Port, ERR_UNKNOWN_TRANSFER_ID,
                         RSTFTPUnknownTransferID, false);
     } catch (const EIdSocketError&) {
         // Telling a stranger is a courtesy; it must not end the transfer.

@@ -11,17 +11,11 @@
 #include <optional>
 #include <string>
 
-// A sender or receiver: dotted IPv4 address and UDP port.
-struct TIdUDPAddress {
-    std::string IP;
-    std::int32_t Port = 0;
-
-    bool operator==(const TIdUDPAddress&) const = default;
-};
-
 class TIdUDPTransport : public TIdTFTPTransport {
 public:
-    TIdUDPTransport(TIdDatagramEndpoint& endpoint, std::string host, std::int32_t port);
+    // The reply slices take their time from clock.
+    TIdUDPTransport(TIdDatagramEndpoint& endpoint, std::string host, std::int32_t port,
+                    Clock& clock);
 
     void SendRequest(const std::string& packet) override;
     void SendToPeer(const std::string& packet) override;
@@ -38,6 +32,7 @@ private:
     TIdDatagramEndpoint& Endpoint;
     std::string Host;
     std::int32_t Port;
+    Clock& Time;
     std::optional<TIdUDPAddress> Peer; // decided by the first reply
     TIdUDPAddress LastSender;
 };

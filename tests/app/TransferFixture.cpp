@@ -59,7 +59,7 @@ void TransferTest::DeviceMisbehaves(const SimFaults& faults) {
 
 void TransferTest::DeviceIsMute() {
     mute_.emplace("127.0.0.1", 0);
-    form->TargetPort = mute_->Local().port;
+    form->TargetPort = mute_->Local().Port;
 }
 
 void TransferTest::OnProcessEvents() {

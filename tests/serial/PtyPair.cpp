@@ -47,14 +47,14 @@ void PtyPair::Send(const std::string& bytes) {
 }
 
 std::string PtyPair::Received(std::size_t count, std::chrono::milliseconds wait) {
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + wait;
+    using SteadyClock = std::chrono::steady_clock;
+    const auto deadline = SteadyClock::now() + wait;
     std::string got;
     char chunk[4096];
-    while (got.size() < count && Clock::now() < deadline) {
+    while (got.size() < count && SteadyClock::now() < deadline) {
         pollfd entry{Master, POLLIN, 0};
         const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - SteadyClock::now());
         if (::poll(&entry, 1, static_cast<int>(left.count()) + 1) <= 0)
             continue;
         const ssize_t n = ::read(Master, chunk, sizeof chunk);

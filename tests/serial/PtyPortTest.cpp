@@ -14,7 +14,7 @@
 namespace {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 constexpr int Com = 7;
 
@@ -24,15 +24,15 @@ protected:
     // Receives and measures how long the receive took.
     std::string Receive(std::int32_t maxLength, std::int32_t first, std::int32_t gap) {
         std::string data;
-        const auto start = Clock::now();
+        const auto start = SteadyClock::now();
         Port.ReceivePacket(maxLength, first, gap, data);
-        Took = Clock::now() - start;
+        Took = SteadyClock::now() - start;
         return data;
     }
 
     PtyPair Line{Com};
     TPivotobject Port;
-    Clock::duration Took{};
+    SteadyClock::duration Took{};
 };
 
 TEST_F(PtyPort, OpenSetsTheLineAndReopensAtAnotherRate) {

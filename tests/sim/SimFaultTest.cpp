@@ -17,7 +17,7 @@ std::vector<std::uint16_t> ReadBlockNumbers(RawPeer& peer, int quietMs = 400) {
         }
         numbers.push_back(WordOf(*packet));
         peer.Reply(BuildAckPacket(WordOf(*packet)));
-        if (DataPayload(packet->data).size() < 512) {
+        if (DataPayload(packet->Data).size() < 512) {
             break;
         }
     }
@@ -35,12 +35,12 @@ TEST(SimFaults, IgnoreOptionsAnswersReadWithDataAndWriteWithAck0) {
     sim.folder.Write("f.bin", PatternBytes(2000));
     RawPeer reader(sim.Port());
     reader.SendReadRequest("f.bin", 1024);
-    const Datagram data = reader.Expect();
+    const TIdDatagram data = reader.Expect();
     EXPECT_EQ(OpcodeOf(data), TFTP_DATA);
-    EXPECT_EQ(DataPayload(data.data).size(), 512u);
+    EXPECT_EQ(DataPayload(data.Data).size(), 512u);
     RawPeer writer(sim.Port());
     writer.SendWriteRequest("g.bin", 1024);
-    EXPECT_EQ(writer.Expect().data, BuildAckPacket(0));
+    EXPECT_EQ(writer.Expect().Data, BuildAckPacket(0));
 }
 
 TEST(SimFaults, DroppedPacketIsMissingAndComesOnlyAsARetransmission) {
@@ -70,10 +70,10 @@ TEST(SimFaults, DuplicatedPacketArrivesTwice) {
     peer.SendReadRequest("f.bin", std::nullopt);
     peer.Expect();
     peer.Reply(BuildAckPacket(1));
-    const Datagram first = peer.Expect();
-    const Datagram second = peer.Expect();
+    const TIdDatagram first = peer.Expect();
+    const TIdDatagram second = peer.Expect();
     EXPECT_EQ(WordOf(first), 2);
-    EXPECT_EQ(first.data, second.data);
+    EXPECT_EQ(first.Data, second.Data);
 }
 
 TEST(SimFaults, SilentAfterBlockSendsNothingMoreEvenOnTimeouts) {
@@ -95,7 +95,7 @@ TEST(SimFaults, ErrorSwitchAnswersTheRequest) {
     sim.folder.Write("f.bin", "abc");
     RawPeer peer(sim.Port());
     peer.SendReadRequest("f.bin");
-    EXPECT_EQ(peer.Expect().data, BuildErrorPacket(3, "Disk full"));
+    EXPECT_EQ(peer.Expect().Data, BuildErrorPacket(3, "Disk full"));
 }
 
 TEST(SimFaults, ErrorSwitchAtABlockReplacesThatBlockOrItsAck) {
@@ -109,15 +109,15 @@ TEST(SimFaults, ErrorSwitchAtABlockReplacesThatBlockOrItsAck) {
     reader.SendReadRequest("f.bin", std::nullopt);
     EXPECT_EQ(WordOf(reader.Expect()), 1);
     reader.Reply(BuildAckPacket(1));
-    EXPECT_EQ(reader.Expect().data, BuildErrorPacket(0, "Flash write error"));
+    EXPECT_EQ(reader.Expect().Data, BuildErrorPacket(0, "Flash write error"));
 
     RawPeer writer(sim.Port());
     writer.SendWriteRequest("up.bin", std::nullopt);
     writer.Expect();
     writer.Reply(BuildDataPacket(1, PatternBytes(512)));
-    EXPECT_EQ(writer.Expect().data, BuildAckPacket(1));
+    EXPECT_EQ(writer.Expect().Data, BuildAckPacket(1));
     writer.Reply(BuildDataPacket(2, "x"));
-    EXPECT_EQ(writer.Expect().data, BuildErrorPacket(0, "Flash write error"));
+    EXPECT_EQ(writer.Expect().Data, BuildErrorPacket(0, "Flash write error"));
     EXPECT_TRUE(sim.log.WaitFor("failed: ERROR 0"));
     EXPECT_EQ(sim.folder.Names(), std::vector<std::string>{"f.bin"});
 }
@@ -130,9 +130,9 @@ TEST(SimFaults, OackShapes) {
     sim.folder.Write("f.bin", PatternBytes(1234));
     RawPeer peer(sim.Port());
     peer.SendReadRequest("f.bin", 1024);
-    const Datagram oack = peer.Expect();
+    const TIdDatagram oack = peer.Expect();
     ASSERT_EQ(OpcodeOf(oack), TFTP_OACK);
-    EXPECT_EQ(DecodeOptions(oack.data, 2),
+    EXPECT_EQ(DecodeOptions(oack.Data, 2),
               (TIdTFTPOptions{{"tsize", "1234"}, {"BLKSIZE", "1024"}}));
 }
 
@@ -146,10 +146,10 @@ TEST(SimFaults, AnnouncedBlockSizeIsSentVerbatimAndUsedWhenItCanBe) {
         sim.folder.Write("f.bin", PatternBytes(70000));
         RawPeer peer(sim.Port());
         peer.SendReadRequest("f.bin", 512);
-        const Datagram oack = peer.Expect();
-        EXPECT_EQ(DecodeOptions(oack.data, 2), (TIdTFTPOptions{{"blksize", announced}}));
+        const TIdDatagram oack = peer.Expect();
+        EXPECT_EQ(DecodeOptions(oack.Data, 2), (TIdTFTPOptions{{"blksize", announced}}));
         peer.Reply(BuildAckPacket(0));
-        EXPECT_EQ(DataPayload(peer.Expect().data).size(), used) << "announced " << announced;
+        EXPECT_EQ(DataPayload(peer.Expect().Data).size(), used) << "announced " << announced;
     }
 }
 
@@ -160,13 +160,13 @@ TEST(SimFaults, StrayCopyComesFromAnotherPort) {
     sim.folder.Write("f.bin", PatternBytes(1300));
     RawPeer peer(sim.Port());
     peer.SendReadRequest("f.bin", std::nullopt);
-    const Datagram first = peer.Expect();
+    const TIdDatagram first = peer.Expect();
     peer.Reply(BuildAckPacket(1));
-    const Datagram second = peer.Expect();
-    const Datagram stray = peer.Expect();
-    EXPECT_EQ(second.from, first.from);
-    EXPECT_NE(stray.from.port, first.from.port);
-    EXPECT_EQ(stray.data, second.data);
+    const TIdDatagram second = peer.Expect();
+    const TIdDatagram stray = peer.Expect();
+    EXPECT_EQ(second.From, first.From);
+    EXPECT_NE(stray.From.Port, first.From.Port);
+    EXPECT_EQ(stray.Data, second.Data);
     peer.Reply(BuildAckPacket(2)); // goes to the stray port, which only logs it
     EXPECT_TRUE(sim.log.WaitFor("stray port got ACK 2"));
 }
@@ -181,9 +181,9 @@ TEST(SimFaults, SkippedBlockNumberLosesNoData) {
     std::string data;
     std::vector<std::uint16_t> numbers;
     for (int i = 0; i < 3; ++i) {
-        const Datagram packet = peer.Expect();
+        const TIdDatagram packet = peer.Expect();
         numbers.push_back(WordOf(packet));
-        data.append(DataPayload(packet.data));
+        data.append(DataPayload(packet.Data));
         peer.Reply(BuildAckPacket(WordOf(packet)));
     }
     EXPECT_EQ(numbers, (Blocks{1, 3, 4}));
@@ -205,7 +205,7 @@ TEST(SimFaults, GarbageIsAPacketOfNoiseThatNeverLooksLikeTftp) {
     RawPeer peer(sim.Port());
     peer.SendReadRequest("f.bin", std::nullopt);
     peer.Reply(BuildAckPacket(WordOf(peer.Expect())));
-    EXPECT_EQ(peer.Expect().data, NoiseBytes(5, 2));
+    EXPECT_EQ(peer.Expect().Data, NoiseBytes(5, 2));
     EXPECT_EQ(WordOf(peer.Expect()), 2) << "the packet itself follows the noise";
 }
 
@@ -218,8 +218,8 @@ TEST(SimFaults, SwitchesCombine) {
     sim.folder.Write("f.bin", PatternBytes(1100));
     RawPeer peer(sim.Port());
     peer.SendReadRequest("f.bin", 512);
-    const Datagram oack = peer.Expect();
-    EXPECT_EQ(DecodeOptions(oack.data, 2), (TIdTFTPOptions{{"BLKSIZE", "512"}}));
+    const TIdDatagram oack = peer.Expect();
+    EXPECT_EQ(DecodeOptions(oack.Data, 2), (TIdTFTPOptions{{"BLKSIZE", "512"}}));
     peer.Reply(BuildAckPacket(0));
     // Packet 2 is DATA 1 (twice), packet 3 is DATA 2 (dropped, then re-sent as packet 4).
     EXPECT_EQ(WordOf(peer.Expect()), 1);

@@ -10,9 +10,9 @@ TEST(SimRead, OutOfRangeBlockSizeIsIgnoredNotAgreed) {
     for (const int size : {0, 7, 65465}) {
         RawPeer peer(sim.Port());
         peer.SendReadRequest("f.bin", size);
-        const Datagram answer = peer.Expect();
+        const TIdDatagram answer = peer.Expect();
         EXPECT_EQ(OpcodeOf(answer), TFTP_DATA) << size;
-        EXPECT_EQ(DataPayload(answer.data).size(), 512u) << size;
+        EXPECT_EQ(DataPayload(answer.Data).size(), 512u) << size;
     }
 }
 
@@ -23,11 +23,11 @@ TEST(SimRead, EachTransferIsAnsweredFromAFreshPort) {
     RawPeer second(sim.Port());
     first.SendReadRequest("f.bin", std::nullopt);
     second.SendReadRequest("f.bin", std::nullopt);
-    const Datagram a = first.Expect();
-    const Datagram b = second.Expect();
-    EXPECT_NE(a.from.port, sim.Port());
-    EXPECT_NE(b.from.port, sim.Port());
-    EXPECT_NE(a.from.port, b.from.port);
+    const TIdDatagram a = first.Expect();
+    const TIdDatagram b = second.Expect();
+    EXPECT_NE(a.From.Port, sim.Port());
+    EXPECT_NE(b.From.Port, sim.Port());
+    EXPECT_NE(a.From.Port, b.From.Port);
 }
 
 TEST(SimRead, UnacknowledgedBlockIsSentAgainThenGivenUp) {
@@ -35,9 +35,9 @@ TEST(SimRead, UnacknowledgedBlockIsSentAgainThenGivenUp) {
     sim.folder.Write("f.bin", PatternBytes(700));
     RawPeer peer(sim.Port());
     peer.SendReadRequest("f.bin", std::nullopt);
-    const Datagram original = peer.Expect();
-    EXPECT_EQ(peer.Expect().data, original.data);
-    EXPECT_EQ(peer.Expect().data, original.data);
+    const TIdDatagram original = peer.Expect();
+    EXPECT_EQ(peer.Expect().Data, original.Data);
+    EXPECT_EQ(peer.Expect().Data, original.Data);
     EXPECT_FALSE(peer.Receive(400)) << "only two retries were allowed";
     EXPECT_TRUE(sim.log.WaitFor("gave up"));
 }
@@ -60,13 +60,13 @@ TEST(SimRead, PacketFromAnotherPortGetsUnknownTransferIdAndTheTransferGoesOn) {
     RawPeer peer(sim.Port());
     RawPeer intruder(sim.Port());
     peer.SendReadRequest("f.bin", std::nullopt);
-    const Datagram first = peer.Expect();
-    intruder.SendTo(BuildAckPacket(1), first.from);
-    const Datagram refusal = intruder.Expect();
+    const TIdDatagram first = peer.Expect();
+    intruder.SendTo(BuildAckPacket(1), first.From);
+    const TIdDatagram refusal = intruder.Expect();
     EXPECT_EQ(OpcodeOf(refusal), TFTP_ERROR);
     EXPECT_EQ(WordOf(refusal), ERR_UNKNOWN_TRANSFER_ID);
     peer.Reply(BuildAckPacket(1));
-    EXPECT_EQ(DataPayload(peer.Expect().data).size(), 88u);
+    EXPECT_EQ(DataPayload(peer.Expect().Data).size(), 88u);
 }
 
 TEST(SimRead, BlockNumbersWrapFrom65535ToZero) {
@@ -79,7 +79,7 @@ TEST(SimRead, BlockNumbersWrapFrom65535ToZero) {
     peer.Reply(BuildAckPacket(0));
     std::vector<std::uint16_t> around;
     for (std::size_t index = 1; index <= blocks + 1; ++index) {
-        const Datagram data = peer.Expect();
+        const TIdDatagram data = peer.Expect();
         ASSERT_EQ(OpcodeOf(data), TFTP_DATA) << "block " << index;
         if (index >= 65534 && index <= 65538) {
             around.push_back(WordOf(data));
@@ -95,11 +95,11 @@ TEST(SimWrite, RepeatedBlockIsAcknowledgedAgainButStoredOnce) {
     peer.SendWriteRequest("up.bin", 8);
     ASSERT_EQ(OpcodeOf(peer.Expect()), TFTP_OACK);
     peer.Reply(BuildDataPacket(1, "12345678"));
-    EXPECT_EQ(peer.Expect().data, BuildAckPacket(1));
+    EXPECT_EQ(peer.Expect().Data, BuildAckPacket(1));
     peer.Reply(BuildDataPacket(1, "12345678"));
-    EXPECT_EQ(peer.Expect().data, BuildAckPacket(1));
+    EXPECT_EQ(peer.Expect().Data, BuildAckPacket(1));
     peer.Reply(BuildDataPacket(2, "9"));
-    EXPECT_EQ(peer.Expect().data, BuildAckPacket(2));
+    EXPECT_EQ(peer.Expect().Data, BuildAckPacket(2));
     EXPECT_TRUE(sim.log.WaitFor("received 9 bytes"));
     EXPECT_EQ(sim.folder.Read("up.bin"), "123456789");
 }
@@ -123,7 +123,7 @@ TEST(SimWrite, BlockLargerThanAgreedIsRefused) {
     peer.SendWriteRequest("up.bin", std::nullopt);
     peer.Expect();
     peer.Reply(BuildDataPacket(1, PatternBytes(600)));
-    const Datagram answer = peer.Expect();
+    const TIdDatagram answer = peer.Expect();
     EXPECT_EQ(OpcodeOf(answer), TFTP_ERROR);
     EXPECT_EQ(WordOf(answer), ERR_ILLEGAL_OPERATION);
     EXPECT_TRUE(sim.log.WaitFor("failed"));
@@ -152,8 +152,8 @@ TEST(SimTransfers, InterleavedReadAndWriteDoNotDisturbEachOther) {
     writer.Expect();
     std::string received;
     for (std::uint16_t block = 1; block <= 3; ++block) {
-        const Datagram data = reader.Expect();
-        received.append(DataPayload(data.data));
+        const TIdDatagram data = reader.Expect();
+        received.append(DataPayload(data.Data));
         writer.Reply(BuildDataPacket(block, block < 3 ? PatternBytes(512) : "end"));
         writer.Expect();
         reader.Reply(BuildAckPacket(WordOf(data)));

@@ -29,7 +29,7 @@ TEST(SimSafety, NamesLeavingTheFolderGetAccessViolation) {
         for (const bool write : {false, true}) {
             RawPeer peer(sim.Port());
             write ? peer.SendWriteRequest(name) : peer.SendReadRequest(name);
-            const Datagram answer = peer.Expect();
+            const TIdDatagram answer = peer.Expect();
             EXPECT_EQ(OpcodeOf(answer), TFTP_ERROR) << name;
             EXPECT_EQ(WordOf(answer), ERR_ACCESS_VIOLATION) << name;
         }
@@ -59,10 +59,10 @@ TEST(SimSafety, MalformedRequestsGetIllegalOperation) {
     for (const std::string& packet : malformed) {
         RawPeer peer(sim.Port());
         peer.SendRequest(packet);
-        const Datagram answer = peer.Expect();
+        const TIdDatagram answer = peer.Expect();
         EXPECT_EQ(OpcodeOf(answer), TFTP_ERROR) << DescribePacket(packet);
         EXPECT_EQ(WordOf(answer), ERR_ILLEGAL_OPERATION) << DescribePacket(packet);
-        EXPECT_EQ(answer.data.back(), '\0') << "ERROR text must end in a zero byte";
+        EXPECT_EQ(answer.Data.back(), '\0') << "ERROR text must end in a zero byte";
     }
     ExpectStillServing(sim);
 }
@@ -90,7 +90,7 @@ TEST(SimSafety, GarbageInsideATransferEndsOnlyThatTransfer) {
     peer.SendReadRequest("f.bin", std::nullopt);
     EXPECT_EQ(OpcodeOf(peer.Expect()), TFTP_DATA);
     peer.Reply(BuildRequestPacket(TFTP_WRQ, "f.bin", "octet", {}));
-    const Datagram answer = peer.Expect();
+    const TIdDatagram answer = peer.Expect();
     EXPECT_EQ(OpcodeOf(answer), TFTP_ERROR);
     EXPECT_EQ(WordOf(answer), ERR_ILLEGAL_OPERATION);
     ExpectStillServing(sim);
@@ -115,7 +115,7 @@ TEST(SimSafety, AnAddressThatCannotBeBoundStopsTheServerNamingTheCause) {
     const UdpSocket taken("127.0.0.1", 0);
     SimOptions options;
     options.folder = folder.Path().string();
-    options.port = taken.Local().port;
+    options.port = taken.Local().Port;
     // quorvel-sim adds its hint about privileged ports to the messages that start like this.
     EXPECT_THAT([&] { SimServer server(options); },
                 ThrowsMessage<std::runtime_error>(StartsWith("bind failed")));

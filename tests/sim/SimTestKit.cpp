@@ -133,14 +133,14 @@ void RawPeer::SendWriteRequest(const std::string& name, std::optional<int> block
 }
 
 void RawPeer::Reply(const std::string& packet) const {
-    socket_.SendTo(packet, last_.from);
+    socket_.SendTo(packet, last_.From);
 }
 
-void RawPeer::SendTo(const std::string& packet, const UdpAddress& to) const {
+void RawPeer::SendTo(const std::string& packet, const TIdUDPAddress& to) const {
     socket_.SendTo(packet, to);
 }
 
-std::optional<Datagram> RawPeer::Receive(int waitMs) {
+std::optional<TIdDatagram> RawPeer::Receive(int waitMs) {
     auto datagram = socket_.Receive(waitMs);
     if (datagram) {
         last_ = *datagram;
@@ -148,7 +148,7 @@ std::optional<Datagram> RawPeer::Receive(int waitMs) {
     return datagram;
 }
 
-Datagram RawPeer::Expect(int waitMs) {
+TIdDatagram RawPeer::Expect(int waitMs) {
     auto datagram = Receive(waitMs);
     if (!datagram) {
         ADD_FAILURE() << "no packet from the simulator within " << waitMs << " ms";
@@ -160,8 +160,8 @@ Datagram RawPeer::Expect(int waitMs) {
 std::string RawPeer::ReadToEnd(std::size_t blockSize) {
     std::string data;
     for (;;) {
-        const Datagram packet = Expect();
-        if (packet.data.size() < TFTP_HEADER_SIZE) {
+        const TIdDatagram packet = Expect();
+        if (packet.Data.size() < TFTP_HEADER_SIZE) {
             return data;
         }
         if (OpcodeOf(packet) == TFTP_OACK) {
@@ -172,18 +172,18 @@ std::string RawPeer::ReadToEnd(std::size_t blockSize) {
             ADD_FAILURE() << "expected DATA, got opcode " << OpcodeOf(packet);
             return data;
         }
-        data.append(DataPayload(packet.data));
+        data.append(DataPayload(packet.Data));
         Reply(BuildAckPacket(WordOf(packet)));
-        if (packet.data.size() - TFTP_HEADER_SIZE < blockSize) {
+        if (packet.Data.size() - TFTP_HEADER_SIZE < blockSize) {
             return data;
         }
     }
 }
 
-std::uint16_t OpcodeOf(const Datagram& datagram) {
-    return datagram.data.size() >= 2 ? PacketOpcode(datagram.data) : 0xFFFF;
+std::uint16_t OpcodeOf(const TIdDatagram& datagram) {
+    return datagram.Data.size() >= 2 ? PacketOpcode(datagram.Data) : 0xFFFF;
 }
 
-std::uint16_t WordOf(const Datagram& datagram) {
-    return datagram.data.size() >= TFTP_HEADER_SIZE ? PacketWord(datagram.data) : 0xFFFF;
+std::uint16_t WordOf(const TIdDatagram& datagram) {
+    return datagram.Data.size() >= TFTP_HEADER_SIZE ? PacketWord(datagram.Data) : 0xFFFF;
 }

@@ -68,12 +68,12 @@ public:
     void SendWriteRequest(const std::string& name, std::optional<int> blockSize = 512) const;
     // Sends to whoever sent the last packet received.
     void Reply(const std::string& packet) const;
-    void SendTo(const std::string& packet, const UdpAddress& to) const;
+    void SendTo(const std::string& packet, const TIdUDPAddress& to) const;
 
     // The next packet, or nothing after waitMs.
-    std::optional<Datagram> Receive(int waitMs = 2000);
+    std::optional<TIdDatagram> Receive(int waitMs = 2000);
     // The next packet; records a test failure and returns an empty datagram when none comes.
-    Datagram Expect(int waitMs = 2000);
+    TIdDatagram Expect(int waitMs = 2000);
 
     // Acknowledges DATA until a short block and returns the data; the first packet must be
     // the answer to a read request already sent (an OACK is acknowledged with ACK 0).
@@ -81,10 +81,10 @@ public:
 
 private:
     UdpSocket socket_;
-    UdpAddress server_;
-    Datagram last_;
+    TIdUDPAddress server_;
+    TIdDatagram last_;
 };
 
 // Opcode and block/error word of a packet, with readable failures for short packets.
-std::uint16_t OpcodeOf(const Datagram& datagram);
-std::uint16_t WordOf(const Datagram& datagram);
+std::uint16_t OpcodeOf(const TIdDatagram& datagram);
+std::uint16_t WordOf(const TIdDatagram& datagram);

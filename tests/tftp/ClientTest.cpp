@@ -6,7 +6,7 @@
 #include <thread>
 
 using namespace std::string_literals;
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 TEST(Client, NewClientDefaults) {
     TIdTrivialFTP client;
@@ -97,11 +97,11 @@ TEST(Cancel, IsNoticedWithinAboutASecondAndDiscardsTheReplyOfThatSlice) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         client->CancelRequested = true;
     });
-    const Clock::time_point start = Clock::now();
+    const SteadyClock::time_point start = SteadyClock::now();
     EXPECT_EQ(FailureOf<EIdTFTPException>([&] { client->Download("f", stream); }),
               "Operation canceled");
     canceller.join();
-    EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
+    EXPECT_LT(SteadyClock::now() - start, std::chrono::seconds(3));
     EXPECT_EQ(stream.str(), "");
 }
 

@@ -10,8 +10,8 @@ LoopbackSocket::LoopbackSocket(const char* address) {
     IdSocket::AcquireLayer();
     try {
         Socket = IdSocket::OpenUdp();
-        IdSocket::Bind(Socket, IdSocket::ParseIPv4(address), 0);
-        IdSocket::LocalAddress(Socket, Bound.ip, Bound.port);
+        IdSocket::Bind(Socket, {address, 0});
+        Bound = IdSocket::LocalAddress(Socket);
     } catch (const std::exception& e) {
         if (Socket != IdSocket::NoSocket)
             IdSocket::Close(Socket);
@@ -26,26 +26,22 @@ LoopbackSocket::~LoopbackSocket() {
     IdSocket::ReleaseLayer();
 }
 
-void LoopbackSocket::SendTo(const SocketAddress& to, const std::string& bytes) const {
-    IdSocket::SendTo(Socket, to.ip, to.port, bytes);
+void LoopbackSocket::SendTo(const TIdUDPAddress& to, const std::string& bytes) const {
+    IdSocket::SendTo(Socket, to, bytes);
 }
 
-std::optional<std::string> LoopbackSocket::Receive(int waitMs, SocketAddress* from) const {
-    if (!IdSocket::WaitReadable(Socket, waitMs)) {
+std::optional<std::string> LoopbackSocket::Receive(int waitMs, TIdUDPAddress* from) const {
+    if (!IdSocket::WaitReadable(Socket, Clock::Duration(waitMs), SystemClock())) {
         return std::nullopt;
     }
-    std::string buffer(70000, '\0');
-    SocketAddress sender;
-    const std::optional<std::size_t> got =
-        IdSocket::ReceiveWaiting(Socket, buffer.data(), buffer.size(), sender.ip, sender.port);
+    std::optional<TIdDatagram> got = IdSocket::ReceiveWaiting(Socket, Buffer);
     if (!got) {
         return std::nullopt;
     }
     if (from != nullptr) {
-        *from = sender;
+        *from = got->From;
     }
-    buffer.resize(*got);
-    return buffer;
+    return std::move(got->Data);
 }
 
 FakeTftpServer::FakeTftpServer(Script script)

@@ -11,14 +11,9 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "tftp/IdSocketApi.h"
-
-// An IPv4 address (network byte order) and a port.
-struct SocketAddress {
-    std::uint32_t ip = 0;
-    std::uint16_t port = 0;
-};
 
 // One UDP socket bound to a loopback address.
 class LoopbackSocket {
@@ -28,14 +23,15 @@ public:
     LoopbackSocket(const LoopbackSocket&) = delete;
     LoopbackSocket& operator=(const LoopbackSocket&) = delete;
 
-    std::int32_t Port() const { return Bound.port; }
-    void SendTo(const SocketAddress& to, const std::string& bytes) const;
+    std::int32_t Port() const { return Bound.Port; }
+    void SendTo(const TIdUDPAddress& to, const std::string& bytes) const;
     // The next datagram within waitMs, and its sender in from (if given).
-    std::optional<std::string> Receive(int waitMs, SocketAddress* from = nullptr) const;
+    std::optional<std::string> Receive(int waitMs, TIdUDPAddress* from = nullptr) const;
 
 private:
     IdSocket::Handle Socket = IdSocket::NoSocket;
-    SocketAddress Bound;
+    TIdUDPAddress Bound;
+    mutable std::vector<char> Buffer;
 };
 
 class FakeTftpServer {
@@ -64,13 +60,13 @@ public:
     // Nothing may arrive at the transfer port for waitMs.
     void ExpectSilence(int waitMs) const;
 
-    const SocketAddress& Client() const { return ClientAddress; }
-    std::int32_t ClientPort() const { return ClientAddress.port; }
+    const TIdUDPAddress& Client() const { return ClientAddress; }
+    std::int32_t ClientPort() const { return ClientAddress.Port; }
 
 private:
     LoopbackSocket Request;
     LoopbackSocket Transfer;
-    SocketAddress ClientAddress;
+    TIdUDPAddress ClientAddress;
     std::thread Runner;
 };
 

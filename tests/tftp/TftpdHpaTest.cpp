@@ -117,8 +117,7 @@ private:
     // Asks for a missing file until the server answers with an ERROR (at most about 5 s).
     void WaitUntilServing() const {
         LoopbackSocket probe;
-        const SocketAddress server{IdSocket::ParseIPv4("127.0.0.1"),
-                                   static_cast<std::uint16_t>(Port)};
+        const TIdUDPAddress server{"127.0.0.1", static_cast<std::uint16_t>(Port)};
         for (int attempt = 0; attempt < 25; ++attempt) {
             probe.SendTo(server, ReadRequest("no-such-file"));
             if (probe.Receive(200)) {
