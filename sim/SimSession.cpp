@@ -161,6 +161,7 @@ void SimSession::Report(const std::string& result) {
 }
 
 void SimSession::End(const std::string& result) {
+    Release();
     Report(result);
     finished_ = true;
 }

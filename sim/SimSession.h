@@ -62,7 +62,10 @@ protected:
     Packets OnOtherPacket(std::string_view packet);
 
     void Report(const std::string& result);
+    // Ends the transfer: what it holds is released first, so that its result is told only once
+    // the folder shows it.
     void End(const std::string& result);
+    virtual void Release() {}
     // The result is known, but stay one more timer period to answer a repeated last packet.
     void Linger() { lingering_ = true; }
     void Note(const std::string& note) { notes_.push_back(note); }

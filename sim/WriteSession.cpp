@@ -36,7 +36,6 @@ Packets WriteSession::OnPacket(std::string_view packet) {
         return {};
     }
     if (auto error = SwitchedError(static_cast<unsigned>(blocksStored_ + 1))) {
-        file_.reset();
         return *error;
     }
     lastAcked_ = block;
@@ -45,7 +44,6 @@ Packets WriteSession::OnPacket(std::string_view packet) {
 
 Packets WriteSession::Store(std::string_view data) {
     if (data.size() > blockSize_) {
-        file_.reset();
         return Fail(ERR_ILLEGAL_OPERATION, "Illegal TFTP operation: block of " +
                                                std::to_string(data.size()) +
                                                " bytes, agreed were " + std::to_string(blockSize_));
@@ -61,7 +59,6 @@ Packets WriteSession::Store(std::string_view data) {
             Linger();
         }
     } catch (const SimFileError& error) {
-        file_.reset();
         return Fail(error.Code(), error.what());
     }
     return Send(BuildAckPacket(lastAcked_));

@@ -13,6 +13,10 @@ public:
     Packets Start() override;
     Packets OnPacket(std::string_view packet) override;
 
+protected:
+    // An unfinished file is dropped: the folder keeps an older file as it was.
+    void Release() override { file_.reset(); }
+
 private:
     Packets Store(std::string_view data);
 
