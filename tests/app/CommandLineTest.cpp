@@ -53,7 +53,7 @@ TEST_F(FormTest, TimeoutOptionIsBroughtIntoRangeOverridesTheSettingsAndIsSaved) 
         EXPECT_EQ((*ui)[Control::seTO].value, seconds) << param;
     }
     Close();
-    EXPECT_NE(ReadFileText(SettingsFile()).find("\r\nTimeout=16\r\n"), std::string::npos);
+    EXPECT_NE(ReadFile(SettingsFile()).find("\r\nTimeout=16\r\n"), std::string::npos);
 }
 
 TEST_F(FormTest, SerialGapOptionIsAtLeastOne) {

@@ -1,6 +1,6 @@
 // The real program, copied into a temporary folder and started on the offscreen platform, is
 // asked to terminate; it must close its window like the close box does.
-#include "app/TestFiles.h"
+#include "kit/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,8 @@
 #include <thread>
 #include <unistd.h>
 #include <vector>
+
+namespace fs = std::filesystem;
 
 extern char** environ;
 
@@ -84,7 +86,7 @@ TEST(EndToEnd, TerminationClosesTheWindowSavesTheSettingsAndEndsTheLog) {
     TempFolder folder;
     const fs::path program = folder.Path() / "quorvel";
     fs::copy_file(QUORVEL_BINARY, program);
-    WriteFileText(folder.Path() / "DEBUG", "8");
+    WriteFile(folder.Path() / "DEBUG", "8");
 
     const pid_t pid = Spawn(program);
     ASSERT_GT(pid, 0);
@@ -94,7 +96,7 @@ TEST(EndToEnd, TerminationClosesTheWindowSavesTheSettingsAndEndsTheLog) {
     ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
     EXPECT_EQ(WEXITSTATUS(status), 0);
 
-    const std::vector<std::string> settings = Lines(ReadFileText(folder.Path() / "quorvel.INI"));
+    const std::vector<std::string> settings = Lines(ReadFile(folder.Path() / "quorvel.INI"));
     const std::vector<std::string> keys{"Top", "Left",  "connection", "host", "Port",
                                         "Dir", "DirFW", "Timeout",    "p"};
     ASSERT_EQ(settings.size(), keys.size() + 2);
@@ -106,7 +108,7 @@ TEST(EndToEnd, TerminationClosesTheWindowSavesTheSettingsAndEndsTheLog) {
     EXPECT_EQ(settings[8], "Timeout=4");
     EXPECT_EQ(settings.back(), "");
 
-    const std::vector<std::string> log = Lines(ReadFileText(folder.Path() / "Problem2.TXT"));
+    const std::vector<std::string> log = Lines(ReadFile(folder.Path() / "Problem2.TXT"));
     ASSERT_GE(log.size(), 3u);
     EXPECT_TRUE(log[0].ends_with(">"
                                  " "

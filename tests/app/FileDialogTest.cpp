@@ -19,7 +19,7 @@ TEST_F(FormTest, CancelledDialogReturnsNothingAndForgetsNothing) {
 TEST_F(FormTest, DialogStartsWithItsFolderTitleAndLastFile) {
     TForm1& f = Start();
     const std::string chosen = Inside(folder, "cfg.bin");
-    WriteFileText(chosen, "x");
+    WriteFile(chosen, "x");
     f.SetDialogFolder(folder.Path().string() + "/");
     ui->dialogAnswers = {chosen, std::nullopt};
 
@@ -53,7 +53,7 @@ TEST_F(FormTest, RefusedChoiceIsExplainedAndTheDialogShownAgain) {
 TEST(CheckChosenFile, OpenDialogsWantAnExistingFile) {
     TempFolder folder;
     const std::string present = Inside(folder, "R7.pfw");
-    WriteFileText(present, "fw");
+    WriteFile(present, "fw");
     for (Dialog d : {Dialog::DlgPut, Dialog::DlgFW, Dialog::DlgConvert}) {
         const FileDialogSetup& setup = DialogSetupOf(d);
         EXPECT_EQ(CheckChosenFile(setup, present), "") << setup.name;
@@ -65,7 +65,7 @@ TEST(CheckChosenFile, OpenDialogsWantAnExistingFile) {
 TEST(CheckChosenFile, SaveDialogsWantAnExistingFolderAndNoReadOnlyFile) {
     TempFolder folder;
     const std::string readOnly = Inside(folder, "old.csv");
-    WriteFileText(readOnly, "a;b");
+    WriteFile(readOnly, "a;b");
     fs::permissions(readOnly, fs::perms::owner_read);
     for (Dialog d : {Dialog::DlgGet, Dialog::DlgReadLogger}) {
         const FileDialogSetup& setup = DialogSetupOf(d);

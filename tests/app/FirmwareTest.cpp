@@ -22,8 +22,8 @@ TEST_F(FirmwareTest, PfwImageAndItsCompanionShareOneBar) {
 
     EXPECT_EQ(ui->dialogRequests.at(0).title, "Select file for firmware update");
     EXPECT_EQ(Message(), kSuccess);
-    EXPECT_EQ(ReadFileText(device / "R7.PFW"), Pattern(1000));
-    EXPECT_EQ(ReadFileText(device / "R7.pch"), Pattern(30));
+    EXPECT_EQ(ReadFile(device / "R7.PFW"), PatternBytes(1000));
+    EXPECT_EQ(ReadFile(device / "R7.pch"), PatternBytes(30));
     // 1000 + 30 bytes: maximum 1031, 1000 after the image, 1030 at the end.
     EXPECT_EQ(ui->Maximum(ProgressBar1), 1031);
     EXPECT_EQ(ui->Value(ProgressBar1), 1030);
@@ -48,7 +48,7 @@ TEST_F(FirmwareTest, PfoImageIsSentAloneEvenBesideACompanion) {
     ui->dialogAnswers.push_back(DataFile("R7.Pfo", 700));
     form->btnFirmwareClick();
     EXPECT_EQ(Message(), kSuccess);
-    EXPECT_EQ(ReadFileText(device / "R7.Pfo"), Pattern(700));
+    EXPECT_EQ(ReadFile(device / "R7.Pfo"), PatternBytes(700));
     EXPECT_FALSE(fs::exists(device / "R7.pch"));
     EXPECT_EQ(ui->Maximum(ProgressBar1), 701);
 }
@@ -60,13 +60,13 @@ TEST_F(FirmwareTest, CompanionIsFoundInAnyLetterCaseAndSentAsPch) {
     ui->dialogAnswers.push_back(DataFile("R7.PFW", 1000));
     form->btnFirmwareClick();
     EXPECT_EQ(Message(), kSuccess);
-    EXPECT_EQ(ReadFileText(device / "R7.pch"), Pattern(40));
+    EXPECT_EQ(ReadFile(device / "R7.pch"), PatternBytes(40));
     EXPECT_EQ(ui->Maximum(ProgressBar1), 1041);
 
     DataFile("R7.pch", 30);
     ui->dialogAnswers.push_back(DataFile("R7.PFW", 1000));
     form->btnFirmwareClick();
-    EXPECT_EQ(ReadFileText(device / "R7.pch"), Pattern(30));
+    EXPECT_EQ(ReadFile(device / "R7.pch"), PatternBytes(30));
     EXPECT_EQ(std::distance(fs::directory_iterator(device), fs::directory_iterator()), 2)
         << "R7.PFW and R7.pch, nothing under another name";
 }
@@ -112,7 +112,7 @@ TEST_F(FirmwareTest, FailuresAreShownAndNeverPassedOn) {
     ui->dialogAnswers.push_back(DataFile("R7.pfw", 600));
     EXPECT_NO_THROW(form->btnFirmwareClick());
     EXPECT_EQ(Message().rfind("TFTP put file failed!\r\r\"", 0), 0u) << Message();
-    EXPECT_EQ(ReadFileText(device / "R7.pfw"), Pattern(600));
+    EXPECT_EQ(ReadFile(device / "R7.pfw"), PatternBytes(600));
     ExpectIdle();
 }
 
@@ -143,7 +143,7 @@ TEST_F(FirmwareTest, CloseAfterTheImageLetsTheCompanionFinish) {
     EXPECT_FALSE(cancelledByClose);
     EXPECT_EQ(Message(), kSuccess);
     EXPECT_TRUE(ui->messages.back().evenWhileClosing) << "the power warning survives the close";
-    EXPECT_EQ(ReadFileText(device / "R7.pch"), Pattern(30));
+    EXPECT_EQ(ReadFile(device / "R7.pch"), PatternBytes(30));
 }
 
 } // namespace

@@ -4,19 +4,23 @@
 
 #include "app/FakeToolkit.h"
 #include "app/Main.h"
-#include "app/TestFiles.h"
+#include "kit/TempFolder.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include <memory>
 #include <string>
 #include <vector>
 
+namespace fs = std::filesystem;
+
 class FormTest : public ::testing::Test {
 protected:
     fs::path ProgramPath() const { return folder.Path() / "quorvel"; }
     fs::path SettingsFile() const { return folder.Path() / "quorvel.INI"; }
-    void WriteSettings(const std::string& text) const { WriteFileText(SettingsFile(), text); }
+    void WriteSettings(const std::string& text) const { WriteFile(SettingsFile(), text); }
 
     // Creates a new window (a new program run) and runs its start-up with these parameters.
     TForm1& Start(std::vector<std::string> params = {});

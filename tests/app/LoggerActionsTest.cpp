@@ -2,7 +2,7 @@
 // simulator served in-process on the loopback address, "only convert" and Alt+L on files in the
 // test's own folder, which is also the program's folder.
 #include "app/FormFixture.h"
-#include "common/PlatformFacts.h"
+#include "kit/PlatformFacts.h"
 #include "logger/ConvertLoggerFile.h"
 #include "logger/LoggerWriter.h"
 #include "logger/ReadLoggerFile.h"
@@ -58,11 +58,11 @@ protected:
     // What the conversion makes of the sample with the tables of the settings file.
     std::string Expected(bool includeEmpty) const {
         const fs::path zel = folder.Path() / "expected.zel", csv = folder.Path() / "expected";
-        WriteFileText(zel, kSample);
+        WriteFile(zel, kSample);
         EXPECT_EQ(ConvertLoggerFile(zel.string(), csv.string(), includeEmpty,
                                     SettingsFileTables(SettingsFile().string())),
                   "");
-        return ReadFileText(csv);
+        return ReadFile(csv);
     }
 
     // Chooses path in the next dialog and answers the overwrite question, if one comes.
@@ -96,7 +96,7 @@ protected:
 };
 
 TEST_F(LoggerActionsTest, ReadLoggerDownloadsConvertsAndRemembersTheFolder) {
-    WriteFileText(folder.Path() / "device" / "plog.zel", kSample);
+    WriteFile(folder.Path() / "device" / "plog.zel", kSample);
     bool busy = false;
     ui->onProcessEvents = [&] { busy = !ui->Enabled(GroupBox2) && ui->Visible(btnCancel); };
     Choose(csv);
@@ -105,8 +105,8 @@ TEST_F(LoggerActionsTest, ReadLoggerDownloadsConvertsAndRemembersTheFolder) {
     ASSERT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(LastText(), kSuccess + csv.string() + "\"");
     EXPECT_EQ(ui->dialogRequests.at(0).title, "Select filename for received data");
-    EXPECT_EQ(ReadFileText(csv), Expected(false));
-    EXPECT_NE(ReadFileText(csv).find(";Power on;"), std::string::npos);
+    EXPECT_EQ(ReadFile(csv), Expected(false));
+    EXPECT_NE(ReadFile(csv).find(";Power on;"), std::string::npos);
     EXPECT_EQ(DataFiles(), std::vector<std::string>{"report.csv"}) << "no .tmp left";
     EXPECT_TRUE(busy);
     EXPECT_EQ(ui->GetBounds(ProgressBar1).left, ui->GetBounds(btnReadLogger).left);
@@ -122,9 +122,9 @@ TEST_F(LoggerActionsTest, CancelledDialogOrRefusedOverwriteChangesNothing) {
     form->btnconvertLoggerClick();
     EXPECT_TRUE(ui->messages.empty());
 
-    WriteFileText(csv, "keep");
-    WriteFileText(data / "report.CSV", "keep");
-    WriteFileText(data / "report.zel", kSample);
+    WriteFile(csv, "keep");
+    WriteFile(data / "report.CSV", "keep");
+    WriteFile(data / "report.zel", kSample);
     Choose(csv, MessageButton::No);
     form->btnReadLoggerClick();
     Choose(data / "report.zel", MessageButton::No);
@@ -141,7 +141,7 @@ TEST_F(LoggerActionsTest, CancelledDialogOrRefusedOverwriteChangesNothing) {
                   (std::vector<std::string>{"report.CSV", "report.csv", "report.zel"}));
     else // one file under either name
         EXPECT_EQ(DataFiles(), (std::vector<std::string>{"report.csv", "report.zel"}));
-    EXPECT_EQ(ReadFileText(csv), "keep");
+    EXPECT_EQ(ReadFile(csv), "keep");
     EXPECT_EQ(form->DialogState(Dialog::DlgGet).folder, "");
     ExpectIdle();
 }
@@ -161,20 +161,20 @@ TEST_F(LoggerActionsTest, ReadLoggerFailuresKeepAnOlderCsvAndLeaveNoTemporaryFil
     for (const FailureRow& row : rows) {
         SCOPED_TRACE(row.warning);
         form->TargetPort = row.served ? device.Port() : refusing.Port();
-        WriteFileText(folder.Path() / "device" / "plog.zel", row.served.value_or(""));
-        WriteFileText(csv, "older");
+        WriteFile(folder.Path() / "device" / "plog.zel", row.served.value_or(""));
+        WriteFile(csv, "older");
         Choose(csv);
         form->btnReadLoggerClick();
         EXPECT_TRUE(StartsWith(LastText(), row.warning)) << LastText();
         EXPECT_EQ(ui->messages.back().kind, MessageKind::Warning);
         EXPECT_EQ(DataFiles(), std::vector<std::string>{"report.csv"});
-        EXPECT_EQ(ReadFileText(csv), "older");
+        EXPECT_EQ(ReadFile(csv), "older");
         ExpectIdle();
     }
 }
 
 TEST_F(LoggerActionsTest, CancelledReadLeavesNoFile) {
-    WriteFileText(folder.Path() / "device" / "plog.zel", kSample);
+    WriteFile(folder.Path() / "device" / "plog.zel", kSample);
     ui->onProcessEvents = [this] { form->btnCancelClick(); };
     Choose(csv);
     form->btnReadLoggerClick();
@@ -184,20 +184,20 @@ TEST_F(LoggerActionsTest, CancelledReadLeavesNoFile) {
 }
 
 TEST_F(LoggerActionsTest, OnlyConvertWritesTheCsvBesideWithTablesReloadedEveryTime) {
-    WriteFileText(data / "report.zel", kSample);
-    WriteFileText(data / "log", kSample);
+    WriteFile(data / "report.zel", kSample);
+    WriteFile(data / "log", kSample);
     Choose(data / "report.zel");
     form->btnconvertLoggerClick();
     EXPECT_EQ(ui->dialogRequests.at(0).title, "Select filename with received zel logger data");
     EXPECT_EQ(LastText(), kSuccess + (data / "report.CSV").string() + "\"");
-    EXPECT_EQ(ReadFileText(data / "report.CSV"), Expected(false));
+    EXPECT_EQ(ReadFile(data / "report.CSV"), Expected(false));
     EXPECT_EQ(form->DialogState(Dialog::DlgReadLogger).folder, (data / "").string());
 
     // Tables edited while the tool runs take effect at the next conversion.
     WriteSettings("[zel-codes]\r\n" + code + "=Mains lost\r\n[zel-select]\r\n" + code + "=x\r\n");
     Choose(data / "log");
     form->btnconvertLoggerClick();
-    const std::string again = ReadFileText(data / "log.CSV");
+    const std::string again = ReadFile(data / "log.CSV");
     EXPECT_EQ(again, Expected(false));
     EXPECT_NE(again.find(";Mains lost;"), std::string::npos);
     ExpectIdle();
@@ -205,25 +205,25 @@ TEST_F(LoggerActionsTest, OnlyConvertWritesTheCsvBesideWithTablesReloadedEveryTi
 
 TEST_F(LoggerActionsTest, OnlyConvertFailuresKeepOrDeleteTheCsv) {
     const fs::path zel = data / "report.zel", converted = data / "report.CSV";
-    WriteFileText(converted, "older");
-    WriteFileText(zel, "no logger");
+    WriteFile(converted, "older");
+    WriteFile(zel, "no logger");
     Choose(zel);
     form->btnconvertLoggerClick();
     EXPECT_EQ(LastText(), "Converting of zel logger data failed!\r\r" + kNoData);
-    EXPECT_EQ(ReadFileText(converted), "older");
+    EXPECT_EQ(ReadFile(converted), "older");
 
-    WriteFileText(zel, kMalformed);
+    WriteFile(zel, kMalformed);
     Choose(zel);
     form->btnconvertLoggerClick();
     EXPECT_TRUE(StartsWith(LastText(), "convert zel logger data failed!\r\rmalformed logger data"));
     EXPECT_FALSE(fs::exists(converted));
 
     // A logger file named like its own CSV is the user's data, never deleted.
-    WriteFileText(converted, kMalformed);
+    WriteFile(converted, kMalformed);
     Choose(converted);
     form->btnconvertLoggerClick();
     EXPECT_TRUE(StartsWith(LastText(), "convert zel logger data failed!"));
-    EXPECT_EQ(ReadFileText(converted), kMalformed);
+    EXPECT_EQ(ReadFile(converted), kMalformed);
     ExpectIdle();
 }
 
@@ -235,7 +235,7 @@ TEST_F(LoggerActionsTest, OptionExPassesErrorsOnWithTheWindowIdle) {
     EXPECT_TRUE(StartsWith(LastText(), "TFTP read zel logger failed!\r\r"));
     ExpectIdle();
 
-    WriteFileText(data / "bad.zel", kMalformed);
+    WriteFile(data / "bad.zel", kMalformed);
     Choose(data / "bad.zel");
     EXPECT_THROW(form->btnconvertLoggerClick(), ELoggerFormatError);
     EXPECT_TRUE(StartsWith(LastText(), "convert zel logger data failed!\r\r"));
@@ -251,25 +251,25 @@ TEST_F(LoggerActionsTest, AltLConvertsBesideTheProgramWithEveryEmptySlot) {
     EXPECT_EQ(press({.alt = true}), 0) << "consumed without a logger file too";
     EXPECT_TRUE(ui->messages.empty());
 
-    WriteFileText(zel, kSample);
+    WriteFile(zel, kSample);
     EXPECT_EQ(press({.shift = true, .alt = true}), 'L');
     EXPECT_EQ(press({.alt = true, .ctrl = true}), 'L');
     EXPECT_EQ(press({}), 'L');
     EXPECT_EQ(press({.alt = true}, 'K'), 'K');
     EXPECT_FALSE(fs::exists(converted));
 
-    WriteFileText(converted, "older");
+    WriteFile(converted, "older");
     EXPECT_EQ(press({.alt = true}), 0);
     EXPECT_EQ(LastText(), "data of logger successfull converted to file \"plog.csv\"\r"
                           "(including empty sets)");
-    const std::string written = ReadFileText(converted);
+    const std::string written = ReadFile(converted);
     EXPECT_EQ(written, Expected(true));
     EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 501);
 
-    WriteFileText(zel, "no logger");
+    WriteFile(zel, "no logger");
     press({.alt = true});
     EXPECT_EQ(LastText(), "Converting of received data failed!\r\r" + kNoData);
-    WriteFileText(zel, kMalformed);
+    WriteFile(zel, kMalformed);
     std::uint16_t key = 'L';
     EXPECT_THROW(form->FormKeyDown(key, {.alt = true}), ELoggerFormatError);
     EXPECT_EQ(key, 0);
@@ -277,7 +277,7 @@ TEST_F(LoggerActionsTest, AltLConvertsBesideTheProgramWithEveryEmptySlot) {
 }
 
 TEST_F(LoggerActionsTest, AltLDuringARunningActionIsConsumedButConvertsNothing) {
-    WriteFileText(folder.Path() / "plog.zel", kSample);
+    WriteFile(folder.Path() / "plog.zel", kSample);
     form->SetIdleState(false);
     std::uint16_t key = 'L';
     form->FormKeyDown(key, {.alt = true});

@@ -26,7 +26,7 @@ TEST_F(PutGetTest, PutSendsTheFileUnderItsNameAndRemembersTheFolder) {
     form->btnPutClick();
 
     EXPECT_EQ(ui->dialogRequests.at(0).title, "Select file for sending");
-    EXPECT_EQ(ReadFileText(device / "Cfg.Bin"), Pattern(1300)) << "the name part, case kept";
+    EXPECT_EQ(ReadFile(device / "Cfg.Bin"), PatternBytes(1300)) << "the name part, case kept";
     EXPECT_EQ(Message(), "File \"" + path + "\" successfull sent");
     EXPECT_EQ(ui->messages.back().kind, MessageKind::Custom);
     EXPECT_EQ(ui->GetBounds(ProgressBar1).left, ui->GetBounds(btnPut).left);
@@ -69,7 +69,7 @@ TEST_F(PutGetTest, PutFailuresNameTheExceptionClassAndKeepTheLocalFile) {
         form->btnPutClick();
         EXPECT_EQ(Message(), kPutFailed + c.expected);
         EXPECT_EQ(ui->messages.back().caption, "Warnung");
-        EXPECT_EQ(ReadFileText(data / "part.bin"), Pattern(1000)) << "the local file is kept";
+        EXPECT_EQ(ReadFile(data / "part.bin"), PatternBytes(1000)) << "the local file is kept";
         EXPECT_FALSE(fs::exists(device / "part.bin"));
         ExpectIdle();
     }
@@ -92,12 +92,12 @@ TEST_F(PutGetTest, OnlyTheLogsDebugLevelMakesPutPassItsErrorOn) {
 }
 
 TEST_F(PutGetTest, GetFetchesTheFileNamedLikeTheLocalOne) {
-    WriteFileText(device / "Report.TXT", Pattern(1024));
+    WriteFile(device / "Report.TXT", PatternBytes(1024));
     const std::string path = (data / "Report.TXT").string();
     ui->dialogAnswers.push_back(path);
     form->btnGetClick();
     EXPECT_EQ(ui->dialogRequests.at(0).title, "Select filename for receiving");
-    EXPECT_EQ(ReadFileText(path), Pattern(1024));
+    EXPECT_EQ(ReadFile(path), PatternBytes(1024));
     EXPECT_FALSE(fs::exists(path + ".tmp"));
     EXPECT_EQ(Message(), "File \"" + path + "\" successfull received");
     EXPECT_EQ(ui->GetBounds(ProgressBar1).left, ui->GetBounds(btnGet).left);
@@ -106,9 +106,9 @@ TEST_F(PutGetTest, GetFetchesTheFileNamedLikeTheLocalOne) {
 }
 
 TEST_F(PutGetTest, GetReplacesAnExistingFileOnlyAfterYes) {
-    WriteFileText(device / "cfg.bin", "new");
+    WriteFile(device / "cfg.bin", "new");
     const std::string path = (data / "cfg.bin").string();
-    WriteFileText(path, "old");
+    WriteFile(path, "old");
     ui->dialogAnswers.push_back(path);
     ui->messageAnswers.push_back(MessageButton::No);
     form->btnGetClick();
@@ -117,7 +117,7 @@ TEST_F(PutGetTest, GetReplacesAnExistingFileOnlyAfterYes) {
     EXPECT_EQ(question.text, "File \"" + path + "\" already exists!\rOverwrite?");
     EXPECT_EQ(question.buttons,
               (std::vector<MessageButton>{MessageButton::Yes, MessageButton::No}));
-    EXPECT_EQ(ReadFileText(path), "old");
+    EXPECT_EQ(ReadFile(path), "old");
     EXPECT_TRUE(snapshots.empty()) << "no transfer";
     EXPECT_EQ(form->DialogState(Dialog::DlgGet).folder, "") << "no folder remembered";
     ExpectIdle();
@@ -125,7 +125,7 @@ TEST_F(PutGetTest, GetReplacesAnExistingFileOnlyAfterYes) {
     ui->dialogAnswers.push_back(path);
     ui->messageAnswers.push_back(MessageButton::Yes);
     form->btnGetClick();
-    EXPECT_EQ(ReadFileText(path), "new");
+    EXPECT_EQ(ReadFile(path), "new");
 }
 
 // "Overwrite?" agrees to the device's file replacing the older one, not to losing it: a Get that
@@ -137,8 +137,8 @@ TEST_F(PutGetTest, FailedGetKeepsAnOlderFileAsItWasAndLeavesNothingElse) {
         {"device falls silent after two blocks", Fault::None, SilentAfter(2), "Timeout"},
         {"cancel", Fault::Cancel, SilentAfter(1), "Operation canceled"},
     };
-    WriteFileText(device / "log.bin", Pattern(5000));
-    WriteFileText(data / "log.bin.tmp", "the user's own");
+    WriteFile(device / "log.bin", PatternBytes(5000));
+    WriteFile(data / "log.bin.tmp", "the user's own");
     const std::string olderFile = std::string(700, '\0') + "older\r\n";
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.what);
@@ -146,7 +146,7 @@ TEST_F(PutGetTest, FailedGetKeepsAnOlderFileAsItWasAndLeavesNothingElse) {
         const bool older = c.faults.Any();
         const std::string path = (data / (older ? "log.bin" : "missing.bin")).string();
         if (older) {
-            WriteFileText(path, olderFile);
+            WriteFile(path, olderFile);
         }
         ui->SetValue(seTO, c.fault == Fault::Cancel ? 8 : 1);
         if (c.fault == Fault::Cancel) {
@@ -159,9 +159,9 @@ TEST_F(PutGetTest, FailedGetKeepsAnOlderFileAsItWasAndLeavesNothingElse) {
         EXPECT_EQ(ui->messages.back().text, kGetFailed + c.expected);
         EXPECT_EQ(ui->messages.back().kind, MessageKind::Warning);
         if (older) {
-            EXPECT_EQ(ReadFileText(path), olderFile);
+            EXPECT_EQ(ReadFile(path), olderFile);
         }
-        EXPECT_EQ(ReadFileText(data / "log.bin.tmp"), "the user's own");
+        EXPECT_EQ(ReadFile(data / "log.bin.tmp"), "the user's own");
         EXPECT_EQ(std::distance(fs::directory_iterator(data), fs::directory_iterator()),
                   older ? 2 : 1)
             << "no scratch file left";

@@ -1,6 +1,6 @@
 // The Qt window hands the port list's user events and Alt+L to the window's logic (offscreen).
-#include "app/TestFiles.h"
 #include "app/qt/MainWindow.h"
+#include "kit/TempFolder.h"
 #include "logger/SampleLogger.h"
 
 #include <QApplication>
@@ -14,6 +14,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+
+namespace fs = std::filesystem;
 
 using enum Control;
 
@@ -61,7 +63,7 @@ public:
 
 TEST_F(QtActionsWiringTest, PortListIsTestedOnTheUsersChoicesOnly) {
     MissingPorts missing;
-    WriteFileText(folder.Path() / "quorvel.INI", "[Param]\r\nPort=0\r\n");
+    WriteFile(folder.Path() / "quorvel.INI", "[Param]\r\nPort=0\r\n");
     auto window = Open();
     auto& list = *qobject_cast<QComboBox*>(&window->Widget(cbPort));
     const QColor normal = list.palette().color(QPalette::Button);
@@ -83,7 +85,7 @@ TEST_F(QtActionsWiringTest, AltLConvertsTheLoggerBesideTheProgramAndIsConsumed) 
     auto window = Open();
     auto& host = *qobject_cast<QLineEdit*>(&window->Widget(eIP));
     const fs::path csv = folder.Path() / "plog.csv";
-    WriteFileText(folder.Path() / "plog.zel", MakeSamplePlogZel(3));
+    WriteFile(folder.Path() / "plog.zel", MakeSamplePlogZel(3));
 
     QTest::keyClick(&host, Qt::Key_L, Qt::AltModifier | Qt::ShiftModifier);
     EXPECT_FALSE(fs::exists(csv)) << "Alt+Shift+L is no shortcut";

@@ -1,8 +1,8 @@
 // The transfer buttons of the real Qt window on the offscreen platform, against the device
 // simulator served in-process on the loopback address: the wiring, the bar and the hourglass, an
 // error passed on, and a close while a transfer runs.
-#include "app/TestFiles.h"
 #include "app/qt/MainWindow.h"
+#include "kit/TempFolder.h"
 #include "sim/SimServer.h"
 #include "tftp/IdTrivialFTP.h"
 
@@ -17,6 +17,8 @@
 
 #include <functional>
 #include <memory>
+
+namespace fs = std::filesystem;
 
 using enum Control;
 
@@ -124,7 +126,7 @@ TEST_F(QtTransferTest, ActionButtonsOpenTheirDialogsAndCancelSetsTheFlag) {
 }
 
 TEST_F(QtTransferTest, PutShowsTheBarUnderItsButtonTheHourglassAndTheResult) {
-    WriteFileText(file, std::string(3000, 'x'));
+    WriteFile(file, std::string(3000, 'x'));
     auto window = Open(file);
     // The result box comes while the action still runs: the bar and the hourglass are up.
     bool barAndHourglass = false;
@@ -135,7 +137,7 @@ TEST_F(QtTransferTest, PutShowsTheBarUnderItsButtonTheHourglassAndTheResult) {
                           cursor && cursor->shape() == Qt::WaitCursor;
     };
     Click(*window, btnPut);
-    EXPECT_EQ(ReadFileText(device / "cfg.bin"), std::string(3000, 'x'));
+    EXPECT_EQ(ReadFile(device / "cfg.bin"), std::string(3000, 'x'));
     EXPECT_EQ(user.texts, std::vector<QString>{QString::fromStdString("File \"" + file.string() +
                                                                       "\" successfull sent")});
     EXPECT_TRUE(barAndHourglass);
@@ -156,7 +158,7 @@ TEST_F(QtTransferTest, ErrorPassedOnIsShownInABoxAndTheWindowIsUsableAgain) {
 // at once, the transfer is cancelled, no box is left to answer, and the window closes after
 // the action has returned.
 TEST_F(QtTransferTest, CloseDuringATransferEndsPromptlyWithoutABox) {
-    WriteFileText(file, std::string(2000, 's'));
+    WriteFile(file, std::string(2000, 's'));
     for (bool byEscape : {false, true}) {
         SCOPED_TRACE(byEscape ? "Esc" : "close box");
         fs::remove(folder.Path() / "quorvel.INI");
@@ -194,9 +196,9 @@ TEST_F(QtTransferTest, CloseDuringATransferEndsPromptlyWithoutABox) {
 // A close past the point of no return waits for the companion; the power warning is shown and
 // stays up through a second close until answered, then the window closes.
 TEST_F(QtTransferTest, CloseDuringTheCompanionStillShowsThePowerWarning) {
-    WriteFileText(folder.Path() / "R7.pch", std::string(30, 'c'));
+    WriteFile(folder.Path() / "R7.pch", std::string(30, 'c'));
     const fs::path image = folder.Path() / "R7.pfw";
-    WriteFileText(image, std::string(1000, 'f'));
+    WriteFile(image, std::string(1000, 'f'));
     auto window = Open(image);
     bool closed = false;
     bool boxStayedUp = false;
@@ -216,7 +218,7 @@ TEST_F(QtTransferTest, CloseDuringTheCompanionStillShowsThePowerWarning) {
     ASSERT_EQ(user.texts.size(), 1u);
     EXPECT_TRUE(user.texts[0].contains("DO NOT remove the power")) << user.texts[0].toStdString();
     EXPECT_TRUE(boxStayedUp);
-    EXPECT_EQ(ReadFileText(device / "R7.pch"), std::string(30, 'c'));
+    EXPECT_EQ(ReadFile(device / "R7.pch"), std::string(30, 'c'));
     EXPECT_FALSE(window->isVisible());
 }
 

@@ -1,7 +1,7 @@
 // The real Qt window on the offscreen platform: widgets, wiring, dialogs and boxes.
-#include "app/TestFiles.h"
 #include "app/qt/MainWindow.h"
 #include "app/qt/QtDialogs.h"
+#include "kit/TempFolder.h"
 #include "serial/SerialDevice.h"
 
 #include <QApplication>
@@ -23,6 +23,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+
+namespace fs = std::filesystem;
 
 using enum Control;
 
@@ -142,13 +144,13 @@ TEST_F(QtWindowTest, EscapeClosesTheWindowAndSavesTheSettings) {
     As<QLineEdit>(*window, eIP).setText("modem.local");
     QTest::keyClick(&window->Widget(eIP), Qt::Key_Escape);
     EXPECT_FALSE(window->isVisible());
-    const std::string saved = ReadFileText(Settings());
+    const std::string saved = ReadFile(Settings());
     EXPECT_EQ(saved.rfind("[Param]\r\nTop=", 0), 0u) << saved;
     EXPECT_NE(saved.find("\r\nhost=modem.local\r\n"), std::string::npos) << saved;
 }
 
 TEST_F(QtWindowTest, SettingsPlaceTheWindowAndPickTheConnection) {
-    WriteFileText(Settings(), "[Param]\r\nTop=0\r\nLeft=0\r\nconnection=1\r\nPort=4\r\n");
+    WriteFile(Settings(), "[Param]\r\nTop=0\r\nLeft=0\r\nconnection=1\r\nPort=4\r\n");
     auto window = Open();
     EXPECT_EQ(window->pos(), QPoint(100, 100));
     EXPECT_TRUE(As<QRadioButton>(*window, rb2).isChecked());
@@ -156,12 +158,12 @@ TEST_F(QtWindowTest, SettingsPlaceTheWindowAndPickTheConnection) {
     EXPECT_TRUE(window->Widget(btnsetTransfermode).isEnabled());
     EXPECT_EQ(As<QComboBox>(*window, cbPort).currentText(), "COM 5");
     window->close();
-    EXPECT_NE(ReadFileText(Settings()).find("Top=100\r\nLeft=100\r\nconnection=1\r\n"),
+    EXPECT_NE(ReadFile(Settings()).find("Top=100\r\nLeft=100\r\nconnection=1\r\n"),
               std::string::npos);
 }
 
 TEST_F(QtWindowTest, WindowSavedOutsideEveryScreenOpensOnTheScreen) {
-    WriteFileText(Settings(), "[Param]\r\nTop=5000\r\nLeft=-9000\r\n");
+    WriteFile(Settings(), "[Param]\r\nTop=5000\r\nLeft=-9000\r\n");
     auto window = Open();
     EXPECT_TRUE(QGuiApplication::primaryScreen()->availableGeometry().contains(window->pos()));
 }

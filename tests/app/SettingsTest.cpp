@@ -65,7 +65,7 @@ TEST_F(FormTest, SaveKeepsByteOrderMarkNotesUnknownSectionsAndKeysInPlace) {
     EXPECT_EQ(f.SelectColumns, std::vector<std::string>{"Volts=3"});
 
     Close();
-    const std::string saved = ReadFileText(SettingsFile());
+    const std::string saved = ReadFile(SettingsFile());
     EXPECT_TRUE(
         saved.starts_with("\xEF\xBB\xBF[zel-codes]\r\n; from the manual\r\n1=Power on\r\n\r\n"
                           "; my window\r\n[Param]\r\nTop=10\r\nExtra=keep me\r\nLeft="))
@@ -73,7 +73,7 @@ TEST_F(FormTest, SaveKeepsByteOrderMarkNotesUnknownSectionsAndKeysInPlace) {
     EXPECT_TRUE(saved.ends_with("\r\np=\r\n\r\n[zel-select]\r\nVolts=3\r\n\r\n")) << saved;
     Start();
     Close();
-    EXPECT_EQ(ReadFileText(SettingsFile()), saved);
+    EXPECT_EQ(ReadFile(SettingsFile()), saved);
 }
 
 TEST_F(FormTest, LoggerTablesAreReloadedFromTheFileAsItIsNow) {
@@ -88,10 +88,10 @@ TEST_F(FormTest, LoggerTablesAreReloadedFromTheFileAsItIsNow) {
     f.ReadWriteSettings(false, false);
     EXPECT_TRUE(f.CodeTexts.empty()) << "a missing section empties its list";
     EXPECT_EQ(f.SelectColumns, std::vector<std::string>{"A=1"});
-    EXPECT_EQ(ReadFileText(SettingsFile()), "[zel-select]\r\nA=1\r\n") << "a reload never writes";
+    EXPECT_EQ(ReadFile(SettingsFile()), "[zel-select]\r\nA=1\r\n") << "a reload never writes";
 
     Close();
-    EXPECT_NE(ReadFileText(SettingsFile()).find("[zel-select]\r\nA=1\r\n"), std::string::npos)
+    EXPECT_NE(ReadFile(SettingsFile()).find("[zel-select]\r\nA=1\r\n"), std::string::npos)
         << "a save keeps what was edited while the program ran";
 }
 
@@ -102,7 +102,7 @@ TEST_F(FormTest, ReadOnlySettingsFileStaysUnchanged) {
     Start({"-t:3"});
     ui->SetBounds(Form1, {500, 400, 0, 0});
     Close();
-    EXPECT_EQ(ReadFileText(SettingsFile()), original);
+    EXPECT_EQ(ReadFile(SettingsFile()), original);
 
     Start();
     EXPECT_EQ(ui->GetBounds(Form1).top, 11);

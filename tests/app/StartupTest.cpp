@@ -62,7 +62,7 @@ TEST_F(FormTest, StartUpSwitchesRepeatFoldingOff) {
 TEST_F(FormTest, CloseWithoutSettingsWritesTheNineParamKeysInOrder) {
     Start();
     Close();
-    EXPECT_EQ(ReadFileText(SettingsFile()), kFreshSettings);
+    EXPECT_EQ(ReadFile(SettingsFile()), kFreshSettings);
 }
 
 TEST_F(FormTest, SettingsSurviveARestart) {

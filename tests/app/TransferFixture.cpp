@@ -8,14 +8,6 @@
 #include <stdexcept>
 #include <utility>
 
-std::string Pattern(std::size_t size) {
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<char>((i * 7 + i / 512) & 0xFF);
-    }
-    return bytes;
-}
-
 SimFaults SilentAfter(unsigned block) {
     SimFaults faults;
     faults.silentAfterBlock = block;
@@ -80,12 +72,12 @@ void TransferTest::OnProcessEvents() {
 void TransferTest::StartLog(const std::string& marker, const std::string& content) const {
     // The log's start-up also creates the program's data folder: keep it in the test's folder.
     SetEnv("XDG_DATA_HOME", (folder.Path() / "xdg").string());
-    WriteFileText(folder.Path() / marker, content);
+    WriteFile(folder.Path() / marker, content);
     LogStartupAt(ProgramPath().string());
 }
 
 std::string TransferTest::DataFile(const std::string& name, std::size_t size) const {
-    WriteFileText(data / name, Pattern(size));
+    WriteFile(data / name, PatternBytes(size));
     return (data / name).string();
 }
 

@@ -4,7 +4,8 @@
 #pragma once
 
 #include "app/FormFixture.h"
-#include "common/TestEnvironment.h"
+#include "kit/Bytes.h"
+#include "kit/TestEnvironment.h"
 #include "sim/SimServer.h"
 
 #include <functional>
@@ -59,6 +60,5 @@ private:
     std::uint32_t stepTick_ = 0;
 };
 
-std::string Pattern(std::size_t size);
 SimFaults SilentAfter(unsigned block); // 0: after the first answer
 SimFaults RefusesWith(std::uint16_t code, const std::string& text);

@@ -86,7 +86,7 @@ TEST_F(FrameTest, UploadWritesOneLogLinePerWorkEvent) {
     ui->dialogAnswers.push_back(DataFile("cfg.bin", 1000));
     form->btnPutClick();
 
-    const std::string log = ReadFileText(folder.Path() / "Problem2.TXT");
+    const std::string log = ReadFile(folder.Path() / "Problem2.TXT");
     std::vector<std::string> lines;
     for (auto at = log.find(">Work"); at != std::string::npos; at = log.find(">Work", at + 1)) {
         lines.push_back(log.substr(at + 1, log.find("<\r\n", at) - at - 1));
@@ -98,7 +98,7 @@ TEST_F(FrameTest, UploadWritesOneLogLinePerWorkEvent) {
 TEST_F(FrameTest, CancelDuringASilentWaitIsReportedWithinAboutASecond) {
     DeviceMisbehaves(SilentAfter(0));
     ui->SetValue(seTO, 8);
-    WriteFileText(device / "slow.bin", Pattern(100));
+    WriteFile(device / "slow.bin", PatternBytes(100));
     ui->dialogAnswers.push_back((data / "slow.bin").string());
     DuringSilentWait([this] { form->btnCancelClick(); });
     form->btnGetClick();

@@ -32,7 +32,7 @@ protected:
         return "data of logger successfull received and converted to file \"" + csv + "\"\n";
     }
 
-    ScratchFolder folder;
+    TempFolder folder;
 };
 
 // A block whose register group runs past the end of the block.

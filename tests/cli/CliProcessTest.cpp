@@ -14,7 +14,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-ChildProcess Cli(const std::vector<std::string>& args, const ScratchFolder& workDir,
+ChildProcess Cli(const std::vector<std::string>& args, const TempFolder& workDir,
                  const std::string& input = "", const std::vector<std::string>& environment = {}) {
     std::vector<std::string> argv{QUORVEL_CLI_PATH};
     argv.insert(argv.end(), args.begin(), args.end());
@@ -23,7 +23,7 @@ ChildProcess Cli(const std::vector<std::string>& args, const ScratchFolder& work
 
 // The simulator on a pseudo-terminal of its own, and the device its first line names.
 struct SerialSimProgram {
-    explicit SerialSimProgram(const ScratchFolder& served)
+    explicit SerialSimProgram(const TempFolder& served)
         : process({QUORVEL_SIM_PATH, "--serial", served.Path().string()}, "", served.Path()) {
         EXPECT_TRUE(process.WaitForOutput("\n", 10s));
         const std::string first = process.Out().substr(0, process.Out().find('\n'));
@@ -38,7 +38,7 @@ struct SerialSimProgram {
 } // namespace
 
 TEST(CliProgram, UsageErrorExitsWithTwoHelpWithZero) {
-    ScratchFolder work;
+    TempFolder work;
     ChildProcess wrong = Cli({"get", "x"}, work);
     EXPECT_EQ(wrong.Wait(10s), 2);
     EXPECT_NE(wrong.Err().find("--host"), std::string::npos);
@@ -49,7 +49,7 @@ TEST(CliProgram, UsageErrorExitsWithTwoHelpWithZero) {
 
 TEST(CliProgram, GetStoresUnderTheRemoteNameInTheWorkingFolder) {
     SimHarness sim;
-    ScratchFolder work;
+    TempFolder work;
     sim.folder.Write("plog.zel", PatternBytes(2000));
     ChildProcess get =
         Cli({"--port", std::to_string(sim.Port()), "get", "plog.zel", "--host", "127.0.0.1"}, work);
@@ -61,7 +61,7 @@ TEST(CliProgram, GetStoresUnderTheRemoteNameInTheWorkingFolder) {
 
 TEST(CliProgram, ExistingFileIsRefusedWhenStdinIsNoTerminal) {
     SimHarness sim;
-    ScratchFolder work;
+    TempFolder work;
     sim.folder.Write("f.bin", "new");
     work.Write("f.bin", "old");
     ChildProcess get = Cli(
@@ -74,7 +74,7 @@ TEST(CliProgram, CtrlCDuringASilentWaitCancelsWithinAboutASecond) {
     SimFaults faults;
     faults.silentAfterBlock = 0;
     SimHarness sim(faults, 5000, 5);
-    ScratchFolder work;
+    TempFolder work;
     sim.folder.Write("f.bin", PatternBytes(3000));
     ChildProcess get = Cli({"get", "f.bin", "--host", "127.0.0.1", "--port",
                             std::to_string(sim.Port()), "--timeout", "16"},
@@ -89,8 +89,8 @@ TEST(CliProgram, CtrlCDuringASilentWaitCancelsWithinAboutASecond) {
 }
 
 TEST(SimProgram, PrintsWhereItListensServesAndStopsOnCtrlC) {
-    ScratchFolder served;
-    ScratchFolder work;
+    TempFolder served;
+    TempFolder work;
     served.Write("hello.txt", "hello");
     ChildProcess sim({QUORVEL_SIM_PATH, "--port", "0", served.Path().string()}, "", work.Path());
     ASSERT_TRUE(sim.WaitForOutput("\n", 10s));
@@ -107,7 +107,7 @@ TEST(SimProgram, PrintsWhereItListensServesAndStopsOnCtrlC) {
 }
 
 TEST(SimProgram, BadSwitchExitsWithTwoHelpWithZero) {
-    ScratchFolder work;
+    TempFolder work;
     ChildProcess wrong({QUORVEL_SIM_PATH, "--drop", "none"}, "", work.Path());
     EXPECT_EQ(wrong.Wait(10s), 2);
     ChildProcess help({QUORVEL_SIM_PATH, "--help"}, "", work.Path());
@@ -120,8 +120,8 @@ TEST(SimProgram, BadSwitchExitsWithTwoHelpWithZero) {
 
 // COM 33 reaches the simulator through the child's environment, COM 36 through --settings.
 TEST(CliProgram, GetAndPutOverTheSimulatorsSerialLine) {
-    ScratchFolder served;
-    ScratchFolder work;
+    TempFolder served;
+    TempFolder work;
     served.Write("f.bin", PatternBytes(5000));
     SerialSimProgram sim(served);
     const std::vector<std::string> com33 = {"QUORVEL_COM33=" + sim.line};
@@ -153,8 +153,8 @@ TEST(CliProgram, GetAndPutOverTheSimulatorsSerialLine) {
 // Without --settings, the tables come from quorvel.INI in the program's own folder: the window's
 // settings file when both programs lie side by side.
 TEST(CliProgram, ConvertTakesTheTablesFromBesideTheProgram) {
-    ScratchFolder install;
-    ScratchFolder work;
+    TempFolder install;
+    TempFolder work;
     const fs::path program = install.Path() / "quorvel-cli";
     fs::copy_file(QUORVEL_CLI_PATH, program);
     fs::permissions(program, fs::perms::owner_all);

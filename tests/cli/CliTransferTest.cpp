@@ -24,7 +24,7 @@ struct Bench {
     std::string Local(const std::string& name) const { return (local.Path() / name).string(); }
 
     SimHarness sim;
-    ScratchFolder local;
+    TempFolder local;
 };
 
 class CliTransfer : public testing::Test, protected Bench {};
@@ -131,7 +131,7 @@ TEST_F(CliTransfer, MissingLocalFileFailsThePut) {
 }
 
 TEST(CliSerial, ComPortThatCannotBeOpenedFailsTheTransfer) {
-    ScratchFolder local;
+    TempFolder local;
     const std::string path = (local.Path() / "f.bin").string();
     const CliRun get = RunCliWith({"get", "f.bin", path, "--com", "250", "--timeout", "1"});
     EXPECT_EQ(get.status, 1);

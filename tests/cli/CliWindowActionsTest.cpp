@@ -40,7 +40,7 @@ protected:
     bool DeviceGotAnyRequest() const { return sim.log.WaitFor("RRQ") || sim.log.Count("WRQ") > 0; }
 
     SimHarness sim;
-    ScratchFolder local;
+    TempFolder local;
 };
 
 SimFaults DeviceError() {
@@ -173,7 +173,7 @@ TEST(CliWindowSerial, WakeOnAPortThatCannotBeOpened) {
 }
 
 TEST(CliWindowUsage, MistakesExitWithTwoAndTouchNothing) {
-    ScratchFolder local;
+    TempFolder local;
     local.Write("R7.pfo", "image");
     const std::string image = (local.Path() / "R7.pfo").string();
     const std::vector<std::vector<std::string>> mistakes = {

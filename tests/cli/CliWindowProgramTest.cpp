@@ -18,7 +18,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-ChildProcess Cli(const std::vector<std::string>& args, const ScratchFolder& workDir,
+ChildProcess Cli(const std::vector<std::string>& args, const TempFolder& workDir,
                  const std::vector<std::string>& environment = {}) {
     std::vector<std::string> argv{QUORVEL_CLI_PATH};
     argv.insert(argv.end(), args.begin(), args.end());
@@ -67,7 +67,7 @@ private:
 
 TEST(CliWindowProgram, WakeShowsTheDevicesAnswerAsItCame) {
     SerialSim sim;
-    ScratchFolder work;
+    TempFolder work;
     ChildProcess wake = Cli({"wake", "--com", "34"}, work, {"QUORVEL_COM34=" + sim.LinePath()});
     EXPECT_EQ(wake.Wait(20s), 0) << wake.Err();
     EXPECT_EQ(wake.Out(), "transfer mode on\n");
@@ -77,7 +77,7 @@ TEST(CliWindowProgram, WakeShowsTheDevicesAnswerAsItCame) {
 
 TEST(CliWindowProgram, WakeWithoutAnswerFailsAfterTheTimeout) {
     SilentLine line;
-    ScratchFolder work;
+    TempFolder work;
     ChildProcess wake =
         Cli({"wake", "--com", "35", "--timeout", "1"}, work, {"QUORVEL_COM35=" + line.Path()});
     EXPECT_EQ(line.Heard(3, 5s), "&&&");
@@ -88,7 +88,7 @@ TEST(CliWindowProgram, WakeWithoutAnswerFailsAfterTheTimeout) {
 
 TEST(CliWindowProgram, FirmwareAndLoggerOverTheSimulatorsLine) {
     SerialSim sim;
-    ScratchFolder work;
+    TempFolder work;
     const std::vector<std::string> com34 = {"QUORVEL_COM34=" + sim.LinePath()};
     work.Write("R7.pfw", PatternBytes(3000));
     work.Write("R7.pch", PatternBytes(700));
@@ -113,7 +113,7 @@ TEST(CliWindowProgram, CtrlCCancelsTheLoggerDownloadAndLeavesNoFiles) {
     SimFaults faults;
     faults.silentAfterBlock = 0;
     SimHarness sim(faults, 5000, 5);
-    ScratchFolder work;
+    TempFolder work;
     work.Write("quorvel.INI", "");
     ChildProcess logger =
         Cli({"logger", "report.csv", "--host", "127.0.0.1", "--port", std::to_string(sim.Port()),
@@ -130,7 +130,7 @@ TEST(CliWindowProgram, CtrlCCancelsTheLoggerDownloadAndLeavesNoFiles) {
 // action" is disabled from then on.
 TEST(CliWindowProgram, CtrlCAfterTheImageDoesNotStopTheCompanion) {
     SimHarness sim;
-    ScratchFolder work;
+    TempFolder work;
     work.Write("R7.pfw", PatternBytes(1000));
     work.Write("R7.pch", PatternBytes(100000));
     ChildProcess firmware = Cli(

@@ -1,4 +1,4 @@
-#include "common/DebuggerCapture.h"
+#include "kit/DebuggerCapture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "common/FileSizeLimit.h"
+#include "kit/FileSizeLimit.h"
 
 #include <csignal>
 #include <sys/resource.h>

@@ -1,4 +1,4 @@
-#include "common/OrdinaryUser.h"
+#include "kit/OrdinaryUser.h"
 
 #include <sys/wait.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "common/TestEnvironment.h"
+#include "kit/TestEnvironment.h"
 
 #include <random>
 #include <stdexcept>

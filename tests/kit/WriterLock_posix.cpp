@@ -1,4 +1,4 @@
-#include "common/WriterLock.h"
+#include "kit/WriterLock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

@@ -1,4 +1,4 @@
-#include "common/WriterLock.h"
+#include "kit/WriterLock.h"
 
 #include <windows.h>
 

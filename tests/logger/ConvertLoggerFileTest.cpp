@@ -5,8 +5,8 @@
 #include "logger/LoggerWriter.h"
 #include "logger/ReadLoggerFile.h"
 
-#include "LoggerTestFiles.h"
-#include "common/PlatformFacts.h"
+#include "kit/PlatformFacts.h"
+#include "kit/TempFolder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -70,7 +70,7 @@ protected:
         return ReadFile(out);
     }
 
-    ScratchDir dir;
+    TempFolder dir;
     const std::string in = dir / "plog.zel";
     const std::string out = dir / "plog.csv";
 };

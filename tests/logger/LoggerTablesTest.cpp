@@ -2,14 +2,14 @@
 #include "logger/LoggerTables.h"
 #include "logger/DefaultCsvPath.h"
 
-#include "LoggerTestFiles.h"
+#include "kit/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 using Lines = std::vector<std::string>;
 
 TEST(LoggerTablesTest, SectionsAreReadInFileOrderAndTheFileIsNotWritten) {
-    ScratchDir dir;
+    TempFolder dir;
     const std::string settings = "[Param]\r\nTop=5\r\n\r\n[zel-codes]\r\n1=Power on\r\n"
                                  ";comment\r\n 17 = Link up \r\n20=a=b\r\n\r\n[ZEL-Select]\r\n"
                                  "17=x\r\nno column name\r\n[other]\r\n2=no\r\n";
@@ -22,7 +22,7 @@ TEST(LoggerTablesTest, SectionsAreReadInFileOrderAndTheFileIsNotWritten) {
 }
 
 TEST(LoggerTablesTest, MissingFileEmptiesTheTablesUnreadableOneKeepsThem) {
-    ScratchDir dir;
+    TempFolder dir;
     Lines codes{"1=a"}, select{"1=b"};
     SettingsFileTables(dir / "missing.INI")(codes, select);
     EXPECT_TRUE(codes.empty());

@@ -4,7 +4,7 @@
 #include "logger/Crc16Modbus.h"
 #include "logger/LoggerWriter.h"
 
-#include "LoggerTestFiles.h"
+#include "kit/TempFolder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -36,7 +36,7 @@ TEST(ReadLoggerFileTest, ChecksumAndBlockLayoutMatchTheDevice) {
     EXPECT_EQ(Crc16Modbus(reinterpret_cast<const std::uint8_t*>("123456789"), 9), 0x4B37);
     EXPECT_EQ(EncodeLoggerBlock({65003, 1, 7}), std::string(kNewestOnly, 10));
 
-    ScratchDir dir;
+    TempFolder dir;
     WriteFile(dir / "plog.zel", std::string(kNewestOnly, 10));
     const LoggerReadResult read = ReadLoggerFile(dir / "plog.zel");
     EXPECT_EQ(read.message, "");
@@ -56,7 +56,7 @@ TEST(ReadLoggerFileTest, RecordFieldsFollowTheDevicesByteOrder) {
 }
 
 TEST(ReadLoggerFileTest, UnusableFilesEndWithNoLoggerData) {
-    ScratchDir dir;
+    TempFolder dir;
     WriteFile(dir / "empty.zel", "");
     WriteFile(dir / "text.zel", "this is a text file and no logger at all\n");
     WriteFile(dir / "badcrc.zel", Corrupted(EncodeLoggerBlock({65003, 1, 7})));

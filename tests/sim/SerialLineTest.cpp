@@ -147,7 +147,7 @@ TEST(SerialLine, AGivenTtyIsServedLikeThePseudoTerminal) {
     termios raw{};
     ::cfmakeraw(&raw);
     ASSERT_EQ(::openpty(&master, &slave, name, &raw, nullptr), 0);
-    ScratchFolder folder;
+    TempFolder folder;
     folder.Write("f.bin", "data");
     SimOptions options;
     options.folder = folder.Path().string();

@@ -25,7 +25,7 @@ public:
     static SimSerialOptions FastLine();
     const std::string& LinePath() const { return sim_->LinePath(); }
 
-    ScratchFolder folder;
+    TempFolder folder;
     LogCapture log;
 
 private:

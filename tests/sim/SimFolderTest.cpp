@@ -2,8 +2,8 @@
 // and the logger file it keeps in memory.
 #include "sim/SimFolder.h"
 #include "SimTestKit.h"
-#include "common/PlatformFacts.h"
-#include "common/TestEnvironment.h"
+#include "kit/PlatformFacts.h"
+#include "kit/TestEnvironment.h"
 #include "logger/SampleLogger.h"
 #include "sim/DeviceFolder.h"
 
@@ -31,7 +31,7 @@ TEST(SimFolderNames, OrdinaryNamesAreAccepted) {
 }
 
 TEST(SimFolderFiles, ReadErrorsCarryTheRightCode) {
-    ScratchFolder scratch;
+    TempFolder scratch;
     const SimFolder folder(scratch.Path());
     fs::create_directory(scratch.Path() / "adir");
     const auto codeOf = [&](const std::string& name) {
@@ -48,8 +48,8 @@ TEST(SimFolderFiles, ReadErrorsCarryTheRightCode) {
 }
 
 TEST(SimFolderFiles, LinksAreServedOnlyWhenTheyStayInside) {
-    ScratchFolder outside;
-    ScratchFolder scratch;
+    TempFolder outside;
+    TempFolder scratch;
     outside.Write("secret", "top secret");
     scratch.Write("real.bin", "inside");
     if (!TryCreateSymlink(outside.Path() / "secret", scratch.Path() / "escape"))
@@ -62,7 +62,7 @@ TEST(SimFolderFiles, LinksAreServedOnlyWhenTheyStayInside) {
 }
 
 TEST(SimFolderFiles, UploadAppearsOnlyWhenCommitted) {
-    ScratchFolder scratch;
+    TempFolder scratch;
     scratch.Write("cfg.bin", "old content");
     const SimFolder folder(scratch.Path());
     auto incoming = folder.CreateForWriting("cfg.bin");
@@ -75,7 +75,7 @@ TEST(SimFolderFiles, UploadAppearsOnlyWhenCommitted) {
 }
 
 TEST(SimFolderFiles, AbandonedUploadLeavesNothingBehind) {
-    ScratchFolder scratch;
+    TempFolder scratch;
     const SimFolder folder(scratch.Path());
     auto incoming = folder.CreateForWriting("partial.bin");
     incoming->Append("abc", 3);
@@ -85,7 +85,7 @@ TEST(SimFolderFiles, AbandonedUploadLeavesNothingBehind) {
 }
 
 TEST(SimFolderFiles, TwoUploadsOfOneNameDoNotShareATemporaryFile) {
-    ScratchFolder scratch;
+    TempFolder scratch;
     const SimFolder folder(scratch.Path());
     auto first = folder.CreateForWriting("same.bin");
     auto second = folder.CreateForWriting("same.bin");
@@ -100,7 +100,7 @@ TEST(SimFolderFiles, TwoUploadsOfOneNameDoNotShareATemporaryFile) {
 }
 
 TEST(SimFolderFiles, BuiltInFilesAreServedWhileTheFolderHoldsNoneOfTheirName) {
-    ScratchFolder folder;
+    TempFolder folder;
     SimOptions options;
     options.folder = folder.Path().string();
     options.zelSeed = 5;

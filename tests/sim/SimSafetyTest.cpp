@@ -20,7 +20,7 @@ void ExpectStillServing(SimHarness& sim) {
 
 TEST(SimSafety, NamesLeavingTheFolderGetAccessViolation) {
     SimHarness sim;
-    ScratchFolder outside;
+    TempFolder outside;
     outside.Write("victim.txt", "keep me");
     const std::string escape = "../" + outside.Path().filename().string() + "/victim.txt";
     for (const std::string& name : std::vector<std::string>{
@@ -111,7 +111,7 @@ TEST(SimSafety, AnAddressThatCannotBeBoundStopsTheServerNamingTheCause) {
     using testing::HasSubstr;
     using testing::StartsWith;
     using testing::ThrowsMessage;
-    ScratchFolder folder;
+    TempFolder folder;
     const UdpSocket taken("127.0.0.1", 0);
     SimOptions options;
     options.folder = folder.Path().string();

@@ -1,6 +1,6 @@
 #include "SimTestKit.h"
 
-#include "common/TestEnvironment.h"
+#include "kit/TestEnvironment.h"
 #include "logger/SampleLogger.h"
 
 #include <gtest/gtest.h>
@@ -12,41 +12,6 @@
 #include <thread>
 
 namespace fs = std::filesystem;
-
-ScratchFolder::ScratchFolder() : path_(MakeTempFolder("quorvel-simtest-")) {}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-}
-
-void ScratchFolder::Write(const std::string& name, const std::string& content) const {
-    std::ofstream(path_ / name, std::ios::binary) << content;
-}
-
-std::string ScratchFolder::Read(const std::string& name) const {
-    std::ifstream in(path_ / name, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-std::vector<std::string> ScratchFolder::Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path_)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-std::string PatternBytes(std::size_t size) {
-    std::string bytes(size, '\0');
-    for (std::size_t i = 0; i < size; ++i) {
-        bytes[i] = static_cast<char>((i * 7 + i / 509) & 0xFF);
-    }
-    return bytes;
-}
 
 std::size_t SampleLoggerEvents() {
     const LoggerImage image = SampleLoggerImage(kDefaultZelSeed);

@@ -2,6 +2,8 @@
 // capture of its log, and a raw UDP peer that speaks packets by hand.
 #pragma once
 
+#include "kit/Bytes.h"
+#include "kit/TempFolder.h"
 #include "sim/SimServer.h"
 #include "tftp/IdTrivialFTPBase.h"
 
@@ -10,23 +12,6 @@
 #include <optional>
 #include <string>
 #include <vector>
-
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    const std::filesystem::path& Path() const { return path_; }
-    void Write(const std::string& name, const std::string& content) const;
-    std::string Read(const std::string& name) const;
-    // Names of everything in the folder, sorted.
-    std::vector<std::string> Names() const;
-
-private:
-    std::filesystem::path path_;
-};
-
-// Deterministic content of a given size, different in every block.
-std::string PatternBytes(std::size_t size);
 
 // The events in the simulator's generated plog.zel: one CSV line each.
 std::size_t SampleLoggerEvents();
@@ -52,7 +37,7 @@ public:
                         unsigned retries = 2);
     std::uint16_t Port() const { return server_->Port(); }
 
-    ScratchFolder folder;
+    TempFolder folder;
     LogCapture log;
 
 private:

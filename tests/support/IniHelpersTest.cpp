@@ -1,6 +1,6 @@
 // The one-line settings helpers: reading with defaults, writing, and the run of calls that
 // shares one image and ends with release.
-#include "TempFolder.h"
+#include "kit/TempFolder.h"
 #include "support/Tr_Util.h"
 
 #include <gtest/gtest.h>
@@ -91,6 +91,6 @@ TEST_F(IniHelpers, FailuresReachTheCallerAndKeepTheFile) {
     EXPECT_THROW(IniString("", store_, true, path_, "", "p", true, false), std::runtime_error);
     EXPECT_EQ(ReadFile(path_), before);
     store_.reset();
-    EXPECT_THROW(IniInteger(0, store_, false, temp_.Path(), "", "Top", false, false),
+    EXPECT_THROW(IniInteger(0, store_, false, temp_.Path().string(), "", "Top", false, false),
                  std::runtime_error);
 }

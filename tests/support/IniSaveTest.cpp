@@ -1,9 +1,10 @@
 // Saving the settings image: the old file is replaced only by a complete new one; a read-only
 // file, a bad place or a failure half-way leave it exactly as it was, without stray files.
-#include "TempFolder.h"
-#include "common/FileSizeLimit.h"
-#include "common/OrdinaryUser.h"
-#include "common/PlatformFacts.h"
+#include "kit/FileSizeLimit.h"
+#include "kit/OrdinaryUser.h"
+#include "kit/PlatformFacts.h"
+#include "kit/TempFolder.h"
+#include "kit/TestEnvironment.h"
 #include "support/IniStore.h"
 
 #include <gtest/gtest.h>
@@ -38,7 +39,7 @@ protected:
 
     // Saves Top as an ordinary user: exit status 0 saved, 1 failed, kNoOrdinaryUser.
     int SaveAsOrdinaryUser(const std::string& top) {
-        return RunAsOrdinaryUser(temp_.Path().c_str(), [&] {
+        return RunAsOrdinaryUser(temp_.Path().string().c_str(), [&] {
             try {
                 IniStore store(path_);
                 store.Write("Param", "Top", top);

@@ -1,8 +1,8 @@
 // Every log test gets its own program, working and data folder and a clock it sets.
 #pragma once
 
-#include "TempFolder.h"
-#include "common/TestEnvironment.h"
+#include "kit/TempFolder.h"
+#include "kit/TestEnvironment.h"
 #include "support/LogFile.h"
 #include "support/Save_Err.h"
 #include "support/Save_Err_Testing.h"

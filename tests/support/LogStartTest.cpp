@@ -1,7 +1,7 @@
 // Start-up and end steps: marker files, debug level, start and end lines, data folder, fatal end.
 #include "LogFixture.h"
 
-#include "common/DebuggerCapture.h"
+#include "kit/DebuggerCapture.h"
 #include "support/FileNames.h"
 #include "support/LogSetup.h"
 #include "support/Platform.h"
@@ -32,8 +32,8 @@ TEST_F(LogStart, WithoutMarkerNothingIsWrittenAnywhere) {
     WriteLog("a line");
     LogShutdown(0);
     EXPECT_FALSE(DebugOn());
-    EXPECT_FALSE(Exists(LogFile()));
-    EXPECT_FALSE(Exists(workDir_ + "Problem2.TXT"));
+    EXPECT_FALSE(std::filesystem::exists(LogFile()));
+    EXPECT_FALSE(std::filesystem::exists(workDir_ + "Problem2.TXT"));
 }
 
 TEST_F(LogStart, SaveErrDebug1AndDebugSpsLogWithLevelZero) {
@@ -87,7 +87,7 @@ TEST_F(LogStart, LevelFrom1024SendsWholeLinesToTheDebuggerOutputOnly) {
     WriteLog(longLine);
     EXPECT_EQ(debugger.Lines(), std::vector<std::string>{longLine});
     LogShutdown(0);
-    EXPECT_FALSE(Exists(LogFile()));
+    EXPECT_FALSE(std::filesystem::exists(LogFile()));
 }
 
 TEST_F(LogStart, EndLineCarriesExitCodeAndLocation) {

@@ -121,7 +121,7 @@ TEST(Cancel, GivenWhileWorkBeginsIsNotLost) {
 }
 
 TEST(Strangers, AreToldUnknownTransferIdAndCannotFeedTheTransfer) {
-    const std::string content = Pattern(600);
+    const std::string content = PatternBytes(600);
     LoopbackSocket sameHost;
     LoopbackSocket otherHost("127.0.0.2");
     FakeTftpServer server([&](FakeTftpServer& s) {
@@ -151,7 +151,7 @@ TEST(Strangers, CannotAdvanceAnUpload) {
     FakeTftpServer server([&](FakeTftpServer& s) {
         s.ReceiveRequest();
         s.Send(BuildAckPacket(0));
-        s.Expect(BuildDataPacket(1, Pattern(512)));
+        s.Expect(BuildDataPacket(1, PatternBytes(512)));
         stranger.SendTo(s.Client(), BuildAckPacket(1));
         EXPECT_EQ(stranger.Receive(1000), BuildErrorPacket(5, "Unknown transfer ID"));
         s.ExpectSilence(200);
@@ -160,7 +160,7 @@ TEST(Strangers, CannotAdvanceAnUpload) {
     });
     auto client = ClientFor(server);
     client->ReceiveTimeout = 5000;
-    std::istringstream stream(Pattern(512) + "end");
+    std::istringstream stream(PatternBytes(512) + "end");
     client->Upload(stream, "x", 3);
 }
 

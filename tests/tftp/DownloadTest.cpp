@@ -9,7 +9,7 @@
 using namespace std::string_literals;
 
 TEST(Download, TwoFullBlocksThenAnEmptyOne) {
-    const std::string content = Pattern(1024);
+    const std::string content = PatternBytes(1024);
     FakeTftpServer server([&](FakeTftpServer& s) {
         EXPECT_EQ(s.ReceiveRequest(), "\x00\x01"
                                       "plog.zel\x00"
@@ -34,7 +34,7 @@ TEST(Download, TwoFullBlocksThenAnEmptyOne) {
 
 TEST(Download, ShortLastBlockEmptyFileAndNetascii) {
     for (const std::size_t size : {1000u, 0u}) {
-        const std::string content = Pattern(size, 3) + (size ? "\r\n" : "");
+        const std::string content = PatternBytes(size, 3) + (size ? "\r\n" : "");
         FakeTftpServer server([&](FakeTftpServer& s) {
             EXPECT_EQ(s.ReceiveRequest(), ReadRequest("Report.TXT", "netascii"));
             ServeBlocks(s, content, 512);
@@ -49,7 +49,7 @@ TEST(Download, ShortLastBlockEmptyFileAndNetascii) {
 
 TEST(Download, OptionAckSetsTheFullBlockSize) {
     for (const char* name : {"blksize", "BLKSIZE"}) {
-        const std::string content = Pattern(2047);
+        const std::string content = PatternBytes(2047);
         FakeTftpServer server([&](FakeTftpServer& s) {
             s.ReceiveRequest();
             s.Send(BlockSizeAck("1024", name));
@@ -71,7 +71,7 @@ TEST(Download, BlockSizeAfterAnotherOptionIsNotAdopted) {
         s.ReceiveRequest();
         s.Send(BuildOptionAckPacket({{"tsize", "2000"}, {"blksize", "1024"}}));
         s.Expect(BuildAckPacket(0));
-        s.Send(BuildDataPacket(1, Pattern(1024)));
+        s.Send(BuildDataPacket(1, PatternBytes(1024)));
     });
     auto client = ClientFor(server);
     std::ostringstream stream;
@@ -118,7 +118,7 @@ TEST(Download, RepeatedBlocksAreAcknowledgedAgainButStoredOnce) {
     FakeTftpServer server([](FakeTftpServer& s) {
         s.ReceiveRequest();
         for (const std::uint16_t block : {1, 2, 2, 1}) {
-            s.Send(BuildDataPacket(block, Pattern(512, block)));
+            s.Send(BuildDataPacket(block, PatternBytes(512, block)));
             s.Expect(BuildAckPacket(block));
         }
         s.Send(BuildDataPacket(3, "end"));
@@ -127,7 +127,7 @@ TEST(Download, RepeatedBlocksAreAcknowledgedAgainButStoredOnce) {
     auto client = ClientFor(server);
     std::ostringstream stream;
     client->Download("f", stream);
-    EXPECT_EQ(stream.str(), Pattern(512, 1) + Pattern(512, 2) + "end");
+    EXPECT_EQ(stream.str(), PatternBytes(512, 1) + PatternBytes(512, 2) + "end");
 }
 
 TEST(Download, MissingBlocksEndTheDownloadAndTellTheServer) {
@@ -137,7 +137,7 @@ TEST(Download, MissingBlocksEndTheDownloadAndTellTheServer) {
         FakeTftpServer server([&, blocks = blocks](FakeTftpServer& s) {
             s.ReceiveRequest();
             for (const std::uint16_t block : blocks) {
-                s.Send(BuildDataPacket(block, Pattern(512)));
+                s.Send(BuildDataPacket(block, PatternBytes(512)));
                 if (block != blocks.back()) {
                     s.Expect(BuildAckPacket(block));
                 }
@@ -157,7 +157,7 @@ TEST(Download, MissingBlocksEndTheDownloadAndTellTheServer) {
 
 TEST(Download, BlockNumbersWrapAfter65535) {
     // Tiny blocks keep the 65536 round trips cheap. A server may go on with 0 or with 1.
-    const std::string firstRound = Pattern(65535 * 8, 1);
+    const std::string firstRound = PatternBytes(65535 * 8, 1);
     for (const std::uint16_t first : {0, 1}) {
         FakeTftpServer server([&](FakeTftpServer& s) {
             s.ReceiveRequest();
@@ -282,7 +282,7 @@ TEST(Download, StoreFailureIsReportedToTheServerWithItsCode) {
         FakeTftpServer server([&](FakeTftpServer& s) {
             s.ReceiveRequest();
             for (std::uint16_t block = 1; block <= 7; ++block) {
-                s.Send(BuildDataPacket(block, Pattern(512, block)));
+                s.Send(BuildDataPacket(block, PatternBytes(512, block)));
                 if (block < 7) {
                     s.Expect(BuildAckPacket(block));
                 }

@@ -123,11 +123,3 @@ std::string CollectUpload(FakeTftpServer& server, std::size_t blockSize, std::ui
     }
     return received;
 }
-
-std::string Pattern(std::size_t length, unsigned seed) {
-    std::string bytes(length, '\0');
-    for (std::size_t i = 0; i < length; ++i) {
-        bytes[i] = static_cast<char>((i * 7 + seed + i / 251) & 0xFF);
-    }
-    return bytes;
-}

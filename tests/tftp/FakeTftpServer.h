@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "kit/Bytes.h"
 #include "tftp/IdSocketApi.h"
 
 // One UDP socket bound to a loopback address.
@@ -81,6 +82,3 @@ void ServeBlocks(FakeTftpServer& server, const std::string& content, std::size_t
 // anything but the expected next block.
 std::string CollectUpload(FakeTftpServer& server, std::size_t blockSize,
                           std::uint16_t firstBlock = 1, std::size_t maxBlocks = SIZE_MAX);
-
-// Bytes 0..255 repeating from seed, NUL included.
-std::string Pattern(std::size_t length, unsigned seed = 0);

@@ -82,7 +82,7 @@ TEST(Serial, PortThatCannotBeOpened) {
 
 TEST(Serial, DownloadWritesEveryPacketToTheLine) {
     SerialClient serial;
-    const std::string block1 = Pattern(512);
+    const std::string block1 = PatternBytes(512);
     serial.line->Reply = [&](const std::string& written) -> std::vector<std::string> {
         if (written == ReadRequest("plog.zel")) {
             return {BuildDataPacket(1, block1)};
@@ -109,7 +109,7 @@ TEST(Serial, UploadIsNeverRepeatedAfterATimeout) {
         }
         return {}; // the device falls silent after DATA 1
     };
-    std::istringstream stream(Pattern(600));
+    std::istringstream stream(PatternBytes(600));
     EXPECT_EQ(FailureOf<EIdTFTPException>([&] { serial.client.Upload(stream, "x", 3); }),
               "Timeout");
     EXPECT_EQ(serial.line->Written.size(), 2u); // the request and DATA 1, once
@@ -133,7 +133,7 @@ TEST(Serial, LostLastBlockIsWrittenAgain) {
 TEST(Serial, OverlongAndUnexpectedPackets) {
     // Two packets without a pause between them arrive as one overlong run of bytes.
     for (const auto& [reply, message] :
-         {std::pair{BuildDataPacket(1, Pattern(512)) + BuildDataPacket(2, "x"),
+         {std::pair{BuildDataPacket(1, PatternBytes(512)) + BuildDataPacket(2, "x"),
                     "Received a packet of 517 bytes, more than the receive limit of 516 bytes"s},
           std::pair{BuildAckPacket(0), "Unexpected operation from :3"s}}) {
         SerialClient serial;
@@ -150,7 +150,7 @@ TEST(Serial, OverlongAndUnexpectedPackets) {
 
 TEST(Serial, PacketCutInTwoByAPauseIsNeverStoredAsTheLastBlock) {
     SerialClient serial;
-    const std::string whole = BuildDataPacket(1, Pattern(512));
+    const std::string whole = BuildDataPacket(1, PatternBytes(512));
     serial.line->Reply = [&](const std::string& written) {
         return PacketOpcode(written) == TFTP_RRQ
                    ? std::vector<std::string>{whole.substr(0, 200), whole.substr(200)}

@@ -93,7 +93,7 @@ protected:
         auto client = Client(blockSize);
         for (const std::size_t size : sizes) {
             SCOPED_TRACE("size " + std::to_string(size));
-            const std::string content = Pattern(size, static_cast<unsigned>(size));
+            const std::string content = PatternBytes(size, static_cast<unsigned>(size));
             const std::string name = "file" + std::to_string(size);
             if (size > 0) {
                 const fs::path local = Root / ("local-" + name);

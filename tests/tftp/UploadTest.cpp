@@ -1,6 +1,6 @@
 // Uploads against the scripted server: block building, sending again, the end of an upload.
 #include "ClientTestSupport.h"
-#include "common/WriterLock.h"
+#include "kit/WriterLock.h"
 
 #include <cstdio>
 #include <fstream>
@@ -38,7 +38,7 @@ struct HugeSource : std::streambuf {
 } // namespace
 
 TEST(Upload, ServerWithoutOptionsGetsFullBlocksAndAnEmptyLastOne) {
-    const std::string content = Pattern(1024);
+    const std::string content = PatternBytes(1024);
     FakeTftpServer server([&](FakeTftpServer& s) {
         EXPECT_EQ(s.ReceiveRequest(), "\x00\x02"
                                       "cfg.bin\x00"
@@ -54,7 +54,7 @@ TEST(Upload, ServerWithoutOptionsGetsFullBlocksAndAnEmptyLastOne) {
 
 TEST(Upload, AgreedBlockSizeAndShortLastBlock) {
     for (const auto& [size, blockSize] : {std::pair{1000u, 512u}, std::pair{1500u, 1024u}}) {
-        const std::string content = Pattern(size);
+        const std::string content = PatternBytes(size);
         FakeTftpServer server([&, blockSize = blockSize](FakeTftpServer& s) {
             s.ReceiveRequest();
             s.Send(blockSize == 512 ? BuildAckPacket(0) : BlockSizeAck("1024"));
@@ -127,16 +127,17 @@ TEST(Upload, SilentServerGetsTheCurrentBlockAgainUntilTheRetriesAreUsedUp) {
             s.ReceiveRequest();
             s.Send(BuildAckPacket(0));
             for (std::uint16_t block = 1; block <= 2; ++block) {
-                s.Expect(BuildDataPacket(block, Pattern(512, block)));
+                s.Expect(BuildDataPacket(block, PatternBytes(512, block)));
                 s.Send(BuildAckPacket(block));
             }
             for (int copy = 0; copy < copies; ++copy) {
-                s.Expect(BuildDataPacket(3, Pattern(512, 3)), 1500);
+                s.Expect(BuildDataPacket(3, PatternBytes(512, 3)), 1500);
             }
             s.ExpectSilence(1500);
         });
         auto client = ClientFor(server);
-        std::istringstream stream(Pattern(512, 1) + Pattern(512, 2) + Pattern(512, 3) + "x");
+        std::istringstream stream(PatternBytes(512, 1) + PatternBytes(512, 2) +
+                                  PatternBytes(512, 3) + "x");
         EXPECT_EQ(FailureOf<EIdTFTPException>(
                       [&, retries = retries] { client->Upload(stream, "x", retries); }),
                   "Timeout");
@@ -172,7 +173,7 @@ TEST(Upload, LastBlockIsSentAgainAtOnceUntilItsOwnAckArrives) {
     // A device that lost the last block repeats its ACK for the block before; the third repeat
     // gives up. The long reply time-out shows that every copy goes out at once: a client that
     // waited for the time-out would report empty slices.
-    const std::string content = Pattern(600);
+    const std::string content = PatternBytes(600);
     const std::string last = BuildDataPacket(2, content.substr(512));
     const std::string message =
         "Block 2 was sent 3 times, but the device keeps acknowledging block 1";
@@ -216,14 +217,14 @@ TEST(Upload, AckForABlockNeverSentFailsAndTellsTheDevice) {
             s.ReceiveRequest();
             if (lastSent == 1) {
                 s.Send(BuildAckPacket(0));
-                s.Expect(BuildDataPacket(1, Pattern(2000).substr(0, 512)));
+                s.Expect(BuildDataPacket(1, PatternBytes(2000).substr(0, 512)));
             }
             s.Send(BuildAckPacket(static_cast<std::uint16_t>(acked)));
             s.Expect(BuildErrorPacket(ERR_ILLEGAL_OPERATION, message));
             s.ExpectSilence(300);
         });
         auto client = ClientFor(server);
-        std::istringstream stream(Pattern(2000));
+        std::istringstream stream(PatternBytes(2000));
         EXPECT_EQ(FailureOf<EIdTFTPIllegalOperation>([&] { client->Upload(stream, "x", 3); }),
                   message);
     }
@@ -241,7 +242,7 @@ TEST(Upload, ShortPacketBeforeTheLastBlockFails) {
 }
 
 TEST(Upload, OlderAcksAndOtherPacketsBringTheCurrentBlockAgain) {
-    const std::string content = Pattern(1600);
+    const std::string content = PatternBytes(1600);
     const std::string block3 = BuildDataPacket(3, content.substr(1024, 512));
     FakeTftpServer server([&](FakeTftpServer& s) {
         s.ReceiveRequest();
@@ -260,7 +261,7 @@ TEST(Upload, OlderAcksAndOtherPacketsBringTheCurrentBlockAgain) {
 }
 
 TEST(Upload, BlockNumbersWrapAfter65535) {
-    const std::string content = Pattern(65536 * 8 + 3, 5);
+    const std::string content = PatternBytes(65536 * 8 + 3, 5);
     FakeTftpServer server([&](FakeTftpServer& s) {
         s.ReceiveRequest();
         s.Send(BlockSizeAck("8"));
