@@ -1,5 +1,6 @@
 // Downloads against the scripted server: block order, option agreement, refusals, failures.
 #include "ClientTestSupport.h"
+#include "MemoryPeer.h"
 
 #include <cstdio>
 #include <fstream>
@@ -156,32 +157,37 @@ TEST(Download, MissingBlocksEndTheDownloadAndTellTheServer) {
 }
 
 TEST(Download, BlockNumbersWrapAfter65535) {
-    // Tiny blocks keep the 65536 round trips cheap. A server may go on with 0 or with 1.
+    // A server may go on with 0 or with 1 after block 65535.
     const std::string firstRound = PatternBytes(65535 * 8, 1);
     for (const std::uint16_t first : {0, 1}) {
-        FakeTftpServer server([&](FakeTftpServer& s) {
-            s.ReceiveRequest();
-            s.Send(BlockSizeAck("8"));
-            s.Expect(BuildAckPacket(0));
-            for (std::uint16_t block = 1; block != 0; ++block) {
-                s.Send(BuildDataPacket(block,
-                                       std::string_view(firstRound).substr((block - 1) * 8u, 8)));
-                ASSERT_EQ(s.Receive(), BuildAckPacket(block));
-            }
-            // 2 right after 65535 is an old block; so is 65535 after the new round has begun.
-            for (const auto& [block, data] : {std::pair<std::uint16_t, std::string>{2, "old-two!"},
-                                              {first, "wrap-new"},
-                                              {65535, "old-last"},
-                                              {first + 1, "next-new"},
-                                              {first + 2, "end"}}) {
-                s.Send(BuildDataPacket(block, data));
-                s.Expect(BuildAckPacket(block));
-            }
+        // What the device sends, each in answer to the client's packet before: the request, then
+        // the ACK of the packet before it.
+        std::vector<std::string> packets{BlockSizeAck("8")};
+        std::vector<std::string> expected{ReadRequest("f"), BuildAckPacket(0)};
+        for (std::uint16_t block = 1; block != 0; ++block) {
+            packets.push_back(BuildDataPacket(block, firstRound.substr((block - 1) * 8u, 8)));
+            expected.push_back(BuildAckPacket(block));
+        }
+        // 2 right after 65535 is an old block; so is 65535 after the new round has begun.
+        for (const auto& [block, data] : {std::pair<std::uint16_t, std::string>{2, "old-two!"},
+                                          {first, "wrap-new"},
+                                          {65535, "old-last"},
+                                          {first + 1, "next-new"},
+                                          {first + 2, "end"}}) {
+            packets.push_back(BuildDataPacket(block, data));
+            expected.push_back(BuildAckPacket(block));
+        }
+        std::size_t next = 0;
+        MemoryPeer device([&](const std::string&) {
+            return next < packets.size() ? std::vector{packets[next++]}
+                                         : std::vector<std::string>{};
         });
-        auto client = ClientFor(server);
+        TIdTrivialFTP client;
+        device.Attach(client);
         std::ostringstream stream;
-        client->Download("f", stream);
+        client.Download("f", stream);
         EXPECT_EQ(stream.str(), firstRound + "wrap-new" + "next-new" + "end");
+        EXPECT_TRUE(device.sent == expected) << "every block acknowledged once, in order";
     }
 }
 
@@ -190,27 +196,20 @@ TEST(Download, UnexpectedShortSilentAndErrorReplies) {
         std::string reply; // empty: no reply at all
         std::string message;
     };
-    for (const Case& c : {Case{BuildAckPacket(1), "Unexpected operation from 127.0.0.1:%d"},
+    for (const Case& c : {Case{BuildAckPacket(1), "Unexpected operation from device:69"},
                           Case{"\x00\x03"s, "Timeout (only 2 char(s))"}, Case{"", "Timeout"},
                           Case{BuildErrorPacket(0, "Disk error"), "\"Disk error\"(code=0)"}}) {
-        FakeTftpServer server([&](FakeTftpServer& s) {
-            s.ReceiveRequest();
-            if (!c.reply.empty()) {
-                s.Send(c.reply);
-            }
-            s.ExpectSilence(c.reply.empty() ? 1500 : 300); // nothing is ever sent again
+        MemoryPeer device([&](const std::string&) {
+            return c.reply.empty() ? std::vector<std::string>{} : std::vector{c.reply};
         });
-        auto client = ClientFor(server);
+        TIdTrivialFTP client;
+        device.Attach(client);
         WorkLog log;
-        log.Attach(*client);
+        log.Attach(client);
         std::ostringstream stream;
-        std::string expected = c.message;
-        if (const auto at = expected.find("%d"); at != std::string::npos) {
-            expected.replace(at, 2, std::to_string(server.Port()));
-        }
-        EXPECT_EQ(FailureOf<EIdTFTPException>([&] { client->Download("f", stream); }), expected);
+        EXPECT_EQ(FailureOf<EIdTFTPException>([&] { client.Download("f", stream); }), c.message);
         EXPECT_EQ(log.events.back(), "end 0");
-        EXPECT_FALSE(client->Active());
+        EXPECT_EQ(device.sent.size(), 1u) << "nothing is ever sent after the request";
     }
 }
 
@@ -231,9 +230,10 @@ TEST(Download, LocalFileIsCreatedFirstAndKeptAfterAFailure) {
         std::ofstream old(path);
         old << "old content";
     }
-    FakeTftpServer server([](FakeTftpServer& s) { s.ReceiveRequest(); });
-    auto client = ClientFor(server);
-    EXPECT_EQ(FailureOf<EIdTFTPException>([&] { client->Download("f", path); }), "Timeout");
+    MemoryPeer device([](const std::string&) { return std::vector<std::string>{}; });
+    TIdTrivialFTP client;
+    device.Attach(client);
+    EXPECT_EQ(FailureOf<EIdTFTPException>([&] { client.Download("f", path); }), "Timeout");
     std::ifstream kept(path);
     EXPECT_TRUE(kept.is_open());
     EXPECT_EQ(kept.peek(), EOF); // emptied before the request went out
@@ -241,14 +241,16 @@ TEST(Download, LocalFileIsCreatedFirstAndKeptAfterAFailure) {
 }
 
 TEST(Download, LocalFileThatCannotBeCreatedStopsBeforeAnything) {
-    FakeTftpServer server([](FakeTftpServer& s) { s.ExpectNoRequest(500); });
-    auto client = ClientFor(server);
+    MemoryPeer device([](const std::string&) { return std::vector<std::string>{}; });
+    TIdTrivialFTP client;
+    device.Attach(client);
     WorkLog log;
-    log.Attach(*client);
+    log.Attach(client);
     const std::string message = FailureOf<std::system_error>(
-        [&] { client->Download("f", ::testing::TempDir() + "no/such/folder/f"); });
+        [&] { client.Download("f", ::testing::TempDir() + "no/such/folder/f"); });
     EXPECT_NE(message.find("Cannot create file"), std::string::npos) << message;
     EXPECT_TRUE(log.events.empty());
+    EXPECT_TRUE(device.sent.empty());
 }
 
 namespace {

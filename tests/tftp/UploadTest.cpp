@@ -1,7 +1,9 @@
 // Uploads against the scripted server: block building, sending again, the end of an upload.
 #include "ClientTestSupport.h"
+#include "MemoryPeer.h"
 #include "kit/WriterLock.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -121,88 +123,85 @@ TEST(Upload, SendsFromTheStreamPosition) {
 }
 
 TEST(Upload, SilentServerGetsTheCurrentBlockAgainUntilTheRetriesAreUsedUp) {
-    // {retries, DATA 3 copies the server sees}
+    const std::string block3 = BuildDataPacket(3, PatternBytes(512, 3));
+    // {retries, copies of DATA 3 the device gets}
     for (const auto& [retries, copies] : {std::pair{3, 3}, std::pair{1, 1}}) {
-        FakeTftpServer server([&, copies = copies](FakeTftpServer& s) {
-            s.ReceiveRequest();
-            s.Send(BuildAckPacket(0));
-            for (std::uint16_t block = 1; block <= 2; ++block) {
-                s.Expect(BuildDataPacket(block, PatternBytes(512, block)));
-                s.Send(BuildAckPacket(block));
-            }
-            for (int copy = 0; copy < copies; ++copy) {
-                s.Expect(BuildDataPacket(3, PatternBytes(512, 3)), 1500);
-            }
-            s.ExpectSilence(1500);
+        MemoryPeer device([](const std::string& packet) -> std::vector<std::string> {
+            const std::uint16_t block = PacketOpcode(packet) == TFTP_DATA ? PacketWord(packet) : 0;
+            return block < 3 ? std::vector{BuildAckPacket(block)} : std::vector<std::string>{};
         });
-        auto client = ClientFor(server);
+        TIdTrivialFTP client;
+        device.Attach(client);
         std::istringstream stream(PatternBytes(512, 1) + PatternBytes(512, 2) +
                                   PatternBytes(512, 3) + "x");
         EXPECT_EQ(FailureOf<EIdTFTPException>(
-                      [&, retries = retries] { client->Upload(stream, "x", retries); }),
+                      [&, retries = retries] { client.Upload(stream, "x", retries); }),
                   "Timeout");
+        EXPECT_EQ(std::count(device.sent.begin(), device.sent.end(), block3), copies);
+        EXPECT_EQ(device.sent.back(), block3) << "nothing after the last copy";
+        EXPECT_EQ(device.silentSlices, retries);
     }
 }
 
 TEST(Upload, NoReplyToTheRequestFailsAtTheFirstTimeout) {
-    FakeTftpServer server([](FakeTftpServer& s) {
-        s.ReceiveRequest();
-        s.ExpectNoRequest(1500); // the request is never sent again
-    });
-    auto client = ClientFor(server);
+    MemoryPeer device([](const std::string&) { return std::vector<std::string>{}; });
+    TIdTrivialFTP client;
+    device.Attach(client);
     std::istringstream stream("data");
-    EXPECT_EQ(FailureOf<EIdTFTPException>([&] { client->Upload(stream, "x", 3); }), "Timeout");
+    EXPECT_EQ(FailureOf<EIdTFTPException>([&] { client.Upload(stream, "x", 3); }), "Timeout");
+    EXPECT_EQ(device.sent.size(), 1u) << "the request is never sent again";
+    EXPECT_EQ(device.silentSlices, 1);
 }
 
 TEST(Upload, AfterTheLastBlockSilenceOrAShortPacketMeansDone) {
     // A device that starts installing firmware may never acknowledge the last block.
     for (const std::string& afterLast : {""s, "\x00\x04"s}) {
-        FakeTftpServer server([&](FakeTftpServer& s) {
-            s.ReceiveRequest();
-            s.Send(BuildAckPacket(0));
-            s.Expect(BuildDataPacket(1, "firmware"));
-            if (!afterLast.empty()) {
-                s.Send(afterLast);
+        MemoryPeer device([&](const std::string& packet) {
+            if (PacketOpcode(packet) == TFTP_WRQ) {
+                return std::vector{BuildAckPacket(0)};
             }
+            return afterLast.empty() ? std::vector<std::string>{} : std::vector{afterLast};
         });
-        UploadWithLog(server, "firmware");
+        TIdTrivialFTP client;
+        device.Attach(client);
+        std::istringstream stream("firmware");
+        client.Upload(stream, "cfg.bin", 3);
+        EXPECT_EQ(device.sent.back(), BuildDataPacket(1, "firmware"));
     }
 }
 
 TEST(Upload, LastBlockIsSentAgainAtOnceUntilItsOwnAckArrives) {
     // A device that lost the last block repeats its ACK for the block before; the third repeat
     // gives up. The long reply time-out shows that every copy goes out at once: a client that
-    // waited for the time-out would report empty slices.
+    // waited for the time-out would have had silent slices.
     const std::string content = PatternBytes(600);
+    const std::string first = BuildDataPacket(1, content.substr(0, 512));
     const std::string last = BuildDataPacket(2, content.substr(512));
     const std::string message =
         "Block 2 was sent 3 times, but the device keeps acknowledging block 1";
     for (const int repeats : {2, 3}) {
-        FakeTftpServer server([&](FakeTftpServer& s) {
-            s.ReceiveRequest();
-            s.Send(BuildAckPacket(0));
-            EXPECT_EQ(CollectUpload(s, 512, 1, 1), content.substr(0, 512));
-            s.Expect(last);
-            for (int copy = 1; copy <= repeats; ++copy) {
-                s.Send(BuildAckPacket(1));
-                s.Expect(copy < 3 ? last : BuildErrorPacket(ERR_UNDEFINED, message));
+        int copies = 0;
+        MemoryPeer device([&](const std::string& packet) -> std::vector<std::string> {
+            if (packet == last) {
+                return {BuildAckPacket(++copies <= repeats ? 1 : 2)};
             }
-            if (repeats < 3) {
-                s.Send(BuildAckPacket(2));
-            }
-            s.ExpectSilence(300);
+            return {BuildAckPacket(packet == first ? 1 : 0)};
         });
-        auto client = ClientFor(server);
-        client->ReceiveTimeout = 8000;
+        TIdTrivialFTP client;
+        device.Attach(client);
+        client.ReceiveTimeout = 8000;
         WorkLog log;
-        log.Attach(*client);
+        log.Attach(client);
         std::istringstream stream(content);
+        std::vector<std::string> expected{WriteRequest("x"), first, last, last, last};
         if (repeats < 3) {
-            client->Upload(stream, "x", 3);
+            client.Upload(stream, "x", 3);
         } else {
-            EXPECT_EQ(FailureOf<EIdTFTPException>([&] { client->Upload(stream, "x", 3); }),
-                      message);
+            EXPECT_EQ(FailureOf<EIdTFTPException>([&] { client.Upload(stream, "x", 3); }), message);
+            expected.push_back(BuildErrorPacket(ERR_UNDEFINED, message));
         }
+        EXPECT_EQ(device.sent, expected);
+        EXPECT_EQ(device.silentSlices, 0);
         EXPECT_EQ(log.events,
                   (std::vector<std::string>{"begin 1 600", "work 1 512", "work 1 600", "end 1"}));
     }
@@ -213,20 +212,17 @@ TEST(Upload, AckForABlockNeverSentFailsAndTellsTheDevice) {
     for (const auto& [lastSent, acked] : {std::pair{0, 1}, std::pair{1, 3}}) {
         const std::string message = "The device acknowledged block " + std::to_string(acked) +
                                     ", but the last block sent was " + std::to_string(lastSent);
-        FakeTftpServer server([&, lastSent = lastSent, acked = acked](FakeTftpServer& s) {
-            s.ReceiveRequest();
-            if (lastSent == 1) {
-                s.Send(BuildAckPacket(0));
-                s.Expect(BuildDataPacket(1, PatternBytes(2000).substr(0, 512)));
-            }
-            s.Send(BuildAckPacket(static_cast<std::uint16_t>(acked)));
-            s.Expect(BuildErrorPacket(ERR_ILLEGAL_OPERATION, message));
-            s.ExpectSilence(300);
+        MemoryPeer device([&, lastSent = lastSent, acked = acked](const std::string& packet) {
+            const bool request = PacketOpcode(packet) == TFTP_WRQ;
+            return std::vector{BuildAckPacket(lastSent == 1 && request ? 0 : acked)};
         });
-        auto client = ClientFor(server);
+        TIdTrivialFTP client;
+        device.Attach(client);
         std::istringstream stream(PatternBytes(2000));
-        EXPECT_EQ(FailureOf<EIdTFTPIllegalOperation>([&] { client->Upload(stream, "x", 3); }),
+        EXPECT_EQ(FailureOf<EIdTFTPIllegalOperation>([&] { client.Upload(stream, "x", 3); }),
                   message);
+        ASSERT_EQ(device.sent.size(), static_cast<std::size_t>(lastSent + 2));
+        EXPECT_EQ(device.sent.back(), BuildErrorPacket(ERR_ILLEGAL_OPERATION, message));
     }
 }
 
@@ -262,24 +258,30 @@ TEST(Upload, OlderAcksAndOtherPacketsBringTheCurrentBlockAgain) {
 
 TEST(Upload, BlockNumbersWrapAfter65535) {
     const std::string content = PatternBytes(65536 * 8 + 3, 5);
-    FakeTftpServer server([&](FakeTftpServer& s) {
-        s.ReceiveRequest();
-        s.Send(BlockSizeAck("8"));
-        std::string received = CollectUpload(s, 8, 1, 65535); // DATA 1 to 65535
-        ASSERT_EQ(received.size(), 65535u * 8);
-        const std::string block0 = BuildDataPacket(0, content.substr(65535 * 8, 8));
-        s.Expect(block0);
-        // Late copies of earlier ACKs bring block 0 again; they must not skip its data.
-        for (const std::uint16_t old : {65535, 65534}) {
-            s.Send(BuildAckPacket(old));
-            s.Expect(block0);
+    std::string received;
+    std::uint16_t due = 1; // the block the device waits for
+    int copiesOfZero = 0;
+    MemoryPeer device([&](const std::string& packet) -> std::vector<std::string> {
+        if (PacketOpcode(packet) == TFTP_WRQ) {
+            return {BlockSizeAck("8")};
         }
-        s.Send(BuildAckPacket(0));
-        received += DataPayload(block0);
-        received += CollectUpload(s, 8, 1);
-        EXPECT_EQ(received, content);
+        const std::uint16_t block = PacketWord(packet);
+        if (block == due) {
+            received += DataPayload(packet);
+            ++due;
+        }
+        // Late copies of earlier ACKs bring block 0 again; they must not skip its data.
+        if (block == 0 && ++copiesOfZero <= 2) {
+            return {BuildAckPacket(copiesOfZero == 1 ? 65535 : 65534)};
+        }
+        return {BuildAckPacket(block)};
     });
-    UploadWithLog(server, content);
+    TIdTrivialFTP client;
+    device.Attach(client);
+    std::istringstream stream(content);
+    client.Upload(stream, "cfg.bin", 3);
+    EXPECT_EQ(received, content);
+    EXPECT_EQ(device.sent.size(), 1u + 65537 + 2) << "the request, every block, two extra copies";
 }
 
 TEST(Upload, ErrorReplyAndRefusedBlockSize) {

@@ -1,0 +1,52 @@
+#include "MemoryPeer.h"
+
+#include "tftp/IdTFTPTransport.h"
+
+#include <memory>
+
+class MemoryPeer::Transport final : public TIdTFTPTransport {
+public:
+    explicit Transport(MemoryPeer& peer) : Peer(peer) {}
+
+    void SendRequest(const std::string& packet) override { SendToPeer(packet); }
+    void SendToPeer(const std::string& packet) override {
+        Peer.sent.push_back(packet);
+        for (std::string& reply : Peer.answer_(packet)) {
+            Peer.replies_.push_back(std::move(reply));
+        }
+    }
+    std::optional<std::string> ReceiveSlice(std::size_t maxLength) override {
+        if (Peer.duringSlice) {
+            Peer.duringSlice();
+        }
+        Sender.clear();
+        if (Peer.replies_.empty()) {
+            ++Peer.silentSlices;
+            return std::nullopt;
+        }
+        std::string packet = std::move(Peer.replies_.front());
+        Peer.replies_.pop_front();
+        if (packet.size() > maxLength) {
+            RaiseOversizedPacket(packet.size(), maxLength);
+        }
+        Sender = "127.0.0.1";
+        Peer.answered_ = true;
+        return packet;
+    }
+    bool TrailingBytesFollow() override { return false; }
+    bool PeerKnown() const override { return Peer.answered_; }
+    const std::string& SenderIP() const override { return Sender; }
+    std::int32_t SenderPort() const override { return Sender.empty() ? 0 : 6969; }
+    void Close() override {}
+
+private:
+    MemoryPeer& Peer;
+    std::string Sender;
+};
+
+void MemoryPeer::Attach(TIdTrivialFTP& client) {
+    client.Host = "device";
+    client.ReceiveTimeout = 1000;
+    client.RequestedBlockSize = 512;
+    client.TransportOverride = [this] { return std::make_unique<Transport>(*this); };
+}
