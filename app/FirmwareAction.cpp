@@ -12,7 +12,6 @@
 #include <chrono>
 #include <filesystem>
 #include <limits>
-#include <thread>
 
 namespace {
 
@@ -83,7 +82,7 @@ void TForm1::UpdateFirmware(const std::string& path) {
             ForbidCancel();
             ProgressCarry = -ui_.Value(Control::ProgressBar1);
             // Deliberately without processing events: nothing may start or close meanwhile.
-            std::this_thread::sleep_for(kCompanionPause);
+            Client->TimeSource->Sleep(kCompanionPause);
             Client->Upload(companion, RemoteName(companionName), kUploadRetries);
         }
         ShowInfo(kSuccessText);

@@ -10,7 +10,6 @@
 
 #include <chrono>
 #include <stdexcept>
-#include <thread>
 
 namespace {
 
@@ -56,8 +55,9 @@ void TForm1::btnsetTransfermodeClick() {
     SetIdleState(false);
     const std::int32_t number = ui_.Value(Control::cbPort) + 1;
     {
-        // Freed only after the result has been shown: the port stays held until then.
-        TPivotobject port;
+        // Freed only after the result has been shown: the port stays held until then. It waits
+        // on the client's clock, as the client's own serial line does.
+        TPivotobject port(*Client->TimeSource);
         try {
             if (!port.OpenPort(number, kWakeUpBaud, 'n')) {
                 throw std::runtime_error("Unable to open RS232port COM" + std::to_string(number));
@@ -75,7 +75,7 @@ void TForm1::btnsetTransfermodeClick() {
 std::string TForm1::WakeUpDevice(TPivotobject& port) {
     for (int i = 0; i < kWakeUpCount; ++i) {
         port.SendPacket("&");
-        std::this_thread::sleep_for(kWakeUpPause);
+        Client->TimeSource->Sleep(kWakeUpPause);
     }
     // Any answer counts; a cancelled wait ends like one that heard nothing.
     std::string answer;

@@ -171,7 +171,7 @@ TEST_F(QtTransferTest, CloseDuringATransferEndsPromptlyWithoutABox) {
                 return;
             }
             busySince = busySince ? busySince : TickCount();
-            if (TickDiff(busySince) >= 1200) {
+            if (TickDiff(busySince) >= 300) {
                 if (byEscape) {
                     QTest::keyClick(&window->Widget(btnClose), Qt::Key_Escape);
                 } else {

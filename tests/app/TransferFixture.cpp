@@ -25,6 +25,7 @@ void TransferTest::SetUp() {
     fs::create_directory(device);
     fs::create_directory(data);
     Start();
+    form->Client->TimeSource = &pauses;
     DeviceMisbehaves({});
     ui->SetValue(seTO, 1);
     ui->onProcessEvents = [this] { OnProcessEvents(); };

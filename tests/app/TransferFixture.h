@@ -5,6 +5,7 @@
 
 #include "app/FormFixture.h"
 #include "kit/Bytes.h"
+#include "kit/FakeClock.h"
 #include "kit/TestEnvironment.h"
 #include "sim/SimServer.h"
 
@@ -45,6 +46,9 @@ protected:
     const std::string& Message() const;
     void ExpectIdle() const;
 
+    // The window's clock: pauses (the one before a firmware companion) pass at once, waits for
+    // the simulator are real.
+    FakeClock pauses{FakeClock::SystemWaits::Real};
     fs::path device = folder.Path() / "device";
     fs::path data = folder.Path() / "data";
     std::vector<UiSnapshot> snapshots; // one per event processing

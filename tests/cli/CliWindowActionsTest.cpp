@@ -37,7 +37,7 @@ protected:
 
     std::string Local(const std::string& name) const { return (local.Path() / name).string(); }
 
-    bool DeviceGotAnyRequest() const { return sim.log.WaitFor("RRQ") || sim.log.Count("WRQ") > 0; }
+    bool DeviceGotAnyRequest() { return !sim.Requests().empty(); }
 
     SimHarness sim;
     TempFolder local;

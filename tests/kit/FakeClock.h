@@ -1,10 +1,11 @@
 // A clock for tests on which waiting costs no real time: a pause passes at once, and a wait for
 // the system (a socket, a serial line) asks the system once without waiting; when nothing is
 // there, the whole wait has passed. So a reply time-out of seconds on a silent line takes
-// microseconds, and a test can count the time it would have taken.
+// microseconds, and the test can still count the time it stands for.
 //
-// Use it only where nothing is on its way while the code waits: a peer that answers a moment
-// later would count as silent.
+// Instant waits suit only code that waits where nothing is on its way: a peer that answers a
+// moment later would count as silent. Against a live peer, SystemWaits::Real keeps the waits for
+// the system real and lets only the pauses pass at once.
 #pragma once
 
 #include "support/Clock.h"
@@ -13,9 +14,20 @@
 
 class FakeClock final : public Clock {
 public:
-    TimePoint Now() const override { return TimePoint(Duration(elapsedMs_.load())); }
-    void Sleep(Duration pause) override { elapsedMs_ += pause.count(); }
+    enum class SystemWaits { Instant, Real };
+
+    explicit FakeClock(SystemWaits waits = SystemWaits::Instant) : waits_(waits) {}
+
+    TimePoint Now() const override {
+        const TimePoint base =
+            waits_ == SystemWaits::Real ? std::chrono::steady_clock::now() : TimePoint();
+        return base + Skipped();
+    }
+    void Sleep(Duration pause) override { skippedMs_ += pause.count(); }
     bool Await(Duration limit, const SystemWait& wait) override {
+        if (waits_ == SystemWaits::Real) {
+            return wait(limit);
+        }
         if (wait(Duration::zero())) {
             return true;
         }
@@ -23,9 +35,10 @@ public:
         return false;
     }
 
-    // The time that has passed on this clock.
-    Duration Elapsed() const { return Duration(elapsedMs_.load()); }
+    // The time that passed on this clock without being waited for in real time.
+    Duration Skipped() const { return Duration(skippedMs_.load()); }
 
 private:
-    std::atomic<Duration::rep> elapsedMs_{0};
+    const SystemWaits waits_;
+    std::atomic<Duration::rep> skippedMs_{0};
 };

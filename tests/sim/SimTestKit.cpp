@@ -71,6 +71,21 @@ SimHarness::SimHarness(const SimFaults& faults, unsigned timeoutMs, unsigned ret
     server_ = std::make_unique<SimServerThread>(options);
 }
 
+std::vector<std::string> SimHarness::Requests() {
+    const std::string probe = "probe-" + std::to_string(++probes_);
+    RawPeer(Port()).SendReadRequest(probe);
+    EXPECT_TRUE(log.WaitFor(probe)) << "the simulator does not answer";
+    std::vector<std::string> requests;
+    for (const std::string& line : log.Lines()) {
+        const bool request =
+            line.find("RRQ") != std::string::npos || line.find("WRQ") != std::string::npos;
+        if (request && line.find("\"probe-") == std::string::npos) {
+            requests.push_back(line);
+        }
+    }
+    return requests;
+}
+
 RawPeer::RawPeer(std::uint16_t serverPort)
     : socket_("127.0.0.1", 0), server_{"127.0.0.1", serverPort} {}
 

@@ -36,12 +36,17 @@ public:
     explicit SimHarness(const SimFaults& faults = {}, unsigned timeoutMs = 150,
                         unsigned retries = 2);
     std::uint16_t Port() const { return server_->Port(); }
+    // The requests (RRQ and WRQ lines) the simulator has logged so far, exactly: it takes
+    // requests in the order they came, so once a request sent now has been logged, every
+    // earlier one has been too.
+    std::vector<std::string> Requests();
 
     TempFolder folder;
     LogCapture log;
 
 private:
     std::unique_ptr<SimServerThread> server_;
+    unsigned probes_ = 0;
 };
 
 class RawPeer {

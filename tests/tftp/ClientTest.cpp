@@ -82,7 +82,7 @@ TEST(ReplySlices, TimeoutIsWaitedInWholeSeconds) {
         EXPECT_EQ(FailureOf<EIdTFTPException>([&] { client->Download("f", stream); }), "Timeout");
         EXPECT_EQ(log.events.size(), slices + 2) << "begin, one work call per slice, end";
         EXPECT_EQ(log.events[1], "work 0 0");
-        EXPECT_EQ(clock.Elapsed(), std::chrono::seconds(slices)) << "each slice a second";
+        EXPECT_EQ(clock.Skipped(), std::chrono::seconds(slices)) << "each slice a second";
         EXPECT_EQ(client->PeerPort, 0);
     }
 }
