@@ -2,6 +2,7 @@
 // simulator served in-process on the loopback address: the wiring, the bar and the hourglass, an
 // error passed on, and a close while a transfer runs.
 #include "app/qt/MainWindow.h"
+#include "kit/FakeClock.h"
 #include "kit/TempFolder.h"
 #include "sim/SimServer.h"
 #include "tftp/IdTrivialFTP.h"
@@ -74,6 +75,7 @@ protected:
         options.bindAddress = "127.0.0.1";
         if (silent) {
             options.faults.silentAfterBlock = 0;
+            clock.LimitRealWaits(std::chrono::milliseconds(250));
         }
         options.log = [](const std::string&) {};
         server = std::make_unique<SimServerThread>(options);
@@ -83,6 +85,9 @@ protected:
         auto window = std::make_unique<MainWindow>(program, params);
         window->Toolkit().SetText(eIP, "127.0.0.1");
         window->Form().TargetPort = server->Port();
+        if (silent) {
+            window->Form().Client->TimeSource = &clock;
+        }
         QtToolkit& toolkit = window->Toolkit();
         toolkit.answerFileDialog = [&toolkit, file](const FileDialogRequest&) {
             std::optional<std::string> chosen = file.string();
@@ -105,6 +110,10 @@ protected:
     fs::path device = folder.Path() / "device";
     fs::path file = folder.Path() / "cfg.bin";
     std::unique_ptr<SimServerThread> server;
+    // The window's clock where the device falls silent: pauses pass at once, and a reply slice
+    // in which the simulator (which answers at once if at all) stays silent ends after a quarter
+    // of a second.
+    FakeClock clock{FakeClock::SystemWaits::Real};
     FakeUser user;
 };
 

@@ -44,6 +44,7 @@ void TransferTest::DeviceMisbehaves(const SimFaults& faults) {
     options.retries = 2;
     options.faults = faults;
     options.log = [](const std::string&) {};
+    pauses.LimitRealWaits(FakeClock::Duration::max());
     server_.reset();
     server_ = std::make_unique<SimServerThread>(options);
     ui->SetText(eIP, "127.0.0.1");
@@ -51,6 +52,7 @@ void TransferTest::DeviceMisbehaves(const SimFaults& faults) {
 }
 
 void TransferTest::DeviceIsMute() {
+    pauses.LimitRealWaits(kSilentSlice);
     mute_.emplace("127.0.0.1", 0);
     form->TargetPort = mute_->Local().Port;
 }

@@ -24,6 +24,10 @@ struct UiSnapshot {
     std::uint32_t tick;
 };
 
+// The simulator answers at once if at all: a reply slice in which it stays silent ends after this
+// much real time where a test expects silence.
+inline constexpr FakeClock::Duration kSilentSlice(250);
+
 class TransferTest : public FormTest {
 protected:
     void SetUp() override;
@@ -34,7 +38,10 @@ protected:
     void DeviceIsMute();
     // Runs step at the first event processing at least 500 ms into the action: with a silent
     // device the client is waiting then.
-    void DuringSilentWait(std::function<void()> step) { duringWait_ = std::move(step); }
+    void DuringSilentWait(std::function<void()> step) {
+        pauses.LimitRealWaits(kSilentSlice);
+        duringWait_ = std::move(step);
+    }
 
     // Starts the diagnostic log beside the program with a marker file: "DEBUG1" logs without a
     // debug level, "DEBUG" holding "1" sets one (and so makes Put pass its errors on).
@@ -47,7 +54,7 @@ protected:
     void ExpectIdle() const;
 
     // The window's clock: pauses (the one before a firmware companion) pass at once, waits for
-    // the simulator are real.
+    // the simulator are real (shortened where the device is silent).
     FakeClock pauses{FakeClock::SystemWaits::Real};
     fs::path device = folder.Path() / "device";
     fs::path data = folder.Path() / "data";

@@ -5,11 +5,13 @@
 //
 // Instant waits suit only code that waits where nothing is on its way: a peer that answers a
 // moment later would count as silent. Against a live peer, SystemWaits::Real keeps the waits for
-// the system real and lets only the pauses pass at once.
+// the system real and lets only the pauses pass at once; LimitRealWaits then shortens the waits
+// in which a peer that answers at once, if at all, stays silent.
 #pragma once
 
 #include "support/Clock.h"
 
+#include <algorithm>
 #include <atomic>
 
 class FakeClock final : public Clock {
@@ -18,6 +20,9 @@ public:
 
     explicit FakeClock(SystemWaits waits = SystemWaits::Instant) : waits_(waits) {}
 
+    // With real waits: each lasts at most realLimit, and the rest of it passes at once.
+    void LimitRealWaits(Duration realLimit) { realLimitMs_ = realLimit.count(); }
+
     TimePoint Now() const override {
         const TimePoint base =
             waits_ == SystemWaits::Real ? std::chrono::steady_clock::now() : TimePoint();
@@ -25,13 +30,13 @@ public:
     }
     void Sleep(Duration pause) override { skippedMs_ += pause.count(); }
     bool Await(Duration limit, const SystemWait& wait) override {
-        if (waits_ == SystemWaits::Real) {
-            return wait(limit);
-        }
-        if (wait(Duration::zero())) {
+        const Duration real = waits_ == SystemWaits::Real
+                                  ? std::min(limit, Duration(realLimitMs_.load()))
+                                  : Duration::zero();
+        if (wait(real)) {
             return true;
         }
-        Sleep(limit);
+        Sleep(limit - real);
         return false;
     }
 
@@ -40,5 +45,6 @@ public:
 
 private:
     const SystemWaits waits_;
+    std::atomic<Duration::rep> realLimitMs_{Duration::max().count()};
     std::atomic<Duration::rep> skippedMs_{0};
 };

@@ -10,7 +10,8 @@ namespace {
 
 class DeviceAtPath final : public SerialDevice {
 public:
-    explicit DeviceAtPath(std::string path) : path_(std::move(path)) {}
+    DeviceAtPath(std::string path, Clock& clock)
+        : path_(std::move(path)), inner_(MakeSystemSerialDevice(clock)) {}
 
     bool open(const std::string&) override { return inner_->open(path_); }
     void configure(std::int32_t baud, char parity) override { inner_->configure(baud, parity); }
@@ -24,7 +25,7 @@ public:
 
 private:
     std::string path_;
-    std::unique_ptr<SerialDevice> inner_ = MakeSystemSerialDevice();
+    std::unique_ptr<SerialDevice> inner_;
 };
 
 } // namespace
@@ -58,15 +59,16 @@ SimSerialOptions SerialSim::FastLine() {
     return serial;
 }
 
-std::unique_ptr<TPivotobject> PortAt(const std::string& path) {
-    return std::make_unique<TPivotobject>(std::make_unique<DeviceAtPath>(path));
+std::unique_ptr<TPivotobject> PortAt(const std::string& path, Clock& clock) {
+    return std::make_unique<TPivotobject>(std::make_unique<DeviceAtPath>(path, clock));
 }
 
-std::unique_ptr<TIdTrivialFTP> SerialClientAt(const std::string& path) {
+std::unique_ptr<TIdTrivialFTP> SerialClientAt(const std::string& path, Clock& clock) {
     auto client = std::make_unique<TIdTrivialFTP>();
     client->Host = "";
     client->Port = kTestCom;
-    client->SerialLink = PortAt(path);
+    client->TimeSource = &clock;
+    client->SerialLink = PortAt(path, clock);
     client->SerialGapTimeout = 6;
     client->ReceiveTimeout = 1000;
     client->RequestedBlockSize = 512;

@@ -32,11 +32,12 @@ private:
     std::unique_ptr<SerialSimThread> sim_;
 };
 
-// A port object whose every COM number opens path.
-std::unique_ptr<TPivotobject> PortAt(const std::string& path);
+// A port object whose every COM number opens path, waiting on clock.
+std::unique_ptr<TPivotobject> PortAt(const std::string& path, Clock& clock = SystemClock());
 
 // A TFTP client on the serial line at path: reply time-out 1 s (one slice), gap 6 ms.
-std::unique_ptr<TIdTrivialFTP> SerialClientAt(const std::string& path);
+std::unique_ptr<TIdTrivialFTP> SerialClientAt(const std::string& path,
+                                              Clock& clock = SystemClock());
 
 // The time between two transfers. A real client's next request never follows its last packet
 // within the simulator's gap (it would run into that packet on the line, and the simulator would
