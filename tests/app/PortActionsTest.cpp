@@ -2,7 +2,7 @@
 // the serial line: the test plays the device on the master side while the window's logic waits.
 #include "app/FormFixture.h"
 #include "kit/FakeClock.h"
-#include "serial/PtyPair.h"
+#include "serial/PtyPair_posix.h"
 #include "serial/zivud232.h"
 #include "tftp/IdTrivialFTP.h"
 

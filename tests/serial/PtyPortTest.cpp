@@ -1,6 +1,6 @@
 // The port object on a real terminal line (a pseudo-terminal), with the test as the device on the
 // other end. Time bounds are loose on purpose; they only tell "waited" from "did not".
-#include "PtyPair.h"
+#include "PtyPair_posix.h"
 #include "serial/zivud232.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "PtyPair.h"
+#include "PtyPair_posix.h"
 
 #include <gtest/gtest.h>
 
