@@ -2,7 +2,6 @@
 //
 // The device knows no folders: the remote name is always the name part of the local path.
 #include "app/ActionFiles.h"
-#include "app/ExceptionClass.h"
 #include "app/Main.h"
 #include "app/ReceivedFiles.h"
 
@@ -33,7 +32,7 @@ void TForm1::PutFile(const std::string& path) {
         ShowInfo("File " + Quoted(path) + " successfull sent");
     } catch (const std::exception& error) {
         // The local file is only read: nothing to clean up.
-        ShowWarning("TFTP put file failed!\r\r" + ExceptionClassName(error) + ": " + error.what());
+        ShowWarning("TFTP put file failed!\r\r" + ClassNameOf(error) + ": " + error.what());
         if (DebugOn()) {
             // Passed on for the field log; the window must not stay busy behind it.
             SetIdleState(true);

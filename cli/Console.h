@@ -4,13 +4,9 @@
 
 #include "cli/CliIo.h"
 
-#include <exception>
 #include <string>
 
 std::string MessageLines(const std::string& text);
 
 // The overwrite question: yes only for an answer that starts with "y" or "Y".
 bool AskYesNo(CliIo& io, const std::string& question);
-
-// The class name of an exception as the program knows it, e.g. "EIdTFTPFileNotFound".
-std::string ClassNameOf(const std::exception& error);

@@ -3,6 +3,7 @@
 #include "tftp/IdTrivialFTP.h"
 
 #include "serial/zivud232.h"
+#include "tftp/IdResourceStrings.h"
 #include "tftp/IdSerialTransport.h"
 #include "tftp/IdTFTPTransport.h"
 #include "tftp/IdUDPTransport.h"

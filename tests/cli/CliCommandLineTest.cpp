@@ -3,7 +3,6 @@
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/ProgressLine.h"
-#include "tftp/IdTrivialFTPBase.h"
 
 #include <gtest/gtest.h>
 
@@ -93,11 +92,6 @@ TEST(CliConsole, OnlyAnAnswerStartingWithYIsYes) {
     EXPECT_FALSE(ask("\n"));
     EXPECT_FALSE(ask("")); // end of input
     EXPECT_FALSE(ask("ja\n"));
-}
-
-TEST(CliConsole, ClassNamesAreThoseOfTheProgram) {
-    EXPECT_EQ(ClassNameOf(EIdTFTPFileNotFound("x")), "EIdTFTPFileNotFound");
-    EXPECT_EQ(ClassNameOf(EIdTFTPException("x")), "EIdTFTPException");
 }
 
 TEST(CliProgress, ShowsBytesTotalAndRate) {
