@@ -149,7 +149,8 @@ private:
     void SetRadio(Control radio, bool checked);
     void SetTimeoutSeconds(int seconds);
     void SelectComPort(int position);
-    void LoadWindowKeys(IniStoreRef& store, bool write);
+    // Loads (write = false) or saves the keys of section "Param" through the shared image.
+    void ReadWriteWindowKeys(IniStoreRef& store, bool write);
     void LoadLoggerTables(IniStoreRef& store);
     void AfterWindowKeys();
     void PutFile(const std::string& path);
