@@ -1,17 +1,12 @@
 #include "cli/Console.h"
 
-#include <algorithm>
+#include "app/actions/MessageText.h"
+
 #include <istream>
 #include <ostream>
 
-std::string MessageLines(const std::string& text) {
-    std::string lines = text;
-    std::replace(lines.begin(), lines.end(), '\r', '\n');
-    return lines;
-}
-
 bool AskYesNo(CliIo& io, const std::string& question) {
-    io.err << MessageLines(question) << " [y/N] " << std::flush;
+    io.err << WithLineBreaks(question) << " [y/N] " << std::flush;
     std::string answer;
     if (!std::getline(io.in, answer)) {
         io.err << "\n";

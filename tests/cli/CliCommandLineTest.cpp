@@ -72,10 +72,6 @@ TEST(CliNames, DeviceNamePartDropsFoldersAndDrives) {
     EXPECT_EQ(DeviceNamePart("dir/"), "");
 }
 
-TEST(CliConsole, CarriageReturnsBecomeLineBreaks) {
-    EXPECT_EQ(MessageLines("TFTP get file failed!\r\rTimeout"), "TFTP get file failed!\n\nTimeout");
-}
-
 TEST(CliConsole, OnlyAnAnswerStartingWithYIsYes) {
     const auto ask = [](const std::string& typed) {
         std::istringstream in(typed);
