@@ -1,5 +1,7 @@
 #include "tftp/IdDatagramEndpoint.h"
 
+#include "tftp/IdExceptions.h"
+
 TIdDatagramEndpoint::~TIdDatagramEndpoint() {
     CloseEndpoint();
 }

@@ -1,5 +1,7 @@
 #include "tftp/IdUDPTransport.h"
 
+#include "tftp/IdResourceStrings.h"
+
 #include <stdexcept>
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/ReceivedFiles.h"
+#include "app/actions/ReceivedFiles.h"
 
 #include "support/ScratchFile.h"
 #include "tftp/IdTrivialFTP.h"
