@@ -1,6 +1,8 @@
-// The streams a command talks through, and whether they are terminals; main() passes the real
-// ones, tests pass string streams.
+// The streams a command talks through, whether they are terminals, and the clock its waits take
+// their time from; main() passes the real ones, tests pass string streams and a clock of theirs.
 #pragma once
+
+#include "support/Clock.h"
 
 #include <iosfwd>
 
@@ -10,4 +12,5 @@ struct CliIo {
     std::ostream& err;
     bool inIsTerminal = false;
     bool errIsTerminal = false;
+    Clock* clock = &SystemClock();
 };

@@ -17,7 +17,9 @@ ConsoleHost::ConsoleHost(CliIo& io, std::optional<std::string> chosenFile,
                          const TransferSettings& connection, std::string settingsFile)
     : io_(io), chosenFile_(std::move(chosenFile)), connection_(connection),
       settingsFile_(std::move(settingsFile)),
-      progress_(io.err, io.errIsTerminal && !connection.quiet) {}
+      progress_(io.err, io.errIsTerminal && !connection.quiet) {
+    client_.TimeSource = io.clock;
+}
 
 std::optional<std::string> ConsoleHost::ChooseFile(Dialog dialog, const std::string& /*title*/) {
     // Asked once: the command line names no other file.

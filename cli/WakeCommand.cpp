@@ -21,5 +21,5 @@ int RunWake(const std::vector<std::string>& /*arguments*/, const ParsedArgs& arg
     }
     const TransferSettings settings = ReadTransferSettings(args);
     ConsoleHost host(io, std::nullopt, settings, {});
-    return SetTransferMode(host, settings.comPort, settings.timeoutSeconds) ? 0 : 1;
+    return SetTransferMode(host, settings.comPort, settings.timeoutSeconds, *io.clock) ? 0 : 1;
 }

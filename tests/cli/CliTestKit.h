@@ -15,11 +15,11 @@ struct CliRun {
 
 // input is what the user types; terminal says whether stdin counts as a terminal.
 inline CliRun RunCliWith(const std::vector<std::string>& args, const std::string& input = "",
-                         bool terminal = false) {
+                         bool terminal = false, Clock& clock = SystemClock()) {
     std::istringstream in(input);
     std::ostringstream out;
     std::ostringstream err;
-    CliIo io{in, out, err, terminal, false};
+    CliIo io{in, out, err, terminal, false, &clock};
     const int status = RunCli(args, io);
     return {status, out.str(), err.str()};
 }

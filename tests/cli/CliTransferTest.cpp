@@ -1,6 +1,7 @@
 // quorvel-cli's get and put, run in-process against the in-process simulator: byte-exact
 // transfers, the overwrite rules, clean-up after failures and the texts shown.
 #include "CliTestKit.h"
+#include "kit/FakeClock.h"
 #include "sim/SimTestKit.h"
 
 #include <gtest/gtest.h>
@@ -18,13 +19,14 @@ struct Bench {
         const std::vector<std::string> connection = {
             "--host", "127.0.0.1", "--port", std::to_string(sim.Port()), "--timeout", "1"};
         args.insert(args.end(), connection.begin(), connection.end());
-        return RunCliWith(args, input, terminal);
+        return RunCliWith(args, input, terminal, clock);
     }
 
     std::string Local(const std::string& name) const { return (local.Path() / name).string(); }
 
     SimHarness sim;
     TempFolder local;
+    FakeClock clock{FakeClock::SystemWaits::Real};
 };
 
 class CliTransfer : public testing::Test, protected Bench {};
@@ -177,6 +179,7 @@ TEST(CliTransferFaults, DeviceErrorMidwayFailsGetAndPutAndLeavesNoFiles) {
 
 TEST(CliTransferFaults, SilentDeviceFailsTheGetWithTimeoutAndNoFile) {
     Bench bench(With([](SimFaults& f) { f.silentAfterBlock = 1; }));
+    bench.clock.LimitRealWaits(std::chrono::milliseconds(250)); // it answers at once if at all
     bench.sim.folder.Write("f.bin", PatternBytes(3000));
     const CliRun run = bench.Cli({"get", "f.bin", bench.Local("f.bin")});
     EXPECT_EQ(run.status, 1);

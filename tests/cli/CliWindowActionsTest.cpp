@@ -2,6 +2,7 @@
 // loopback address: what reaches the device, the files left behind, the window's texts and the
 // exit statuses.
 #include "CliTestKit.h"
+#include "kit/FakeClock.h"
 #include "sim/SimTestKit.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +33,7 @@ protected:
         if (args[0] == "logger") {
             args.insert(args.end(), {"--settings", Local("quorvel.INI")});
         }
-        return RunCliWith(args, input, terminal);
+        return RunCliWith(args, input, terminal, pauses);
     }
 
     std::string Local(const std::string& name) const { return (local.Path() / name).string(); }
@@ -41,6 +42,8 @@ protected:
 
     SimHarness sim;
     TempFolder local;
+    // The companion's pause passes at once.
+    FakeClock pauses{FakeClock::SystemWaits::Real};
 };
 
 SimFaults DeviceError() {
