@@ -9,6 +9,7 @@
 
 #include "support/Save_Err.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -206,7 +207,7 @@ private:
                     reported = entry.revents;
                 if (ready >= 0 || errno != EINTR)
                     return ready > 0;
-                limit = Time.Until(deadline);
+                limit = std::min(limit, Time.Until(deadline)); // never beyond the wait asked for
             }
         });
         return reported;

@@ -5,6 +5,7 @@
 #include "tftp/IdSocketNative.h"
 #include "tftp/IdTrivialFTPBase.h"
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
 
@@ -112,7 +113,7 @@ bool WaitReadable(Handle socket, Clock::Duration wait, Clock& clock) {
     return clock.Await(wait, [&](Clock::Duration limit) {
         bool readable = false;
         while (PollOnce(&socket, &readable, 1, static_cast<int>(limit.count())) < 0) {
-            limit = clock.Until(deadline);
+            limit = std::min(limit, clock.Until(deadline)); // never beyond the wait asked for
         }
         return readable;
     });
