@@ -9,11 +9,12 @@ std::size_t NameStartAfter(const std::string& path, const char* delimiters) {
     return last == std::string::npos ? 0 : last + 1;
 }
 
-} // namespace
-
+// Where the file name begins: 0 for a path without a folder part.
 std::size_t FileNameStart(const std::string& path) {
     return NameStartAfter(path, kNameDelimiters);
 }
+
+} // namespace
 
 std::string FileName(const std::string& path) {
     return path.substr(FileNameStart(path));

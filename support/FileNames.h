@@ -4,7 +4,6 @@
 // well ("C:plog.zel" is plog.zel in the current folder of drive C); elsewhere only "/" does.
 #pragma once
 
-#include <cstddef>
 #include <string>
 
 #ifdef _WIN32
@@ -16,9 +15,6 @@ inline constexpr char kPathSeparator = '/';
 inline constexpr const char* kPathSeparators = "/";
 inline constexpr const char* kNameDelimiters = "/";
 #endif
-
-// Where the file name begins: 0 for a path without a folder part.
-std::size_t FileNameStart(const std::string& path);
 
 // The file name: everything after the folder part.
 std::string FileName(const std::string& path);
