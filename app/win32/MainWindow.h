@@ -1,0 +1,66 @@
+// The program's one window on Win32: the native controls, wired to the window's logic TForm1.
+#pragma once
+
+#include "app/Main.h"
+#include "app/win32/Win32Toolkit.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class MainWindow {
+public:
+    // Creates the window (hidden) with its controls and runs the start-up (FormCreate) with the
+    // program's path and its argument vector.
+    MainWindow(const std::string& programPath, const std::vector<std::string>& params);
+    ~MainWindow();
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    void Show(int showCommand);
+    // Runs the message loop until the window has been closed; returns the program's exit code.
+    int RunMessageLoop();
+    // Hands one message on as the loop does: key preview, dialog keys (Tab, Esc), the window.
+    void Dispatch(MSG& message);
+
+    HWND Handle() const { return hwnd_; }
+    bool Closed() const { return hwnd_ == nullptr; }
+    TForm1& Form() { return *form_; }
+    Win32Toolkit& Toolkit() { return *toolkit_; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnCommand(Control control, WORD notification);
+    // Alt+L and the other keys the logic previews; true when the key was consumed.
+    bool PreviewKey(const MSG& message);
+    void OnClose();
+    // Gives up the file dialog or box the running action waits in, for a close.
+    void DismissModalWindows();
+    void KeepOnScreen();
+    // The COM list's field and entries; the field shows the colour the logic gave the list.
+    void DrawListItem(const DRAWITEMSTRUCT& item);
+    // The background of a control that the logic coloured; nullptr for the system's own.
+    HBRUSH ControlBrush(HWND control, HDC dc);
+    // Runs a handler of the logic; an error it lets through is shown as the toolkit shows
+    // errors nothing else handled, and the program goes on. A close that arrived while the
+    // handler ran (a transfer lets events through) is carried out once it has returned.
+    void Run(const std::function<void()>& handler);
+
+    HFONT font_ = nullptr;
+    HBRUSH lightRed_ = nullptr;
+    DialogScale scale_;
+    HWND hwnd_ = nullptr;
+    HWND focus_ = nullptr; // the control that had the focus when the window was deactivated
+    std::unique_ptr<Win32Toolkit> toolkit_;
+    std::unique_ptr<TForm1> form_;
+    // Handlers of the logic on the stack; the window must outlive every one of them.
+    int running_ = 0;
+    // The close has begun: the settings are saved, no more boxes are shown.
+    bool closing_ = false;
+    // The close waits for the running handlers to return.
+    bool closePending_ = false;
+};
