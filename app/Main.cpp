@@ -1,6 +1,8 @@
 #include "app/Main.h"
 
 #include "app/ProgramFiles.h"
+#include "serial/ComPortMap.h"
+#include "serial/SerialDevice.h"
 #include "support/Save_Err.h"
 #include "tftp/IdTrivialFTP.h"
 
@@ -16,6 +18,8 @@ void TForm1::FormCreate(const std::vector<std::string>& params) {
     // Every line of a transfer's progress is wanted in the log, repeats included.
     SetSuppressRepeats(false);
     ui_.SetText(Control::Form1, std::string(kCaption));
+    // The COM numbers the settings file points at USB adapters, before the list shows them.
+    LoadComPortMap(settingsFile_);
     FillComPortList();
 
     CodeTexts.clear();
@@ -39,6 +43,10 @@ void TForm1::FillComPortList() {
         ports.push_back("COM " + std::to_string(number));
     }
     ui_.SetItems(Control::cbPort, ports);
+    // A technician picks an adapter by the device it is, not by its COM number.
+    for (int position = 0; position < kComPortCount; ++position) {
+        ui_.SetItemHint(Control::cbPort, position, ComDeviceName(position + 1));
+    }
 }
 
 void TForm1::CreateClient() {

@@ -74,6 +74,9 @@ public:
 
     // Replaces the entries of a drop-down list; nothing is selected afterwards.
     virtual void SetItems(Control control, const std::vector<std::string>& items) = 0;
+    // The hint shown for the entry at position of a drop-down list, such as the device a COM
+    // entry reaches. A toolkit that shows no hints for list entries may leave it out.
+    virtual void SetItemHint(Control /*control*/, int /*position*/, const std::string& /*hint*/) {}
 
     // A disabled group box disables everything inside it.
     virtual bool Enabled(Control control) const = 0;

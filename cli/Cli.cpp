@@ -22,7 +22,7 @@ const std::vector<CommandDef>& Commands() {
          RunFirmware},
         {"logger", "logger CSV (--host H | --com N) [OPTIONS]", 1, 1, LoggerOptionDefs(),
          RunLogger},
-        {"wake", "wake --com N [--timeout S]", 0, 0, WakeOptionDefs(), RunWake},
+        {"wake", "wake --com N [--timeout S] [--settings FILE]", 0, 0, WakeOptionDefs(), RunWake},
     };
     return commands;
 }
@@ -89,7 +89,7 @@ const char* CliUsageText() {
        quorvel-cli convert ZEL [CSV] [--include-empty] [--yes] [--settings FILE]
        quorvel-cli firmware IMAGE (--host H | --com N) [OPTIONS]
        quorvel-cli logger CSV (--host H | --com N) [OPTIONS]
-       quorvel-cli wake --com N [--timeout S]
+       quorvel-cli wake --com N [--timeout S] [--settings FILE]
 
 Exchanges files with the radio-modem device over TFTP, on the network or on the serial
 line, as Quorvel's "Get file" and "Put file" do, and converts its event logger into CSV
@@ -122,7 +122,8 @@ Connection (get, put, firmware, logger; exactly one of --host and --com):
   --host H      the device's host name or IPv4 address
   --port P      the device's TFTP port (default 69)
   --com N       the serial line COM N, 1 to 255 (on Linux /dev/ttyS<N-1>, or the
-                device that the environment variable QUORVEL_COM<N> names)
+                device that the environment variable QUORVEL_COM<N> names, or else
+                the line COM<N>=DEVICE in the settings file's section [ComPorts])
   --gap MS      silence on the serial line that ends a packet, 1 to 1000 (default 10)
   --timeout S   seconds to wait for each reply, 1 to 16 (default 4)
   --blksize N   block size to ask the device for, 8 to 65464 (default 512; get and
@@ -132,7 +133,8 @@ Other options (before or after the arguments):
   --yes             replace an existing local file without asking (get, convert, logger)
   --quiet           no progress line (get, put, firmware, logger)
   --include-empty   write a line for every slot of the logger, empty ones too (convert)
-  --settings FILE   take the tables from FILE instead (convert, logger)
+  --settings FILE   take the tables and [ComPorts] from FILE instead of quorvel.INI
+                    beside the program
   -h, --help        show this text
 
 Ctrl+C cancels a transfer within about a second.

@@ -4,8 +4,8 @@
 
 const std::vector<OptionDef>& FirmwareOptionDefs() {
     static const std::vector<OptionDef> definitions = {
-        {"host", true}, {"port", true},    {"com", true},
-        {"gap", true},  {"timeout", true}, {"quiet", false},
+        {"host", true},    {"port", true},   {"com", true},      {"gap", true},
+        {"timeout", true}, {"quiet", false}, {"settings", true},
     };
     return definitions;
 }

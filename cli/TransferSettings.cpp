@@ -1,5 +1,7 @@
 #include "cli/TransferSettings.h"
 
+#include "cli/Commands.h"
+#include "serial/ComPortMap.h"
 #include "tftp/IdTrivialFTPBase.h"
 
 namespace {
@@ -17,6 +19,8 @@ void ReadConnection(const ParsedArgs& args, TransferSettings& settings) {
     }
     if (com) {
         settings.comPort = static_cast<int>(ParseNumber(*com, 1, kMaxComPort, "--com"));
+        // The device of COM N as the window finds it: the environment, then the settings file.
+        LoadComPortMap(TablesSettingsFile(args));
         if (args.Has("port")) {
             throw UsageError("--port belongs to the network; on the serial line --com names "
                              "the port");
@@ -43,8 +47,8 @@ void ReadConnection(const ParsedArgs& args, TransferSettings& settings) {
 
 const std::vector<OptionDef>& TransferOptionDefs() {
     static const std::vector<OptionDef> definitions = {
-        {"host", true},    {"port", true},    {"com", true},  {"gap", true},
-        {"timeout", true}, {"blksize", true}, {"yes", false}, {"quiet", false},
+        {"host", true},    {"port", true}, {"com", true},    {"gap", true},      {"timeout", true},
+        {"blksize", true}, {"yes", false}, {"quiet", false}, {"settings", true},
     };
     return definitions;
 }

@@ -15,6 +15,7 @@ const std::vector<OptionDef>& WakeOptionDefs() {
     static const std::vector<OptionDef> definitions = {
         {"com", true},
         {"timeout", true},
+        {"settings", true},
         {"host", true},
     };
     return definitions;

@@ -44,7 +44,8 @@ public:
 
 // The platform's device for COM<number> (number >= 1). On Windows "COM1" to "COM9" and
 // "\\.\COM10" onwards. On POSIX systems COM n is /dev/ttyS<n-1>, unless the environment variable
-// QUORVEL_COM<n> names another device, e.g. QUORVEL_COM3=/dev/ttyUSB0.
+// QUORVEL_COM<n> names another device, e.g. QUORVEL_COM3=/dev/ttyUSB0, or else the settings
+// file's COM table does (ComPortMap.h).
 std::string ComDeviceName(std::int32_t number);
 
 // The platform's serial port backend.

@@ -2,6 +2,7 @@
 //
 // The descriptor is non-blocking; a read or write that has to wait does so in poll(), bounded by
 // the port's time-outs, so no call can hang on a silent line or on a peer that stops reading.
+#include "serial/ComPortMap.h"
 #include "serial/PosixRawLine.h"
 #include "serial/SerialDevice.h"
 
@@ -20,6 +21,10 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+
+#ifdef __linux__
+#include <linux/serial.h>
+#endif
 
 namespace {
 
@@ -62,9 +67,41 @@ short PollUntil(int fd, short events, Clock::time_point deadline) {
     }
 }
 
-void LogFailure(const char* call, const std::string& deviceName, const char* reason) {
+void LogDebug(const std::string& text) {
     if (DebugOn())
-        WriteLog(std::string(call) + " " + deviceName + ": " + reason);
+        WriteLog(text);
+}
+
+void LogFailure(const char* call, const std::string& deviceName, const char* reason) {
+    LogDebug(std::string(call) + " " + deviceName + ": " + reason);
+}
+
+// A USB serial adapter hands received bytes on only when its latency timer runs out, 16 ms by
+// default: longer than the 10 ms of silence that ends a packet, so one packet could arrive as two.
+// Low latency mode passes bytes on at once. Returns true when this call changed the mode; ports
+// without it (pseudo-terminals, some drivers) are used as they are.
+bool SwitchLowLatency(int fd, const std::string& deviceName, bool on) {
+#ifdef __linux__
+    serial_struct settings{};
+    if (::ioctl(fd, TIOCGSERIAL, &settings) != 0) {
+        LogDebug("low latency not offered by " + deviceName + ": " + std::strerror(errno));
+        return false;
+    }
+    if (((settings.flags & ASYNC_LOW_LATENCY) != 0) == on)
+        return false;
+    settings.flags = on ? settings.flags | ASYNC_LOW_LATENCY : settings.flags & ~ASYNC_LOW_LATENCY;
+    if (::ioctl(fd, TIOCSSERIAL, &settings) != 0) {
+        LogDebug("low latency not set on " + deviceName + ": " + std::strerror(errno));
+        return false;
+    }
+    LogDebug(std::string("low latency ") + (on ? "on for " : "off again for ") + deviceName);
+    return true;
+#else
+    (void)fd;
+    (void)deviceName;
+    (void)on;
+    return false;
+#endif
 }
 
 class PosixSerialDevice final : public SerialDevice {
@@ -94,6 +131,8 @@ public:
         }
         ::ioctl(fd, TIOCEXCL);
         Fd = fd;
+        DeviceName = deviceName;
+        LowLatencySwitched = SwitchLowLatency(Fd, DeviceName, true);
         return true;
     }
 
@@ -166,6 +205,9 @@ public:
     void close() override {
         if (Fd < 0)
             return;
+        // The port is left as it was found for the programs that use it after this one.
+        if (LowLatencySwitched)
+            SwitchLowLatency(Fd, DeviceName, false);
         ::ioctl(Fd, TIOCNXCL);
         ::close(Fd);
         Fd = -1;
@@ -184,6 +226,8 @@ private:
     }
 
     int Fd = -1;
+    std::string DeviceName;
+    bool LowLatencySwitched = false;
     SerialTimeouts Timeouts{};
     std::int32_t Baud = 0;
     int BitsPerByte = 10;
@@ -217,6 +261,8 @@ std::string ComDeviceName(std::int32_t number) {
     const std::string variable = "QUORVEL_COM" + std::to_string(number);
     if (const char* named = std::getenv(variable.c_str()); named != nullptr && *named != '\0')
         return named;
+    if (auto mapped = MappedComDevice(number))
+        return *mapped;
     return "/dev/ttyS" + std::to_string(static_cast<std::int64_t>(number) - 1);
 }
 

@@ -2,6 +2,7 @@
 
 #include "support/Platform.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -56,6 +57,17 @@ std::string ReadWholeFile(const std::string& path) {
     return text;
 }
 
+// What many editors put before the first line of a UTF-8 file.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// A file whose last line has no line end still ends that line.
+std::string_view WithoutLineEnd(std::string_view line) {
+    if (!line.empty() && line.back() == '\r') {
+        line.remove_suffix(1);
+    }
+    return line;
+}
+
 } // namespace
 
 IniStore::IniStore(std::string filePath) : path_(std::move(filePath)) {
@@ -70,33 +82,43 @@ IniStore::IniStore(std::string filePath) : path_(std::move(filePath)) {
     Parse(ReadWholeFile(path_));
 }
 
-void IniStore::Parse(const std::string& text) {
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) {
-            end = text.size();
-        }
-        const std::string_view line = Trim(std::string_view(text).substr(start, end - start));
-        start = end + 1;
-        if (line.empty() || line.front() == ';') {
-            continue;
-        }
-        if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-            sections_.push_back({std::string(Trim(line.substr(1, line.size() - 2))), {}});
-            continue;
-        }
-        if (sections_.empty()) {
-            continue;
-        }
-        auto& entries = sections_.back().entries;
-        const auto equals = line.find('=');
-        if (equals == std::string_view::npos) {
-            entries.push_back({std::string(line), {}, false});
-        } else {
-            entries.push_back({std::string(Trim(line.substr(0, equals))),
-                               std::string(Trim(line.substr(equals + 1))), true});
-        }
+bool IniStore::Line::IsBlank() const {
+    return kind == Kind::Note && Trim(text).empty();
+}
+
+void IniStore::Parse(std::string_view text) {
+    if (text.starts_with(kByteOrderMark)) {
+        byteOrderMark_ = true;
+        text.remove_prefix(kByteOrderMark.size());
+    }
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        AddLine(WithoutLineEnd(text.substr(0, end)));
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
+}
+
+void IniStore::AddLine(std::string_view raw) {
+    const std::string_view line = Trim(raw);
+    if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+        sections_.push_back({std::string(Trim(line.substr(1, line.size() - 2))), {}});
+        return;
+    }
+    if (sections_.empty()) {
+        leading_.push_back({Line::Kind::Note, std::string(raw), {}});
+        return;
+    }
+    auto& lines = sections_.back().lines;
+    if (line.empty() || line.front() == ';') {
+        lines.push_back({Line::Kind::Note, std::string(raw), {}});
+        return;
+    }
+    const auto equals = line.find('=');
+    if (equals == std::string_view::npos) {
+        lines.push_back({Line::Kind::Bare, std::string(line), {}});
+    } else {
+        lines.push_back({Line::Kind::Entry, std::string(Trim(line.substr(0, equals))),
+                         std::string(Trim(line.substr(equals + 1)))});
     }
 }
 
@@ -108,17 +130,43 @@ std::size_t IniStore::IndexOf(const std::string& section) const {
     return index;
 }
 
-std::optional<std::string> IniStore::Read(const std::string& section,
-                                          const std::string& key) const {
+std::vector<const IniStore::Line*> IniStore::EntriesOf(const std::string& section) const {
+    std::vector<const Line*> result;
     const std::size_t index = IndexOf(section);
     if (index < sections_.size()) {
-        for (const auto& item : sections_[index].entries) {
-            if (item.hasValue && SameName(item.name, key)) {
-                return item.value;
+        for (const auto& line : sections_[index].lines) {
+            if (line.IsEntry()) {
+                result.push_back(&line);
             }
         }
     }
+    return result;
+}
+
+std::optional<std::string> IniStore::Read(const std::string& section,
+                                          const std::string& key) const {
+    for (const Line* line : EntriesOf(section)) {
+        if (line->kind == Line::Kind::Entry && SameName(line->text, key)) {
+            return line->value;
+        }
+    }
     return std::nullopt;
+}
+
+// Blank lines at the end of a section, and the comments after them, usually introduce the next
+// section and stay in front of it.
+std::size_t IniStore::InsertionPoint(const std::vector<Line>& lines) {
+    std::size_t point = 0;
+    bool attached = true; // no blank line since the header or the last entry
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].IsBlank()) {
+            attached = false;
+        } else if (lines[i].IsEntry() || attached) {
+            point = i + 1;
+            attached = true;
+        }
+    }
+    return point;
 }
 
 void IniStore::Write(const std::string& section, const std::string& key, const std::string& value) {
@@ -126,49 +174,51 @@ void IniStore::Write(const std::string& section, const std::string& key, const s
     if (index == sections_.size()) {
         sections_.push_back({section, {}});
     }
-    auto& entries = sections_[index].entries;
-    for (auto& item : entries) {
-        if (item.hasValue && SameName(item.name, key)) {
+    auto& lines = sections_[index].lines;
+    for (auto& line : lines) {
+        if (line.kind == Line::Kind::Entry && SameName(line.text, key)) {
             // The name takes the writer's spelling, so a save tidies the case of known keys.
-            item.name = key;
-            item.value = value;
+            line.text = key;
+            line.value = value;
             return;
         }
     }
-    entries.push_back({key, value, true});
+    const auto point = static_cast<std::ptrdiff_t>(InsertionPoint(lines));
+    lines.insert(lines.begin() + point, {Line::Kind::Entry, key, value});
 }
 
 std::vector<IniStore::Entry> IniStore::Section(const std::string& section) const {
     std::vector<Entry> result;
-    const std::size_t index = IndexOf(section);
-    if (index < sections_.size()) {
-        for (const auto& item : sections_[index].entries) {
-            result.emplace_back(item.name, item.value);
-        }
+    for (const Line* line : EntriesOf(section)) {
+        result.emplace_back(line->text, line->value);
     }
     return result;
 }
 
 std::vector<std::string> IniStore::SectionLines(const std::string& section) const {
     std::vector<std::string> result;
-    const std::size_t index = IndexOf(section);
-    if (index < sections_.size()) {
-        for (const auto& item : sections_[index].entries) {
-            result.push_back(item.hasValue ? item.name + "=" + item.value : item.name);
-        }
+    for (const Line* line : EntriesOf(section)) {
+        result.push_back(line->AsWritten());
     }
     return result;
 }
 
 std::string IniStore::Serialize() const {
-    std::string text;
+    std::string text(byteOrderMark_ ? kByteOrderMark : "");
+    const auto put = [&text](const Line& line) { text += line.AsWritten() + "\r\n"; };
+    for (const auto& line : leading_) {
+        put(line);
+    }
     for (const auto& sect : sections_) {
         text += "[" + sect.name + "]\r\n";
-        for (const auto& item : sect.entries) {
-            text += item.hasValue ? item.name + "=" + item.value : item.name;
+        for (const auto& line : sect.lines) {
+            put(line);
+        }
+        // One blank line after the entries of every section. A section that ends in a blank
+        // line or a comment (which may introduce the next section) is left as it stands.
+        if (sect.lines.empty() || sect.lines.back().IsEntry()) {
             text += "\r\n";
         }
-        text += "\r\n";
     }
     return text;
 }
@@ -181,5 +231,11 @@ void IniStore::Flush() const {
     if (platform::IsReadOnlyFile(target)) {
         throw std::runtime_error("Cannot write settings file \"" + path_ + "\": it is read-only");
     }
-    platform::WriteFileAtomically(target, Serialize());
+    const std::string text = Serialize();
+    try {
+        platform::WriteFileAtomically(target, text);
+    } catch (const platform::NoScratchFile&) {
+        // A shared install may leave only the settings file writable, not its folder.
+        platform::WriteFileInPlace(target, text);
+    }
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <stdexcept>
 #include <string>
 
 namespace platform {
@@ -38,9 +39,22 @@ std::tm LocalTime(std::time_t time);
 // on the bits, not by trying, because an administrator may write even a read-only file.
 bool IsReadOnlyFile(const std::string& path);
 
+// The folder refuses a new file (its permissions forbid it); nothing was changed.
+class NoScratchFile : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // Replaces the file's content with data, or leaves it untouched: the data goes to a new file in
 // the same folder, is flushed to the disk and only then renamed over the old file. A failure
-// removes the new file and throws std::runtime_error naming the call that failed.
+// removes the new file and throws std::runtime_error naming the call that failed, NoScratchFile
+// when the folder does not allow the new file.
 void WriteFileAtomically(const std::string& path, const std::string& data);
+
+// Rewrites an existing file where it is, for a folder that allows no new file. The room for a
+// longer content is claimed first, so a full disk is found before anything is overwritten; a
+// failure half-way can still leave the file damaged. Failures throw std::runtime_error naming
+// the call; a missing file is not created.
+void WriteFileInPlace(const std::string& path, const std::string& data);
 
 } // namespace platform

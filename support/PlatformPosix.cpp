@@ -70,6 +70,19 @@ void FillNewFile(int fd, const std::string& name, const std::string& path,
     }
 }
 
+// Claims the disk space a file needs to grow to size before any of its bytes are overwritten.
+// A file system that cannot reserve space is written all the same.
+void ClaimRoom(int fd, const std::string& path, std::size_t size) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || static_cast<std::size_t>(st.st_size) >= size) {
+        return;
+    }
+    const int error = ::posix_fallocate(fd, st.st_size, static_cast<off_t>(size) - st.st_size);
+    if (error == ENOSPC || error == EDQUOT || error == EFBIG) {
+        ThrowCallFailed("posix_fallocate", path, error);
+    }
+}
+
 // Makes the rename itself durable; a folder that cannot be synced costs only that guarantee.
 void SyncFolder(const std::string& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -153,6 +166,9 @@ bool IsReadOnlyFile(const std::string& path) {
 void WriteFileAtomically(const std::string& path, const std::string& data) {
     std::string name;
     const int fd = CreateSiblingFile(path, name);
+    if (fd < 0 && (errno == EACCES || errno == EPERM)) {
+        throw NoScratchFile("open failed for \"" + name + "\": " + std::strerror(errno));
+    }
     if (fd < 0) {
         ThrowCallFailed("open", name, errno);
     }
@@ -174,6 +190,29 @@ void WriteFileAtomically(const std::string& path, const std::string& data) {
         ThrowCallFailed("rename", path, error);
     }
     SyncFolder(FolderOf(path));
+}
+
+void WriteFileInPlace(const std::string& path, const std::string& data) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        ThrowCallFailed("open", path, errno);
+    }
+    try {
+        ClaimRoom(fd, path, data.size());
+        WriteAll(fd, data, path);
+        if (::ftruncate(fd, static_cast<off_t>(data.size())) != 0) {
+            ThrowCallFailed("ftruncate", path, errno);
+        }
+        if (::fsync(fd) != 0) {
+            ThrowCallFailed("fsync", path, errno);
+        }
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    if (::close(fd) != 0) {
+        ThrowCallFailed("close", path, errno);
+    }
 }
 
 } // namespace platform

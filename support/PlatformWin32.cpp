@@ -40,6 +40,20 @@ void WriteAll(HANDLE file, const std::string& data, const std::string& name) {
     }
 }
 
+// Extends the file to size before any of its bytes are overwritten, so that a full disk is
+// found first; leaves the file position at the start.
+void ClaimRoom(HANDLE file, const std::string& path, std::size_t size) {
+    LARGE_INTEGER current{};
+    LARGE_INTEGER wanted{};
+    wanted.QuadPart = static_cast<LONGLONG>(size);
+    if (GetFileSizeEx(file, &current) && current.QuadPart < wanted.QuadPart &&
+        (!SetFilePointerEx(file, wanted, nullptr, FILE_BEGIN) || !SetEndOfFile(file))) {
+        ThrowCallFailed("SetEndOfFile", path, GetLastError());
+    }
+    const LARGE_INTEGER start{};
+    SetFilePointerEx(file, start, nullptr, FILE_BEGIN);
+}
+
 } // namespace
 
 std::string ExecutablePath() {
@@ -100,6 +114,9 @@ void WriteFileAtomically(const std::string& path, const std::string& data) {
             break;
         }
     }
+    if (file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
+        throw NoScratchFile("CreateFileA failed for \"" + name + "\": access denied");
+    }
     if (file == INVALID_HANDLE_VALUE) {
         ThrowCallFailed("CreateFileA", name, GetLastError());
     }
@@ -120,6 +137,28 @@ void WriteFileAtomically(const std::string& path, const std::string& data) {
         DeleteFileA(name.c_str());
         ThrowCallFailed("MoveFileExA", path, error);
     }
+}
+
+void WriteFileInPlace(const std::string& path, const std::string& data) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        ThrowCallFailed("CreateFileA", path, GetLastError());
+    }
+    try {
+        ClaimRoom(file, path, data.size());
+        WriteAll(file, data, path);
+        if (!SetEndOfFile(file)) {
+            ThrowCallFailed("SetEndOfFile", path, GetLastError());
+        }
+        if (!FlushFileBuffers(file)) {
+            ThrowCallFailed("FlushFileBuffers", path, GetLastError());
+        }
+    } catch (...) {
+        CloseHandle(file);
+        throw;
+    }
+    CloseHandle(file);
 }
 
 } // namespace platform

@@ -86,6 +86,10 @@ void MainWindow::ConnectPortList() {
     // The port is tested on the user's choices only, with the mouse, the keyboard or the wheel;
     // selections made from code (the settings load) emit no activated.
     connect(list, &QComboBox::activated, this, [this] { Run([this] { form_.cbPortChange(); }); });
+    // The closed list shows the chosen entry's hint as well: the device its COM number reaches.
+    connect(list, &QComboBox::currentIndexChanged, list, [list](int index) {
+        list->setToolTip(list->itemData(index, Qt::ToolTipRole).toString());
+    });
     portPopup_ = list->view()->window();
 }
 

@@ -116,6 +116,10 @@ void QtToolkit::SetItems(Control control, const std::vector<std::string>& items)
     list.setCurrentIndex(-1);
 }
 
+void QtToolkit::SetItemHint(Control control, int position, const std::string& hint) {
+    As<QComboBox>(control).setItemData(position, ToQString(hint), Qt::ToolTipRole);
+}
+
 bool QtToolkit::Enabled(Control control) const {
     return Widget(control).isEnabled();
 }

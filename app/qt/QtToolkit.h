@@ -24,6 +24,7 @@ public:
     int Maximum(Control control) const override;
     void SetMaximum(Control control, int maximum) override;
     void SetItems(Control control, const std::vector<std::string>& items) override;
+    void SetItemHint(Control control, int position, const std::string& hint) override;
     bool Enabled(Control control) const override;
     void SetEnabled(Control control, bool enabled) override;
     bool Visible(Control control) const override;

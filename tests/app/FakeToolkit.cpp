@@ -45,6 +45,7 @@ void FakeToolkit::SetValue(Control control, int value) {
 
 void FakeToolkit::SetItems(Control control, const std::vector<std::string>& items) {
     controls_.at(control).items = items;
+    controls_.at(control).itemHints.clear();
     controls_.at(control).value = -1;
 }
 

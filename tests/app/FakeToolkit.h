@@ -19,6 +19,7 @@ struct FakeControl {
     int minimum = 0;
     int maximum = 0;
     std::vector<std::string> items = {};
+    std::map<int, std::string> itemHints = {}; // by list position
     bool enabled = true;
     bool visible = true;
     Bounds bounds;
@@ -60,6 +61,9 @@ public:
     int Maximum(Control c) const override { return Get(c).maximum; }
     void SetMaximum(Control c, int maximum) override { (*this)[c].maximum = maximum; }
     void SetItems(Control control, const std::vector<std::string>& items) override;
+    void SetItemHint(Control c, int position, const std::string& hint) override {
+        (*this)[c].itemHints[position] = hint;
+    }
     bool Enabled(Control c) const override { return Get(c).enabled; }
     void SetEnabled(Control c, bool enabled) override { (*this)[c].enabled = enabled; }
     bool Visible(Control c) const override { return Get(c).visible; }

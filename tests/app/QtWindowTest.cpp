@@ -2,6 +2,7 @@
 #include "app/TestFiles.h"
 #include "app/qt/MainWindow.h"
 #include "app/qt/QtDialogs.h"
+#include "serial/SerialDevice.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -119,7 +120,9 @@ TEST_F(QtWindowTest, ComListOffersFortyPortsWithCom1Selected) {
     ASSERT_EQ(list.count(), 40);
     EXPECT_EQ(list.itemText(0), "COM 1");
     EXPECT_EQ(list.itemText(39), "COM 40");
+    EXPECT_EQ(list.itemData(39, Qt::ToolTipRole).toString().toStdString(), ComDeviceName(40));
     EXPECT_EQ(list.currentIndex(), 0);
+    EXPECT_EQ(list.toolTip().toStdString(), ComDeviceName(1));
     EXPECT_FALSE(list.isEditable());
 }
 

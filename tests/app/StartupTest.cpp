@@ -42,6 +42,17 @@ TEST_F(FormTest, FirstStartShowsTheDesignValues) {
     EXPECT_FALSE(fs::exists(SettingsFile())) << "start-up must not write the settings";
 }
 
+#ifndef _WIN32
+TEST_F(FormTest, ComListHintsNameTheDeviceEachNumberReaches) {
+    WriteSettings("[ComPorts]\r\nCOM5=/dev/ttyUSB0\r\n");
+    Start();
+    const auto& hints = (*ui)[cbPort].itemHints;
+    EXPECT_EQ(hints.size(), 40u);
+    EXPECT_EQ(hints.at(0), "/dev/ttyS0");
+    EXPECT_EQ(hints.at(4), "/dev/ttyUSB0");
+}
+#endif
+
 TEST_F(FormTest, StartUpSwitchesRepeatFoldingOff) {
     SetSuppressRepeats(true);
     Start();

@@ -118,7 +118,7 @@ TEST(SimProgram, BadSwitchExitsWithTwoHelpWithZero) {
     EXPECT_NE(missing.Err().find("no-such-folder"), std::string::npos);
 }
 
-// COM 33 reaches the simulator only through the child's environment.
+// COM 33 reaches the simulator through the child's environment, COM 36 through --settings.
 TEST(CliProgram, GetAndPutOverTheSimulatorsSerialLine) {
     ScratchFolder served;
     ScratchFolder work;
@@ -137,6 +137,13 @@ TEST(CliProgram, GetAndPutOverTheSimulatorsSerialLine) {
     EXPECT_EQ(put.Out(), "File \"f.bin\" successfull sent\n");
     EXPECT_TRUE(sim.process.WaitForOutput("received 5000 bytes", 5s));
     EXPECT_EQ(served.Read("back.bin"), PatternBytes(5000));
+
+    // The settings file may point a COM number at the line as well, as for a USB adapter.
+    work.Write("ports.INI", "[ComPorts]\r\nCOM36=" + sim.line + "\r\n");
+    ChildProcess mapped =
+        Cli({"get", "f.bin", "m.bin", "--com", "36", "--settings", "ports.INI"}, work);
+    EXPECT_EQ(mapped.Wait(20s), 0) << mapped.Err();
+    EXPECT_EQ(work.Read("m.bin"), PatternBytes(5000));
 
     ChildProcess missing = Cli({"get", "f.bin", "--com", "34", "--yes", "--timeout", "1"}, work);
     EXPECT_EQ(missing.Wait(20s), 1);

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <stdexcept>
 #include <sys/resource.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -31,6 +32,30 @@ protected:
             return e.what();
         }
         return "no failure";
+    }
+
+    // Saves Top in a child process run as an ordinary user, for whom the permission bits hold
+    // (an administrator may create files in any folder). Exit status 0: saved, 1: failed, 77:
+    // the folder is out of that user's reach.
+    int SaveAsOrdinaryUser(const std::string& top) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            if ((::geteuid() == 0 && ::seteuid(65534) != 0) ||
+                ::access(temp_.Path().c_str(), X_OK) != 0) {
+                ::_exit(77);
+            }
+            try {
+                IniStore store(path_);
+                store.Write("Param", "Top", top);
+                store.Flush();
+                ::_exit(0);
+            } catch (...) {
+                ::_exit(1);
+            }
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
     static inline const std::string kOld = "[Param]\r\nTop=50\r\n\r\n[zel-codes]\r\n1=On\r\n\r\n";
@@ -57,6 +82,25 @@ TEST_F(IniSave, ReadOnlyFileFailsTheSaveEvenForAnAdministrator) {
         EXPECT_NE(FailureOf(store).find("read-only"), std::string::npos);
         EXPECT_EQ(ReadFile(path_), kOld);
     }
+}
+
+// A shared install may leave only the settings file writable, not its folder: the save cannot
+// put a new file beside it and rewrites the file in place, growing and shrinking it.
+TEST_F(IniSave, WritableFileInReadOnlyFolderIsRewrittenInPlace) {
+    ::chmod(path_.c_str(), 0666);
+    ::chmod(temp_.Path().c_str(), 0555);
+    const int grown = SaveAsOrdinaryUser(std::string(20000, '7'));
+    const std::string afterGrowing = ReadFile(path_);
+    const int shrunk = SaveAsOrdinaryUser("1");
+    ::chmod(temp_.Path().c_str(), 0755);
+    if (grown == 77) {
+        GTEST_SKIP() << "the temporary folder is out of an ordinary user's reach";
+    }
+    EXPECT_EQ(grown, 0);
+    EXPECT_EQ(afterGrowing,
+              "[Param]\r\nTop=" + std::string(20000, '7') + "\r\n\r\n[zel-codes]\r\n1=On\r\n\r\n");
+    EXPECT_EQ(shrunk, 0);
+    EXPECT_EQ(ReadFile(path_), "[Param]\r\nTop=1\r\n\r\n[zel-codes]\r\n1=On\r\n\r\n");
 }
 
 TEST_F(IniSave, BadPlaceFailsTheSaveNamingTheCall) {

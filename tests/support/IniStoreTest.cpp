@@ -34,16 +34,40 @@ TEST_F(IniImage, NamesAndValuesAreTrimmedAndFoundWhateverTheirCase) {
     EXPECT_EQ(store.Read("Other", "Top"), std::nullopt);
 }
 
-TEST_F(IniImage, CommentsBlankAndOrphanLinesAreDroppedBareLinesKept) {
-    const IniStore store = Load("orphan=1\r\n; c\r\n[zel-codes]\r\n\r\n   \r\n1=Power on\r\n"
-                                ";comment\r\n  ; c\r\n  bare line [x] \r\n2=Reset\r\n");
+TEST_F(IniImage, CommentsBlankAndLeadingLinesStayWhereTheyStandBareLinesAreEntries) {
+    const std::string content = "orphan=1\r\n; c\r\n[zel-codes]\r\n\r\n   \r\n1=Power on\r\n"
+                                ";comment\r\n  ; c\r\nbare line [x]\r\n2=Reset\r\n\r\n";
+    const IniStore store = Load(content);
     EXPECT_EQ(store.Read("zel-codes", "bare line [x]"), std::nullopt);
     EXPECT_EQ(
         store.Section("zel-codes"),
         (std::vector<IniStore::Entry>{{"1", "Power on"}, {"bare line [x]", ""}, {"2", "Reset"}}));
     EXPECT_EQ(store.SectionLines("zel-codes"),
               (std::vector<std::string>{"1=Power on", "bare line [x]", "2=Reset"}));
-    EXPECT_EQ(Saved(store), "[zel-codes]\r\n1=Power on\r\nbare line [x]\r\n2=Reset\r\n\r\n");
+    EXPECT_EQ(Saved(store), content);
+}
+
+// Technicians keep notes in the file and often save it with an editor that writes a byte-order
+// mark; neither may cost them their tables, nor may blank lines pile up over many saves.
+TEST_F(IniImage, HandEditedFileKeepsMarkNotesAndPlacesOverRepeatedSaves) {
+    const std::string content = "\xEF\xBB\xBF[zel-codes]\r\n; from the manual\r\n1=On\r\n;2=Off\r\n"
+                                "\r\n\r\n; window keys, written by the program\r\n[Param]\r\n"
+                                "; position\r\nTop=1\r\n\r\n; below: by hand\r\n[x]\r\nk=v";
+    const std::string expected =
+        "\xEF\xBB\xBF[zel-codes]\r\n; from the manual\r\n1=On\r\n;2=Off\r\n"
+        "\r\n\r\n; window keys, written by the program\r\n[Param]\r\n"
+        "; position\r\nTop=9\r\nLeft=2\r\n\r\n; below: by hand\r\n[x]\r\n"
+        "k=v\r\n\r\n[New]\r\np=\r\n\r\n";
+    WriteFile(path_, content);
+    for (int save = 0; save < 3; ++save) {
+        IniStore store(path_);
+        EXPECT_EQ(store.SectionLines("zel-codes"), std::vector<std::string>{"1=On"});
+        store.Write("Param", "Top", "9");
+        store.Write("Param", "Left", "2");
+        store.Write("New", "p", "");
+        EXPECT_EQ(Saved(store), expected) << "save " << save;
+    }
+    EXPECT_EQ(Saved(Load("[a]\r\nk=1\r\n")), "[a]\r\nk=1\r\n\r\n") << "no mark of its own";
 }
 
 TEST_F(IniImage, LfAloneEndsALineAndBytesAreKept) {
