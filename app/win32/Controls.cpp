@@ -33,8 +33,10 @@ NativeKind KindOf(const ControlDesign& design) {
     case ControlKind::SpinEdit:
         return {WC_EDITA, ES_NUMBER | WS_TABSTOP | WS_GROUP, WS_EX_CLIENTEDGE};
     case ControlKind::Label:
+        // One line, never wrapped: a right-aligned text that is too long loses its start.
         return {WC_STATICA,
-                static_cast<DWORD>(SS_NOPREFIX | (design.alignRight ? SS_RIGHT : SS_LEFT))};
+                static_cast<DWORD>(SS_NOPREFIX | (design.alignRight ? SS_RIGHT | SS_CENTERIMAGE
+                                                                    : SS_LEFTNOWORDWRAP))};
     case ControlKind::ProgressBar:
         return {PROGRESS_CLASSA, PBS_SMOOTH};
     case ControlKind::Window:
@@ -76,27 +78,6 @@ void SetUpList(HWND list, const DialogScale& scale, const ControlDesign& design)
     SendMessageA(list, CB_SETITEMHEIGHT, 0, scale.ToScreenY(kListItemHeight));
 }
 
-HWND CreateToolTips(HWND window) {
-    HWND tips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
-                                WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
-    SendMessageA(tips, TTM_SETMAXTIPWIDTH, 0, 400);
-    return tips;
-}
-
-void AddHint(HWND tips, HWND window, HWND control, std::string_view hint) {
-    std::string text(hint);
-    TTTOOLINFOA tool{};
-    // The size every version of the common controls accepts.
-    tool.cbSize = TTTOOLINFOA_V2_SIZE;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = window;
-    tool.uId = reinterpret_cast<UINT_PTR>(control);
-    tool.lpszText = text.data();
-    SendMessageA(tips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
 } // namespace
 
 DialogScale::DialogScale(HFONT font) {
@@ -131,6 +112,27 @@ HFONT CreateWindowFont() {
                        DEFAULT_PITCH | FF_SWISS, "MS Sans Serif");
 }
 
+HWND CreateToolTips(HWND window) {
+    HWND tips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, window, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(tips, TTM_SETMAXTIPWIDTH, 0, 400);
+    return tips;
+}
+
+void AddHint(HWND tips, HWND window, HWND control, std::string_view hint) {
+    std::string text(hint);
+    TTTOOLINFOA tool{};
+    // The size every version of the common controls accepts.
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window;
+    tool.uId = reinterpret_cast<UINT_PTR>(control);
+    tool.lpszText = text.empty() ? LPSTR_TEXTCALLBACKA : text.data();
+    SendMessageA(tips, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
 Bounds WindowBounds(Control control, const Bounds& bounds) {
     const Control parent = DesignOf(control).parent;
     if (parent == Control::Form1) {
@@ -140,9 +142,8 @@ Bounds WindowBounds(Control control, const Bounds& bounds) {
     return {group.left + bounds.left, group.top + bounds.top, bounds.width, bounds.height};
 }
 
-NativeControls BuildControls(HWND window, HFONT font, const DialogScale& scale) {
+NativeControls BuildControls(HWND window, HWND tips, HFONT font, const DialogScale& scale) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    HWND tips = CreateToolTips(window);
     NativeControls controls;
     for (const ControlDesign& design : FormControls()) {
         const NativeKind kind = KindOf(design);

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <map>
+#include <string_view>
 
 // The window was laid out for "MS Sans Serif" 8 pt on a 96 dpi screen, where that font's dialog
 // base units are 6 × 13 pixels. Positions are kept in those design pixels (the logic reads and
@@ -41,9 +42,14 @@ struct NativeControl {
 
 using NativeControls = std::map<Control, NativeControl>;
 
+// The window's tool tips.
+HWND CreateToolTips(HWND window);
+// Shows hint over control; an empty hint is asked of window (TTN_GETDISPINFO) each time.
+void AddHint(HWND tips, HWND window, HWND control, std::string_view hint);
+
 // Creates every designed control as a child of window, in tab order, with its text, range,
-// visibility and font; controls of a group box lie inside the box's area. Hints become tool tips.
-NativeControls BuildControls(HWND window, HFONT font, const DialogScale& scale);
+// visibility and font; controls of a group box lie inside the box's area. Hints go to tips.
+NativeControls BuildControls(HWND window, HWND tips, HFONT font, const DialogScale& scale);
 
 // Where a control lies in the window: its design position plus that of its group box.
 Bounds WindowBounds(Control control, const Bounds& bounds);

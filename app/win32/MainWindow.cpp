@@ -58,6 +58,10 @@ BOOL CALLBACK CancelOwnedDialog(HWND window, LPARAM owner) {
 
 MainWindow::MainWindow(const std::string& programPath, const std::vector<std::string>& params)
     : font_(CreateWindowFont()), lightRed_(CreateSolidBrush(kLightRed)), scale_(font_) {
+    const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX),
+                                       ICC_PROGRESS_CLASS | ICC_UPDOWN_CLASS | ICC_BAR_CLASSES |
+                                           ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&classes);
     HINSTANCE instance = GetModuleHandleA(nullptr);
     RegisterWindowClass(instance, WindowProc);
     RECT frame{0, 0, scale_.ToScreenX(kFormWidth), scale_.ToScreenY(kFormHeight)};
@@ -70,8 +74,10 @@ MainWindow::MainWindow(const std::string& programPath, const std::vector<std::st
         throw std::runtime_error("The window could not be created");
     }
     SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    toolkit_ = std::make_unique<Win32Toolkit>(hwnd_, BuildControls(hwnd_, font_, scale_), scale_,
-                                              [this](MSG& message) { Dispatch(message); });
+    HWND tips = CreateToolTips(hwnd_);
+    toolkit_ =
+        std::make_unique<Win32Toolkit>(hwnd_, tips, BuildControls(hwnd_, tips, font_, scale_),
+                                       scale_, [this](MSG& message) { Dispatch(message); });
     form_ = std::make_unique<TForm1>(*toolkit_, programPath);
     Run([this, &params] { form_->FormCreate(params); });
     KeepOnScreen();
@@ -117,7 +123,8 @@ void MainWindow::Dispatch(MSG& message) {
 bool MainWindow::PreviewKey(const MSG& message) {
     auto code = static_cast<std::uint16_t>(message.wParam);
     const ShiftState shift{.shift = GetKeyState(VK_SHIFT) < 0,
-                           .alt = GetKeyState(VK_MENU) < 0,
+                           // The key message itself tells whether Alt was held (context code).
+                           .alt = (message.lParam & (1 << 29)) != 0 || GetKeyState(VK_MENU) < 0,
                            .ctrl = GetKeyState(VK_CONTROL) < 0};
     Run([this, &code, shift] { form_->FormKeyDown(code, shift); });
     return code == 0;
@@ -151,6 +158,14 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (reinterpret_cast<const DRAWITEMSTRUCT*>(lParam)->CtlType == ODT_COMBOBOX) {
             DrawListItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
             return TRUE;
+        }
+        break;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(font_);
+    case WM_NOTIFY:
+        if (reinterpret_cast<const NMHDR*>(lParam)->code == TTN_GETDISPINFOA) {
+            FillToolTip(*reinterpret_cast<NMTTDISPINFOA*>(lParam));
+            return 0;
         }
         break;
     case WM_CTLCOLOREDIT:
@@ -286,6 +301,12 @@ void MainWindow::KeepOnScreen() {
     const POINT centre = CentredOnPrimaryScreen(hwnd_);
     SetWindowPos(hwnd_, nullptr, centre.x, centre.y, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::FillToolTip(NMTTDISPINFOA& request) {
+    const auto control = toolkit_->ControlOf(reinterpret_cast<HWND>(request.hdr.idFrom));
+    tip_ = control ? toolkit_->ItemHint(*control) : std::string();
+    request.lpszText = tip_.data();
 }
 
 HBRUSH MainWindow::ControlBrush(HWND control, HDC dc) {

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -43,6 +45,8 @@ private:
     void KeepOnScreen();
     // The COM list's field and entries; the field shows the colour the logic gave the list.
     void DrawListItem(const DRAWITEMSTRUCT& item);
+    // The text of a tool tip that asks the window for it.
+    void FillToolTip(NMTTDISPINFOA& request);
     // The background of a control that the logic coloured; nullptr for the system's own.
     HBRUSH ControlBrush(HWND control, HDC dc);
     // Runs a handler of the logic; an error it lets through is shown as the toolkit shows
@@ -54,6 +58,7 @@ private:
     HBRUSH lightRed_ = nullptr;
     DialogScale scale_;
     HWND hwnd_ = nullptr;
+    std::string tip_;      // the text of the tool tip being shown
     HWND focus_ = nullptr; // the control that had the focus when the window was deactivated
     std::unique_ptr<Win32Toolkit> toolkit_;
     std::unique_ptr<TForm1> form_;

@@ -37,9 +37,9 @@ int SpinValue(HWND edit, HWND arrows) {
 
 } // namespace
 
-Win32Toolkit::Win32Toolkit(HWND window, NativeControls controls, const DialogScale& scale,
-                           std::function<void(MSG&)> dispatch)
-    : window_(window), controls_(std::move(controls)), scale_(scale),
+Win32Toolkit::Win32Toolkit(HWND window, HWND tips, NativeControls controls,
+                           const DialogScale& scale, std::function<void(MSG&)> dispatch)
+    : window_(window), tips_(tips), controls_(std::move(controls)), scale_(scale),
       dispatch_(std::move(dispatch)) {
     for (const ControlDesign& design : FormControls()) {
         bounds_[design.id] = design.bounds;
@@ -147,6 +147,29 @@ void Win32Toolkit::SetItems(Control control, const std::vector<std::string>& ite
     SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
 }
 
+void Win32Toolkit::SetItemHint(Control control, int position, const std::string& hint) {
+    auto [entry, added] = itemHints_.try_emplace(control);
+    if (added) {
+        // The tool tip asks for the selected entry's hint each time it shows.
+        AddHint(tips_, window_, Handle(control), {});
+    }
+    std::vector<std::string>& hints = entry->second;
+    if (position >= 0) {
+        hints.resize(std::max(hints.size(), static_cast<std::size_t>(position) + 1));
+        hints[static_cast<std::size_t>(position)] = hint;
+    }
+}
+
+std::string Win32Toolkit::ItemHint(Control control) const {
+    const auto entry = itemHints_.find(control);
+    const int position = Value(control);
+    if (entry == itemHints_.end() || position < 0 ||
+        static_cast<std::size_t>(position) >= entry->second.size()) {
+        return {};
+    }
+    return entry->second[static_cast<std::size_t>(position)];
+}
+
 bool Win32Toolkit::Enabled(Control control) const {
     return IsWindowEnabled(Handle(control)) != FALSE;
 }
@@ -156,6 +179,7 @@ void Win32Toolkit::SetEnabled(Control control, bool enabled) {
         EnableWindow(window_, enabled);
         return;
     }
+    HWND focus = GetFocus();
     ownEnabled_[control] = enabled;
     ApplyEnabled(control);
     // A group box takes the controls inside it along.
@@ -163,6 +187,17 @@ void Win32Toolkit::SetEnabled(Control control, bool enabled) {
         if (design.parent == control) {
             ApplyEnabled(design.id);
         }
+    }
+    KeepFocus(focus, enabled);
+}
+
+void Win32Toolkit::KeepFocus(HWND focusBefore, bool enabled) {
+    if (!enabled && focusBefore && IsChild(window_, focusBefore) && !IsWindowEnabled(focusBefore)) {
+        lostFocus_ = focusBefore;
+        SetFocus(window_);
+    } else if (enabled && lostFocus_ && GetFocus() == window_ && IsWindowEnabled(lostFocus_)) {
+        SetFocus(lostFocus_);
+        lostFocus_ = nullptr;
     }
 }
 

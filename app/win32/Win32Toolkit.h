@@ -11,9 +11,9 @@
 
 class Win32Toolkit final : public Toolkit {
 public:
-    // window: the main window, which owns the controls; dispatch hands one message of the
-    // window's thread on as the window's message loop does.
-    Win32Toolkit(HWND window, NativeControls controls, const DialogScale& scale,
+    // window: the main window, which owns the controls and the tool tips; dispatch hands one
+    // message of the window's thread on as the window's message loop does.
+    Win32Toolkit(HWND window, HWND tips, NativeControls controls, const DialogScale& scale,
                  std::function<void(MSG&)> dispatch);
     ~Win32Toolkit() override;
     Win32Toolkit(const Win32Toolkit&) = delete;
@@ -28,6 +28,7 @@ public:
     int Maximum(Control control) const override;
     void SetMaximum(Control control, int maximum) override;
     void SetItems(Control control, const std::vector<std::string>& items) override;
+    void SetItemHint(Control control, int position, const std::string& hint) override;
     bool Enabled(Control control) const override;
     void SetEnabled(Control control, bool enabled) override;
     bool Visible(Control control) const override;
@@ -46,6 +47,8 @@ public:
     // The control whose window handle this is (the spin field's arrows count as the field).
     std::optional<Control> ControlOf(HWND hwnd) const;
     Colour ColourOf(Control control) const;
+    // The hint of a list's selected entry, shown as the list's tool tip.
+    std::string ItemHint(Control control) const;
     bool Hourglass() const { return hourglass_; }
 
     // Once the window is closing no more boxes or dialogs are shown: the user asked the program
@@ -56,14 +59,21 @@ public:
 private:
     // Enables a control as its own flag and its group's say.
     void ApplyEnabled(Control control);
+    // A disabled control loses the keyboard focus, and without a focus the window would see its
+    // keys (Esc, Tab) only as system keys: the window itself takes the focus meanwhile, and
+    // gives it back once the control is enabled again.
+    void KeepFocus(HWND focusBefore, bool enabled);
 
     HWND window_;
+    HWND tips_;
     NativeControls controls_;
     DialogScale scale_;
     std::function<void(MSG&)> dispatch_;
     std::map<Control, Bounds> bounds_; // in design pixels, inside the parent
     std::map<Control, bool> ownEnabled_;
     std::map<Control, Colour> colours_;
+    std::map<Control, std::vector<std::string>> itemHints_;
+    HWND lostFocus_ = nullptr;
     bool hourglass_ = false;
     bool silent_ = false;
 };

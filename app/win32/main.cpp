@@ -3,7 +3,6 @@
 #include "app/win32/MainWindow.h"
 #include "support/Save_Err.h"
 
-#include <commctrl.h>
 #include <windows.h>
 
 #include <cstdlib>
@@ -14,10 +13,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     LogStartup(__argv[0]);
     InstallFatalErrorHook();
     const std::vector<std::string> params(__argv, __argv + __argc);
-    const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX),
-                                       ICC_PROGRESS_CLASS | ICC_UPDOWN_CLASS | ICC_BAR_CLASSES |
-                                           ICC_STANDARD_CLASSES};
-    InitCommonControlsEx(&classes);
     int exitCode = 0;
     {
         MainWindow window(ProgramPath(), params);
