@@ -79,11 +79,22 @@ MainWindow::MainWindow(const std::string& programPath, const std::vector<std::st
         std::make_unique<Win32Toolkit>(hwnd_, tips, BuildControls(hwnd_, tips, font_, scale_),
                                        scale_, [this](MSG& message) { Dispatch(message); });
     form_ = std::make_unique<TForm1>(*toolkit_, programPath);
+    runner_ = std::make_unique<HandlerRunner>(
+        *form_, HandlerRunner::Hooks{.showError =
+                                         [this](const std::exception& error) {
+                                             MessageBoxA(hwnd_, error.what(),
+                                                         form_->ApplicationTitle().c_str(),
+                                                         MB_OK | MB_ICONERROR | MB_APPLMODAL);
+                                         },
+                                     .silence = [this] { toolkit_->Silence(); },
+                                     .dismissModal = [this] { DismissModalWindows(); },
+                                     .closeAgain = [this] { OnClose(); }});
     Run([this, &params] { form_->FormCreate(params); });
     KeepOnScreen();
 }
 
 MainWindow::~MainWindow() {
+    runner_.reset();
     form_.reset();
     toolkit_.reset();
     if (hwnd_) {
@@ -138,7 +149,7 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
     auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self || !self->toolkit_) {
+    if (!self || !self->runner_) {
         return DefWindowProcA(hwnd, message, wParam, lParam);
     }
     return self->OnMessage(message, wParam, lParam);
@@ -195,10 +206,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_ENDSESSION:
         // The system ends the session: the program ends with it, its settings saved.
-        if (wParam && !closing_) {
-            closing_ = true;
-            toolkit_->Silence();
-            Run([this] { form_->FormClose(); });
+        if (wParam) {
+            runner_->RequestClose();
         }
         return 0;
     case WM_DESTROY:
@@ -246,44 +255,10 @@ void MainWindow::OnCommand(Control control, WORD notification) {
     }
 }
 
-void MainWindow::Run(const std::function<void()>& handler) {
-    ++running_;
-    try {
-        handler();
-    } catch (const std::exception& error) {
-        if (!closing_) {
-            MessageBoxA(hwnd_, error.what(), form_->ApplicationTitle().c_str(),
-                        MB_OK | MB_ICONERROR | MB_APPLMODAL);
-        }
-    }
-    --running_;
-    if (running_ == 0 && closePending_) {
-        closePending_ = false;
-        OnClose();
-    }
-}
-
 void MainWindow::OnClose() {
-    if (!hwnd_) {
-        return;
-    }
-    if (!closing_) {
-        // The settings are saved as the close begins, whatever the running action does next.
-        closing_ = true;
-        toolkit_->Silence();
-        Run([this] { form_->FormClose(); });
-    }
-    if (running_ == 0) {
+    // A close from inside a handler that lets events through waits for it to return.
+    if (hwnd_ && runner_->RequestClose()) {
         DestroyWindow(hwnd_);
-        return;
-    }
-    // The close came from inside a handler that lets events through, usually a transfer's
-    // progress: its stack still uses the window. Cancel the transfer, give up a dialog the
-    // action is waiting in, and close once the handler has returned. An action that must run
-    // to its end is left to finish, and the box it ends with to be read.
-    closePending_ = true;
-    if (form_->CancelForClose()) {
-        DismissModalWindows();
     }
 }
 

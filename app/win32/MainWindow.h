@@ -1,6 +1,7 @@
 // The program's one window on Win32: the native controls, wired to the window's logic TForm1.
 #pragma once
 
+#include "app/HandlerRunner.h"
 #include "app/Main.h"
 #include "app/win32/Win32Toolkit.h"
 
@@ -49,10 +50,7 @@ private:
     void FillToolTip(NMTTDISPINFOA& request);
     // The background of a control that the logic coloured; nullptr for the system's own.
     HBRUSH ControlBrush(HWND control, HDC dc);
-    // Runs a handler of the logic; an error it lets through is shown as the toolkit shows
-    // errors nothing else handled, and the program goes on. A close that arrived while the
-    // handler ran (a transfer lets events through) is carried out once it has returned.
-    void Run(const std::function<void()>& handler);
+    void Run(const std::function<void()>& handler) { runner_->Run(handler); }
 
     HFONT font_ = nullptr;
     HBRUSH lightRed_ = nullptr;
@@ -62,10 +60,5 @@ private:
     HWND focus_ = nullptr; // the control that had the focus when the window was deactivated
     std::unique_ptr<Win32Toolkit> toolkit_;
     std::unique_ptr<TForm1> form_;
-    // Handlers of the logic on the stack; the window must outlive every one of them.
-    int running_ = 0;
-    // The close has begun: the settings are saved, no more boxes are shown.
-    bool closing_ = false;
-    // The close waits for the running handlers to return.
-    bool closePending_ = false;
+    std::unique_ptr<HandlerRunner> runner_;
 };

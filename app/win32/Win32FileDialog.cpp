@@ -6,26 +6,25 @@
 #include <vector>
 
 DWORD FileDialogFlags(const FileDialogSetup& setup) {
+    struct Option {
+        bool FileDialogSetup::*wanted;
+        DWORD flag;
+    };
+    constexpr Option kOptions[] = {
+        {&FileDialogSetup::pathMustExist, OFN_PATHMUSTEXIST},
+        {&FileDialogSetup::fileMustExist, OFN_FILEMUSTEXIST},
+        {&FileDialogSetup::noReadOnlyFile, OFN_NOREADONLYRETURN},
+        {&FileDialogSetup::hideReadOnlyBox, OFN_HIDEREADONLY},
+        {&FileDialogSetup::noRecentDocuments, OFN_DONTADDTORECENT},
+        {&FileDialogSetup::resizable, OFN_ENABLESIZING},
+    };
     // Explorer style; the process's current folder stays where it is. The actions ask their own
     // overwrite question, so the save dialog asks none.
     DWORD flags = OFN_EXPLORER | OFN_NOCHANGEDIR;
-    if (setup.pathMustExist) {
-        flags |= OFN_PATHMUSTEXIST;
-    }
-    if (setup.fileMustExist) {
-        flags |= OFN_FILEMUSTEXIST;
-    }
-    if (setup.noReadOnlyFile) {
-        flags |= OFN_NOREADONLYRETURN;
-    }
-    if (setup.hideReadOnlyBox) {
-        flags |= OFN_HIDEREADONLY;
-    }
-    if (setup.noRecentDocuments) {
-        flags |= OFN_DONTADDTORECENT;
-    }
-    if (setup.resizable) {
-        flags |= OFN_ENABLESIZING;
+    for (const Option& option : kOptions) {
+        if (setup.*option.wanted) {
+            flags |= option.flag;
+        }
     }
     return flags;
 }
