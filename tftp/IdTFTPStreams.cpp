@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <istream>
 #include <ostream>
 #include <stdexcept>
@@ -45,6 +46,11 @@ void CloseLocalFile(std::ofstream& file, const std::string& localPath) {
 }
 
 std::ifstream OpenSourceFile(const std::string& localPath) {
+    // A folder opens for reading on some systems and then has no end that a seek could find.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(localPath, ignored)) {
+        RaiseFileError("Cannot open file " + Quoted(localPath), EISDIR);
+    }
     errno = 0;
     std::ifstream file(localPath, std::ios::binary);
     if (!file) {

@@ -1,10 +1,13 @@
 // Upload: write request, then DATA blocks, each sent when the previous one is acknowledged,
-// until a block shorter than a full block has gone out.
+// until a block shorter than a full block has gone out and has been acknowledged.
 //
 // A device that starts installing firmware may never acknowledge the last block, so once that
 // block is out, a silent reply wait or a short packet counts as the end of a successful upload.
+// A repeated ACK for the block before it is different: the device is alive and tells us that the
+// last block did not arrive, so it goes out again.
 #include "tftp/IdTrivialFTP.h"
 
+#include "tftp/IdSourceLock.h"
 #include "tftp/IdTFTPStreams.h"
 #include "tftp/IdTFTPTransport.h"
 
@@ -15,39 +18,132 @@
 
 namespace {
 
-constexpr std::uint16_t LastBlockNumber = 65535;
 // Work counts of the window are 32-bit; larger uploads are refused before they begin.
 constexpr std::int64_t MaxUploadSize = std::numeric_limits<std::int32_t>::max();
-
-// The state of one upload between two replies.
-struct UploadState {
-    std::int32_t lastBuilt = 0; // the request counts as block 0; -1 right after a wrap
-    std::int32_t next = 1;      // number of the block to send next
-    bool wrapped = false;       // numbers have passed 65535 at least once
-    bool finished = false;      // the last, short block has been built
-    std::int32_t timeouts = 0;  // consecutive reply waits without a packet
-    std::string current;        // the DATA packet last built, sent again when needed
-
-    // The acknowledged number, not the number last sent, decides what comes next. After the
-    // numbers have wrapped, an ACK from the previous round (a late duplicate of ACK 65535, say)
-    // is old: it makes the current packet go out again instead of skipping data.
-    void Acknowledged(std::uint16_t block) {
-        timeouts = 0;
-        if (wrapped && !current.empty() && lastBuilt >= 0 &&
-            BlockPrecedes(block, static_cast<std::uint16_t>(lastBuilt))) {
-            return;
-        }
-        if (block == LastBlockNumber) {
-            next = 0;
-            lastBuilt = -1;
-            wrapped = true;
-        } else {
-            next = block + 1;
-        }
-    }
-};
+// Block numbers run in rounds of 65536; an ACK up to half a round behind is a late one.
+constexpr std::int64_t HalfRound = 0x8000;
 
 } // namespace
+
+// One upload between two replies: which block went out last, and what the next reply means.
+class TIdTrivialFTP::TUploadState {
+public:
+    enum class Step {
+        SendNext,  // build the block after the current one and send it
+        SendAgain, // send the current block again
+        Done,      // the upload has ended successfully
+    };
+
+    TUploadState(TIdTrivialFTP& client, TIdTFTPTransport& transport, std::istream& source,
+                 std::int64_t size, std::int32_t retries)
+        : Client(client), Transport(transport), Source(source), Unsent(size), Retries(retries) {}
+
+    // What follows a reply wait (nothing: it ended without a packet). Raises when the upload
+    // fails.
+    Step After(const std::optional<std::string>& reply) {
+        if (!reply) {
+            return AfterSilence();
+        }
+        if (reply->size() < TFTP_HEADER_SIZE) {
+            if (Finished) {
+                return Step::Done;
+            }
+            RaiseShortPacket(reply->size());
+        }
+        switch (PacketOpcode(*reply)) {
+        case TFTP_ACK:
+            return AfterAck(PacketWord(*reply));
+        case TFTP_ERROR:
+            RaiseErrorPacket(*reply);
+        case TFTP_OACK:
+            Client.ApplyOptionAck(*reply, Transport);
+            return StartOrSendAgain();
+        default:
+            return StartOrSendAgain();
+        }
+    }
+
+    // Reads the block after the current one from the source; it becomes the current packet.
+    void BuildNext() {
+        const std::size_t full = Client.FullBlockSize();
+        const auto count = static_cast<std::size_t>(std::min<std::int64_t>(Unsent, full));
+        LastSent = static_cast<std::uint16_t>(LastSent + 1); // 65535 is followed by 0
+        Current = BuildDataPacket(LastSent, ReadBlock(Source, count));
+        Unsent -= static_cast<std::int64_t>(count);
+        ++Built;
+        Failures = 0;
+        SpareAcks = Copies - 1;
+        Copies = 1;
+        Finished = count < full;
+        if (count > 0) {
+            Client.DoWork(workWrite, static_cast<std::int64_t>(count));
+        }
+    }
+
+    // The current block goes out once more.
+    void Repeat() { ++Copies; }
+
+    const std::string& CurrentPacket() const { return Current; }
+
+private:
+    Step AfterSilence() {
+        if (Finished) {
+            return Step::Done;
+        }
+        // The request itself is never repeated, and nothing is repeated on the serial line.
+        if (!Transport.PeerKnown() || ++Failures >= Retries) {
+            throw EIdTFTPException(RSTFTPTimeout);
+        }
+        return Step::SendAgain;
+    }
+
+    Step AfterAck(std::uint16_t block) {
+        // The acknowledged number, not the number last sent, decides what comes next.
+        const auto behind = static_cast<std::uint16_t>(LastSent - block);
+        if (behind == 0) {
+            return Finished ? Step::Done : Step::SendNext;
+        }
+        if (behind > std::min(Built, HalfRound)) {
+            // Sending on would put later data under the wrong numbers.
+            TellPeerAndThrow(Transport, EIdTFTPIllegalOperation("The device acknowledged block " +
+                                                                std::to_string(block) +
+                                                                ", but the last block sent was " +
+                                                                std::to_string(LastSent)));
+        }
+        // A repeated or late ACK: the current block has not arrived (or its ACK is still on the
+        // way). The device answers every copy of a block, so each extra copy of the block before
+        // draws one such ACK that says nothing about the current block; beyond those, a device
+        // that only ever repeats its ACK is given up like a silent one.
+        if (SpareAcks > 0) {
+            --SpareAcks;
+        } else if (++Failures >= Retries) {
+            TellPeerAndThrow(Transport,
+                             EIdTFTPException("Block " + std::to_string(LastSent) + " was sent " +
+                                              std::to_string(Copies) +
+                                              " times, but the device keeps acknowledging block " +
+                                              std::to_string(block)));
+        }
+        return Step::SendAgain;
+    }
+
+    // Any reply to the request starts the data; later, other packets bring the current block
+    // again.
+    Step StartOrSendAgain() const { return Built == 0 ? Step::SendNext : Step::SendAgain; }
+
+    TIdTrivialFTP& Client;
+    TIdTFTPTransport& Transport;
+    std::istream& Source;
+    std::int64_t Unsent;        // bytes of the source not yet built into a block
+    std::int32_t Retries;       // consecutive failed attempts that fail the upload
+    std::uint16_t LastSent = 0; // number of the current block; 0 stands for the request
+    std::int64_t Built = 0;     // DATA blocks built so far: how far back an ACK can reach
+    bool Finished = false;      // the current block is the last, short one
+    // Consecutive reply waits for the current block that ended in silence or a repeated ACK.
+    std::int32_t Failures = 0;
+    std::int32_t Copies = 1;    // times the current block (or the request) has gone out
+    std::int32_t SpareAcks = 0; // repeated ACKs that extra copies of the block before still owe
+    std::string Current;        // the DATA packet last built, sent again when needed
+};
 
 void TIdTrivialFTP::Upload(std::istream& source, const std::string& remoteFile,
                            std::int32_t retries) {
@@ -65,59 +161,26 @@ void TIdTrivialFTP::Upload(std::istream& source, const std::string& remoteFile,
 
 void TIdTrivialFTP::Upload(const std::string& localPath, const std::string& remoteFile,
                            std::int32_t retries) {
+    // Held until the upload has ended, so that nobody changes the file while it is being sent.
+    const TIdSourceLock lock(localPath);
     std::ifstream file = OpenSourceFile(localPath);
     Upload(file, remoteFile, retries);
 }
 
 void TIdTrivialFTP::RunUpload(TIdTFTPTransport& transport, std::istream& source, std::int64_t size,
                               std::int32_t retries) {
-    UploadState state;
-    std::int64_t left = size;
+    TUploadState upload(*this, transport, source, size, retries);
     for (;;) {
-        const std::optional<std::string> packet = WaitForReply(transport, workWrite);
-        if (!packet) {
-            if (state.finished) {
-                return;
-            }
-            ++state.timeouts;
-            // The request itself is never repeated, and nothing is repeated on the serial line.
-            if (!transport.PeerKnown() || state.timeouts >= retries) {
-                throw EIdTFTPException(RSTFTPTimeout);
-            }
-        } else if (packet->size() < TFTP_HEADER_SIZE) {
-            if (state.finished) {
-                return;
-            }
-            RaiseShortPacket(packet->size());
-        } else {
-            switch (PacketOpcode(*packet)) {
-            case TFTP_ACK:
-                state.Acknowledged(PacketWord(*packet));
-                if (state.finished) {
-                    return;
-                }
-                break;
-            case TFTP_ERROR:
-                RaiseErrorPacket(*packet);
-            case TFTP_OACK:
-                ApplyOptionAck(*packet, transport);
-                break;
-            default:
-                break; // the current packet goes out again
-            }
+        switch (upload.After(WaitForReply(transport, workWrite))) {
+        case TUploadState::Step::Done:
+            return;
+        case TUploadState::Step::SendNext:
+            upload.BuildNext();
+            break;
+        case TUploadState::Step::SendAgain:
+            upload.Repeat();
+            break;
         }
-        if (state.next > state.lastBuilt) {
-            const auto count =
-                static_cast<std::size_t>(std::min<std::int64_t>(left, FullBlockSize()));
-            state.current =
-                BuildDataPacket(static_cast<std::uint16_t>(state.next), ReadBlock(source, count));
-            left -= static_cast<std::int64_t>(count);
-            if (count > 0) {
-                DoWork(workWrite, static_cast<std::int64_t>(count));
-            }
-            state.finished = count < FullBlockSize();
-            state.lastBuilt = state.next;
-        }
-        transport.SendToPeer(state.current);
+        transport.SendToPeer(upload.CurrentPacket());
     }
 }

@@ -54,15 +54,22 @@ public:
     // the download fails; that is the caller's business.
     void Download(const std::string& remoteFile, const std::string& localPath);
 
-    // Sends the bytes from the stream's position to its end. retries: consecutive reply
-    // time-outs after which the upload fails (the current block is sent again before that, on
-    // the network only).
+    // Sends the bytes from the stream's position to its end, and returns once the device has
+    // acknowledged the last block (or fell silent after it: a device that installs firmware may
+    // never answer). The current block is sent again after a reply time-out (on the network
+    // only) and at once after a repeated ACK for an earlier block. retries: consecutive reply
+    // waits for one block that may end so (in silence, or in a repeated ACK that no extra copy
+    // of the block before explains) before the upload gives up.
     void Upload(std::istream& source, const std::string& remoteFile, std::int32_t retries);
+    // The file stays open, with other writers shut out where the system allows it, until the
+    // upload has ended.
     void Upload(const std::string& localPath, const std::string& remoteFile, std::int32_t retries);
 
     std::string ModeName() const;
 
 private:
+    class TUploadState;
+
     void RunTransfer(TWorkMode mode, std::int64_t size, std::uint16_t opcode,
                      const std::string& remoteFile,
                      const std::function<void(TIdTFTPTransport&)>& exchange);

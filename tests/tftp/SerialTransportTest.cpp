@@ -115,6 +115,21 @@ TEST(Serial, UploadIsNeverRepeatedAfterATimeout) {
     EXPECT_EQ(serial.line->Written.size(), 2u); // the request and DATA 1, once
 }
 
+TEST(Serial, LostLastBlockIsWrittenAgain) {
+    SerialClient serial;
+    int copies = 0;
+    serial.line->Reply = [&](const std::string& written) -> std::vector<std::string> {
+        if (PacketOpcode(written) == TFTP_WRQ) {
+            return {BuildAckPacket(0)};
+        }
+        return {BuildAckPacket(++copies == 1 ? 0 : 1)}; // the first DATA 1 is lost
+    };
+    std::istringstream stream("cfg");
+    serial.client.Upload(stream, "x", 3);
+    const std::string last = BuildDataPacket(1, "cfg");
+    EXPECT_EQ(serial.line->Written, (std::vector<std::string>{WriteRequest("x"), last, last}));
+}
+
 TEST(Serial, OverlongAndUnexpectedPackets) {
     // Two packets without a pause between them arrive as one overlong run of bytes.
     for (const auto& [reply, message] :

@@ -1,8 +1,14 @@
 // Uploads against the scripted server: block building, sending again, the end of an upload.
 #include "ClientTestSupport.h"
 
+#include <cstdio>
+#include <fstream>
 #include <sstream>
 #include <system_error>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 using namespace std::string_literals;
 
@@ -30,6 +36,15 @@ struct HugeSource : std::streambuf {
         return at = base + offset;
     }
     pos_type seekpos(pos_type position, std::ios::openmode) override { return at = position; }
+};
+
+// What a writer that cooperates does before it writes: an exclusive lock, without waiting.
+struct WriterLock {
+    int Fd;
+    bool Locked;
+    explicit WriterLock(const std::string& path)
+        : Fd(::open(path.c_str(), O_WRONLY)), Locked(::flock(Fd, LOCK_EX | LOCK_NB) == 0) {}
+    ~WriterLock() { ::close(Fd); }
 };
 
 } // namespace
@@ -72,14 +87,37 @@ TEST(Upload, NothingToSendFailsBeforeAnything) {
     std::istringstream atEnd("abc");
     atEnd.seekg(0, std::ios::end);
     EXPECT_EQ(FailureOf<EIdTFTPException>([&] { client->Upload(atEnd, "x", 3); }), "Filesize=0");
-    const std::string message = FailureOf<std::system_error>(
-        [&] { client->Upload(::testing::TempDir() + "no/such/file", "x", 3); });
-    EXPECT_NE(message.find("Cannot open file"), std::string::npos) << message;
+    for (const std::string& path : {::testing::TempDir() + "no/such/file", ::testing::TempDir()}) {
+        const std::string message =
+            FailureOf<std::system_error>([&] { client->Upload(path, "x", 3); });
+        EXPECT_NE(message.find("Cannot open file"), std::string::npos) << message;
+    }
     HugeSource huge;
     std::istream hugeStream(&huge);
     EXPECT_THROW(client->Upload(hugeStream, "x", 3), std::out_of_range);
     EXPECT_TRUE(log.events.empty());
     EXPECT_FALSE(client->Active());
+}
+
+TEST(Upload, SourceFileIsShutAgainstWritersThatLockIt) {
+    const std::string path = ::testing::TempDir() + "tftp_upload_locked.bin";
+    std::ofstream(path) << "firmware";
+    FakeTftpServer server([&](FakeTftpServer& s) {
+        s.ReceiveRequest();
+        EXPECT_FALSE(WriterLock(path).Locked) << "a writer got in during the upload";
+        s.Send(BuildAckPacket(0));
+        EXPECT_EQ(CollectUpload(s, 512), "firmware");
+    });
+    auto client = ClientFor(server);
+    client->Upload(path, "fw", 3);
+    server.Join();
+    const WriterLock writer(path);
+    EXPECT_TRUE(writer.Locked) << "still locked after the upload";
+    FakeTftpServer refused([](FakeTftpServer& s) { s.ExpectNoRequest(300); });
+    client = ClientFor(refused);
+    EXPECT_EQ(FailureOf<std::runtime_error>([&] { client->Upload(path, "fw", 3); }),
+              "Cannot open file \"" + path + "\": another program is writing it");
+    std::remove(path.c_str());
 }
 
 TEST(Upload, SendsFromTheStreamPosition) {
@@ -139,6 +177,67 @@ TEST(Upload, AfterTheLastBlockSilenceOrAShortPacketMeansDone) {
             }
         });
         UploadWithLog(server, "firmware");
+    }
+}
+
+TEST(Upload, LastBlockIsSentAgainAtOnceUntilItsOwnAckArrives) {
+    // A device that lost the last block repeats its ACK for the block before; the third repeat
+    // gives up. The long reply time-out shows that every copy goes out at once: a client that
+    // waited for the time-out would report empty slices.
+    const std::string content = Pattern(600);
+    const std::string last = BuildDataPacket(2, content.substr(512));
+    const std::string message =
+        "Block 2 was sent 3 times, but the device keeps acknowledging block 1";
+    for (const int repeats : {2, 3}) {
+        FakeTftpServer server([&](FakeTftpServer& s) {
+            s.ReceiveRequest();
+            s.Send(BuildAckPacket(0));
+            EXPECT_EQ(CollectUpload(s, 512, 1, 1), content.substr(0, 512));
+            s.Expect(last);
+            for (int copy = 1; copy <= repeats; ++copy) {
+                s.Send(BuildAckPacket(1));
+                s.Expect(copy < 3 ? last : BuildErrorPacket(ERR_UNDEFINED, message));
+            }
+            if (repeats < 3) {
+                s.Send(BuildAckPacket(2));
+            }
+            s.ExpectSilence(300);
+        });
+        auto client = ClientFor(server);
+        client->ReceiveTimeout = 8000;
+        WorkLog log;
+        log.Attach(*client);
+        std::istringstream stream(content);
+        if (repeats < 3) {
+            client->Upload(stream, "x", 3);
+        } else {
+            EXPECT_EQ(FailureOf<EIdTFTPException>([&] { client->Upload(stream, "x", 3); }),
+                      message);
+        }
+        EXPECT_EQ(log.events,
+                  (std::vector<std::string>{"begin 1 600", "work 1 512", "work 1 600", "end 1"}));
+    }
+}
+
+TEST(Upload, AckForABlockNeverSentFailsAndTellsTheDevice) {
+    // {last block sent, block acknowledged}: the first reply, or the reply to DATA 1.
+    for (const auto& [lastSent, acked] : {std::pair{0, 1}, std::pair{1, 3}}) {
+        const std::string message = "The device acknowledged block " + std::to_string(acked) +
+                                    ", but the last block sent was " + std::to_string(lastSent);
+        FakeTftpServer server([&, lastSent = lastSent, acked = acked](FakeTftpServer& s) {
+            s.ReceiveRequest();
+            if (lastSent == 1) {
+                s.Send(BuildAckPacket(0));
+                s.Expect(BuildDataPacket(1, Pattern(2000).substr(0, 512)));
+            }
+            s.Send(BuildAckPacket(static_cast<std::uint16_t>(acked)));
+            s.Expect(BuildErrorPacket(ERR_ILLEGAL_OPERATION, message));
+            s.ExpectSilence(300);
+        });
+        auto client = ClientFor(server);
+        std::istringstream stream(Pattern(2000));
+        EXPECT_EQ(FailureOf<EIdTFTPIllegalOperation>([&] { client->Upload(stream, "x", 3); }),
+                  message);
     }
 }
 
