@@ -1,17 +1,9 @@
 #include "logger/DefaultCsvPath.h"
 
-namespace {
-
-#ifdef _WIN32
-constexpr const char* kSeparators = "/\\:";
-#else
-constexpr const char* kSeparators = "/";
-#endif
-
-} // namespace
+#include "support/Platform.h"
 
 std::string DefaultCsvPath(const std::string& zelPath) {
-    const auto nameStart = zelPath.find_last_of(kSeparators);
+    const auto nameStart = zelPath.find_last_of(platform::kNameDelimiters);
     const auto dot = zelPath.rfind('.');
     const bool hasExtension =
         dot != std::string::npos && (nameStart == std::string::npos || dot > nameStart);

@@ -5,6 +5,7 @@
 // POSIX systems, the communications calls on Windows. Tests substitute a scripted device.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -23,6 +24,12 @@ struct SerialTimeouts {
     std::uint32_t writeConstant = 0;
 };
 
+// How long a write of bytes may take in all: the write time-out of the record plus the time the
+// bytes need on the wire at baud with bitsPerByte bits per character (start, data, parity and
+// stop bits); at low baud rates a byte takes longer than the 1 ms per byte the record allows.
+std::chrono::milliseconds WriteAllowance(const SerialTimeouts& timeouts, std::size_t bytes,
+                                         std::int32_t baud, int bitsPerByte);
+
 class SerialDevice {
 public:
     virtual ~SerialDevice() = default;
@@ -37,7 +44,8 @@ public:
     virtual void setTimeouts(const SerialTimeouts& timeouts) = 0;
     // Reads up to count bytes as the time-outs say; 0 when none came or the read failed.
     virtual std::size_t read(char* buffer, std::size_t count) = 0;
-    // Writes all of data within the write time-out; failures are not reported.
+    // Writes all of data within the write allowance; failures are not reported to the caller
+    // (the next receive simply gets no answer) but logged when the debug level is set.
     virtual void write(const std::string& data) = 0;
     virtual void close() = 0;
 };

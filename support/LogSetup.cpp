@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string_view>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -15,7 +16,9 @@ namespace {
 constexpr std::size_t kMaxWord = 4096;
 
 std::string WithSeparator(std::string folder) {
-    if (folder.empty() || folder.back() != platform::kPathSeparator) {
+    // "C:/ProgramData/" already ends in a separator on Windows, though not in its own one.
+    if (folder.empty() ||
+        std::string_view(platform::kPathSeparators).find(folder.back()) == std::string_view::npos) {
         folder += platform::kPathSeparator;
     }
     return folder;
@@ -23,7 +26,7 @@ std::string WithSeparator(std::string folder) {
 
 // The program file's name without folder and extension.
 std::string ProgramName(const std::string& programPath) {
-    const auto slash = programPath.find_last_of(platform::kPathSeparators);
+    const auto slash = programPath.find_last_of(platform::kNameDelimiters);
     std::string name = slash == std::string::npos ? programPath : programPath.substr(slash + 1);
     const auto dot = name.find_last_of('.');
     if (dot != std::string::npos && dot > 0) {

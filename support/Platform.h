@@ -13,9 +13,12 @@ namespace platform {
 #ifdef _WIN32
 inline constexpr char kPathSeparator = '\\';
 inline constexpr const char* kPathSeparators = "\\/";
+// What may stand right before a file's name: a separator, or the colon of a drive ("C:plog.zel").
+inline constexpr const char* kNameDelimiters = "\\/:";
 #else
 inline constexpr char kPathSeparator = '/';
 inline constexpr const char* kPathSeparators = "/";
+inline constexpr const char* kNameDelimiters = "/";
 #endif
 
 // Full path of the running program file; empty when the system cannot tell.

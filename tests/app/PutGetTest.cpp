@@ -50,7 +50,7 @@ TEST_F(PutGetTest, PutFailuresNameTheExceptionClassAndKeepTheLocalFile) {
         {"cancel", Fault::Cancel, SilentAfter(0), "EIdTFTPException: Operation canceled"},
     };
     // COM 40 is a device node that does not exist: nothing real is touched.
-    SetEnvironment("QUORVEL_COM40", (folder.Path() / "no-such-port").string());
+    SetEnv("QUORVEL_COM40", (folder.Path() / "no-such-port").string());
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.what);
         DeviceMisbehaves(c.faults);
@@ -73,7 +73,7 @@ TEST_F(PutGetTest, PutFailuresNameTheExceptionClassAndKeepTheLocalFile) {
         EXPECT_FALSE(fs::exists(device / "part.bin"));
         ExpectIdle();
     }
-    SetEnvironment("QUORVEL_COM40", "");
+    SetEnv("QUORVEL_COM40", "");
 }
 
 TEST_F(PutGetTest, OnlyTheLogsDebugLevelMakesPutPassItsErrorOn) {

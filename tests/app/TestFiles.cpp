@@ -1,7 +1,8 @@
 #include "app/TestFiles.h"
 
+#include "common/TestEnvironment.h"
+
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -20,16 +21,7 @@ void WriteFileText(const fs::path& path, const std::string& text) {
     }
 }
 
-TempFolder::TempFolder() {
-    std::random_device random;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        path_ = fs::temp_directory_path() / ("quorvel-app-" + std::to_string(random()));
-        if (fs::create_directory(path_)) {
-            return;
-        }
-    }
-    throw std::runtime_error("cannot create a temporary folder");
-}
+TempFolder::TempFolder() : path_(MakeTempFolder("quorvel-app-")) {}
 
 TempFolder::~TempFolder() {
     std::error_code ignored;

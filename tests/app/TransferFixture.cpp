@@ -16,14 +16,6 @@ std::string Pattern(std::size_t size) {
     return bytes;
 }
 
-void SetEnvironment(const char* name, const std::string& value) {
-#ifdef _WIN32
-    _putenv_s(name, value.c_str());
-#else
-    ::setenv(name, value.c_str(), 1);
-#endif
-}
-
 SimFaults SilentAfter(unsigned block) {
     SimFaults faults;
     faults.silentAfterBlock = block;
@@ -87,7 +79,7 @@ void TransferTest::OnProcessEvents() {
 
 void TransferTest::StartLog(const std::string& marker, const std::string& content) const {
     // The log's start-up also creates the program's data folder: keep it in the test's folder.
-    SetEnvironment("XDG_DATA_HOME", (folder.Path() / "xdg").string());
+    SetEnv("XDG_DATA_HOME", (folder.Path() / "xdg").string());
     WriteFileText(folder.Path() / marker, content);
     LogStartupAt(ProgramPath().string());
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/FormFixture.h"
+#include "common/TestEnvironment.h"
 #include "sim/SimServer.h"
 
 #include <functional>
@@ -59,7 +60,5 @@ private:
 };
 
 std::string Pattern(std::size_t size);
-// Sets (or, with an empty value, clears) a variable of the test process's environment.
-void SetEnvironment(const char* name, const std::string& value);
 SimFaults SilentAfter(unsigned block); // 0: after the first answer
 SimFaults RefusesWith(std::uint16_t code, const std::string& text);

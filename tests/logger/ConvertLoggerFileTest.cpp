@@ -6,6 +6,7 @@
 #include "logger/ReadLoggerFile.h"
 
 #include "LoggerTestFiles.h"
+#include "common/PlatformFacts.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -169,7 +170,8 @@ TEST_F(ConvertTest, InputMayBeReplacedByItsOwnCsv) {
 TEST_F(ConvertTest, UnwritableOutputGivesFileErrorAndKeepsWhatWasThere) {
     WriteFile(in, ImageFile(LoggerImage{}));
     std::filesystem::create_directory(dir / "folder.csv");
-    EXPECT_EQ(ConvertLoggerFile(in, dir / "folder.csv", false, {}), "file error (21)");
+    EXPECT_EQ(ConvertLoggerFile(in, dir / "folder.csv", false, {}),
+              "file error (" + std::to_string(platform_facts::kFolderOpenError) + ")");
     EXPECT_EQ(ConvertLoggerFile(in, dir / "missing/out.csv", false, {}), "file error (2)");
 
     // The CSV is written beside the output first, under a name nobody else uses: what the user

@@ -1,22 +1,16 @@
 // Scratch folders and whole-file helpers for the logger tests.
 #pragma once
 
-#include <atomic>
+#include "common/TestEnvironment.h"
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
 class ScratchDir {
 public:
-    ScratchDir() {
-        static std::atomic<int> counter{0};
-        path_ = std::filesystem::temp_directory_path() /
-                ("quorvel-logger-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
+    ScratchDir() : path_(MakeTempFolder("quorvel-logger-")) {}
     ~ScratchDir() {
         std::error_code ignored;
         std::filesystem::remove_all(path_, ignored);

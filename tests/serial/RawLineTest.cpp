@@ -1,6 +1,6 @@
 // The terminal settings of an open port, starting from a line that an earlier program left
 // cooked. (A pseudo-terminal cannot carry parity, so this is checked on the settings themselves.)
-#include "serial/PosixRawLine.h"
+#include "serial/RawLine_posix.h"
 
 #include <gtest/gtest.h>
 

@@ -53,7 +53,8 @@ TEST(SimFaults, DroppedPacketIsMissingAndComesOnlyAsARetransmission) {
     EXPECT_EQ(ReadBlockNumbers(peer), (Blocks{1}));
     EXPECT_TRUE(without_retries.log.WaitFor("dropped packet 2 (DATA 2"));
 
-    SimHarness with_retries(faults, 100, 2);
+    // Long enough that an ACK is never late, even on a slow machine: one resend only.
+    SimHarness with_retries(faults, 250, 2);
     with_retries.folder.Write("f.bin", PatternBytes(1300));
     RawPeer patient(with_retries.Port());
     patient.SendReadRequest("f.bin", std::nullopt);

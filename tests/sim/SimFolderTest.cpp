@@ -2,6 +2,8 @@
 // and the logger file it keeps in memory.
 #include "sim/SimFolder.h"
 #include "SimTestKit.h"
+#include "common/PlatformFacts.h"
+#include "common/TestEnvironment.h"
 #include "logger/SampleLogger.h"
 #include "sim/DeviceFolder.h"
 
@@ -50,8 +52,9 @@ TEST(SimFolderFiles, LinksAreServedOnlyWhenTheyStayInside) {
     ScratchFolder scratch;
     outside.Write("secret", "top secret");
     scratch.Write("real.bin", "inside");
-    fs::create_symlink(outside.Path() / "secret", scratch.Path() / "escape");
-    fs::create_symlink(scratch.Path() / "real.bin", scratch.Path() / "alias");
+    if (!TryCreateSymlink(outside.Path() / "secret", scratch.Path() / "escape"))
+        GTEST_SKIP() << "no symbolic links on this system";
+    ASSERT_TRUE(TryCreateSymlink(scratch.Path() / "real.bin", scratch.Path() / "alias"));
     const SimFolder folder(scratch.Path());
     EXPECT_THROW(folder.OpenForReading("escape"), SimFileError);
     const FileSource source = folder.OpenForReading("alias");
@@ -113,5 +116,8 @@ TEST(SimFolderFiles, BuiltInFilesAreServedWhileTheFolderHoldsNoneOfTheirName) {
     EXPECT_TRUE(folder.Names().empty()) << "served from memory, never written";
     folder.Write("plog.zel", "own");
     EXPECT_EQ(Served("plog.zel"), "own");
-    EXPECT_THROW(device.OpenForReading("PLOG.ZEL"), SimFileError) << "only its own name";
+    if (platform_facts::kCaseSensitiveNames)
+        EXPECT_THROW(device.OpenForReading("PLOG.ZEL"), SimFileError) << "only its own name";
+    else
+        EXPECT_EQ(Served("PLOG.ZEL"), "own") << "the folder's file, whatever the letter case";
 }

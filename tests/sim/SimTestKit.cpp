@@ -1,26 +1,19 @@
 #include "SimTestKit.h"
 
+#include "common/TestEnvironment.h"
 #include "logger/SampleLogger.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <thread>
 
 namespace fs = std::filesystem;
 
-ScratchFolder::ScratchFolder() {
-    static std::atomic<unsigned> counter{0};
-    path_ =
-        fs::temp_directory_path() / ("quorvel-simtest-" + std::to_string(std::random_device{}()) +
-                                     "-" + std::to_string(++counter));
-    fs::create_directories(path_);
-}
+ScratchFolder::ScratchFolder() : path_(MakeTempFolder("quorvel-simtest-")) {}
 
 ScratchFolder::~ScratchFolder() {
     std::error_code ignored;

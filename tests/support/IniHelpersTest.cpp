@@ -86,7 +86,7 @@ TEST_F(IniHelpers, ReleaseWithRecreateReloadsTheFileJustWritten) {
 }
 
 TEST_F(IniHelpers, FailuresReachTheCallerAndKeepTheFile) {
-    ::chmod(path_.c_str(), 0444);
+    std::filesystem::permissions(path_, std::filesystem::perms(0444));
     const std::string before = ReadFile(path_);
     EXPECT_THROW(IniString("", store_, true, path_, "", "p", true, false), std::runtime_error);
     EXPECT_EQ(ReadFile(path_), before);

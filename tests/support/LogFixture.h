@@ -2,6 +2,7 @@
 #pragma once
 
 #include "TempFolder.h"
+#include "common/TestEnvironment.h"
 #include "support/LogFile.h"
 #include "support/Save_Err.h"
 #include "support/Save_Err_Testing.h"
@@ -22,9 +23,8 @@ class LogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         savelog_testing::Reset();
-        ::setenv("TZ", "UTC", 1);
-        ::tzset();
-        ::setenv("XDG_DATA_HOME", (temp_ / "xdg").c_str(), 1);
+        UseTimeZone("UTC0");
+        SetEnv("XDG_DATA_HOME", temp_ / "xdg");
         std::filesystem::create_directories(programDir_);
         std::filesystem::create_directories(workDir_);
         savedWorkDir_ = std::filesystem::current_path();

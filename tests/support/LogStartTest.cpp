@@ -1,8 +1,11 @@
 // Start-up and end steps: marker files, debug level, start and end lines, data folder, fatal end.
 #include "LogFixture.h"
 
+#include "common/DebuggerCapture.h"
 #include "support/LogSetup.h"
+#include "support/Platform.h"
 
+#include <cstdlib>
 #include <stdexcept>
 #include <thread>
 
@@ -79,9 +82,9 @@ TEST_F(LogStart, LevelFrom1024SendsWholeLinesToTheDebuggerOutputOnly) {
     Start();
     EXPECT_TRUE(DebugBit(1024));
     const std::string longLine(300, 'x');
-    ::testing::internal::CaptureStderr();
+    DebuggerCapture debugger;
     WriteLog(longLine);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(), longLine + "\n");
+    EXPECT_EQ(debugger.Lines(), std::vector<std::string>{longLine});
     LogShutdown(0);
     EXPECT_FALSE(Exists(LogFile()));
 }
@@ -101,9 +104,13 @@ TEST_F(LogStart, FatalEndWritesTheEndLineEvenWithoutMarker) {
 }
 
 TEST_F(LogStart, UnhandledExceptionEndsWithReasonEndLineAndExitCode) {
+    // On Windows the dying statement runs in a new copy of the test program that goes through
+    // the whole test again, with folders of its own; the environment tells it this test's.
+    if (!::testing::internal::InDeathTestChild())
+        SetEnv("QUORVEL_DEATH_TEST_PROGRAM", programDir_ + "quorvel");
     EXPECT_EXIT(
         {
-            Start();
+            LogStartupAt(std::getenv("QUORVEL_DEATH_TEST_PROGRAM"));
             InstallFatalErrorHook();
             // An exception leaving a thread's function reaches no handler at all.
             std::thread([] { throw std::runtime_error("device\r\ngone"); }).join();
@@ -115,9 +122,14 @@ TEST_F(LogStart, UnhandledExceptionEndsWithReasonEndLineAndExitCode) {
 
 TEST_F(LogStart, DataFolderIsCreatedEmptyAndItsFailureIsSilent) {
     LogStartupAt(programDir_ + "tool.exe");
-    EXPECT_TRUE(std::filesystem::is_empty(temp_ / "xdg/Xqd/tool/"));
+    const std::string dataFolder = DataFolderFor(
+        platform::AllUsersDataFolder(), platform::UserDataFolder(), programDir_, "tool.exe");
+    EXPECT_TRUE(std::filesystem::is_empty(dataFolder)) << dataFolder;
     EXPECT_EQ(ProgramDir(), programDir_);
+    if (!platform::AllUsersDataFolder().empty())
+        return; // Windows: the all-users folder is the system's, no test can spoil it
 
+    EXPECT_EQ(dataFolder, temp_ / "xdg/Xqd/tool/");
     std::filesystem::remove_all(temp_ / "xdg");
     WriteFile(temp_ / "xdg", "a file where the folder should be");
     SaveErrInWorkingFolder();
@@ -126,9 +138,21 @@ TEST_F(LogStart, DataFolderIsCreatedEmptyAndItsFailureIsSilent) {
 }
 
 TEST(DataFolder, FallsBackOnShortPaths) {
+    const std::string s(1, platform::kPathSeparator);
     EXPECT_EQ(DataFolderFor("/srv/all", "/home/u/.local/share", "/opt/q/", "/opt/q/quorvel"),
-              "/srv/all/Xqd/quorvel/");
+              "/srv/all" + s + "Xqd" + s + "quorvel" + s);
     EXPECT_EQ(DataFolderFor("", "/home/u/.local/share", "/opt/q/", "/opt/q/quorvel.bin"),
-              "/home/u/.local/share/Xqd/quorvel/");
-    EXPECT_EQ(DataFolderFor("/all", "/u/", "/opt/q/", "/opt/q/a.b.exe"), "/opt/q/Xqd/a.b/");
+              "/home/u/.local/share" + s + "Xqd" + s + "quorvel" + s);
+    EXPECT_EQ(DataFolderFor("/all", "/u/", "/opt/q/", "/opt/q/a.b.exe"),
+              "/opt/q/Xqd" + s + "a.b" + s);
 }
+
+#ifdef _WIN32
+TEST(DataFolder, WindowsPathsWithEitherSeparatorAndDriveLetters) {
+    EXPECT_EQ(DataFolderFor("C:\\ProgramData", "", "D:\\q\\", "D:\\q\\quorvel.exe"),
+              "C:\\ProgramData\\Xqd\\quorvel\\");
+    EXPECT_EQ(DataFolderFor("C:/ProgramData/", "", "", "D:/q/quorvel.exe"),
+              "C:/ProgramData/Xqd\\quorvel\\");
+    EXPECT_EQ(DataFolderFor("", "", "D:\\q\\", "D:quorvel.exe"), "D:\\q\\Xqd\\quorvel\\");
+}
+#endif

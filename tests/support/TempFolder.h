@@ -2,19 +2,16 @@
 // the test, and the file helpers the support tests share.
 #pragma once
 
+#include "common/TestEnvironment.h"
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 class TempFolder {
 public:
-    TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "quorvel-XXXXXX").string();
-        path_ = std::string(::mkdtemp(pattern.data())) + "/";
-    }
+    TempFolder() : path_(MakeTempFolder("quorvel-").string() + "/") {}
     ~TempFolder() {
         std::error_code error;
         std::filesystem::remove_all(path_, error);

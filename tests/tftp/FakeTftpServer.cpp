@@ -2,53 +2,49 @@
 
 #include "tftp/IdTrivialFTPBase.h"
 
-#include <arpa/inet.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
 LoopbackSocket::LoopbackSocket(const char* address) {
-    Fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    ::inet_pton(AF_INET, address, &local.sin_addr);
-    socklen_t length = sizeof local;
-    if (Fd < 0 || ::bind(Fd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
-        ::getsockname(Fd, reinterpret_cast<sockaddr*>(&local), &length) != 0) {
-        throw std::runtime_error(std::string("cannot bind a test socket to ") + address);
+    IdSocket::AcquireLayer();
+    try {
+        Socket = IdSocket::OpenUdp();
+        IdSocket::Bind(Socket, IdSocket::ParseIPv4(address), 0);
+        IdSocket::LocalAddress(Socket, Bound.ip, Bound.port);
+    } catch (const std::exception& e) {
+        if (Socket != IdSocket::NoSocket)
+            IdSocket::Close(Socket);
+        IdSocket::ReleaseLayer();
+        throw std::runtime_error(std::string("cannot bind a test socket to ") + address + ": " +
+                                 e.what());
     }
-    BoundPort = ntohs(local.sin_port);
 }
 
 LoopbackSocket::~LoopbackSocket() {
-    ::close(Fd);
+    IdSocket::Close(Socket);
+    IdSocket::ReleaseLayer();
 }
 
-void LoopbackSocket::SendTo(const sockaddr_in& to, const std::string& bytes) const {
-    ::sendto(Fd, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to), sizeof to);
+void LoopbackSocket::SendTo(const SocketAddress& to, const std::string& bytes) const {
+    IdSocket::SendTo(Socket, to.ip, to.port, bytes);
 }
 
-std::optional<std::string> LoopbackSocket::Receive(int waitMs, sockaddr_in* from) const {
-    pollfd wanted{Fd, POLLIN, 0};
-    if (::poll(&wanted, 1, waitMs) <= 0) {
+std::optional<std::string> LoopbackSocket::Receive(int waitMs, SocketAddress* from) const {
+    if (!IdSocket::WaitReadable(Socket, waitMs)) {
         return std::nullopt;
     }
     std::string buffer(70000, '\0');
-    sockaddr_in sender{};
-    socklen_t length = sizeof sender;
-    const ssize_t got = ::recvfrom(Fd, buffer.data(), buffer.size(), 0,
-                                   reinterpret_cast<sockaddr*>(&sender), &length);
-    if (got < 0) {
+    SocketAddress sender;
+    const std::optional<std::size_t> got =
+        IdSocket::ReceiveWaiting(Socket, buffer.data(), buffer.size(), sender.ip, sender.port);
+    if (!got) {
         return std::nullopt;
     }
     if (from != nullptr) {
         *from = sender;
     }
-    buffer.resize(static_cast<std::size_t>(got));
+    buffer.resize(*got);
     return buffer;
 }
 

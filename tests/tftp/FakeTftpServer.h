@@ -12,7 +12,13 @@
 #include <string>
 #include <thread>
 
-#include <netinet/in.h>
+#include "tftp/IdSocketApi.h"
+
+// An IPv4 address (network byte order) and a port.
+struct SocketAddress {
+    std::uint32_t ip = 0;
+    std::uint16_t port = 0;
+};
 
 // One UDP socket bound to a loopback address.
 class LoopbackSocket {
@@ -22,14 +28,14 @@ public:
     LoopbackSocket(const LoopbackSocket&) = delete;
     LoopbackSocket& operator=(const LoopbackSocket&) = delete;
 
-    std::int32_t Port() const { return BoundPort; }
-    void SendTo(const sockaddr_in& to, const std::string& bytes) const;
+    std::int32_t Port() const { return Bound.port; }
+    void SendTo(const SocketAddress& to, const std::string& bytes) const;
     // The next datagram within waitMs, and its sender in from (if given).
-    std::optional<std::string> Receive(int waitMs, sockaddr_in* from = nullptr) const;
+    std::optional<std::string> Receive(int waitMs, SocketAddress* from = nullptr) const;
 
 private:
-    int Fd = -1;
-    std::int32_t BoundPort = 0;
+    IdSocket::Handle Socket = IdSocket::NoSocket;
+    SocketAddress Bound;
 };
 
 class FakeTftpServer {
@@ -58,13 +64,13 @@ public:
     // Nothing may arrive at the transfer port for waitMs.
     void ExpectSilence(int waitMs) const;
 
-    const sockaddr_in& Client() const { return ClientAddress; }
-    std::int32_t ClientPort() const { return ntohs(ClientAddress.sin_port); }
+    const SocketAddress& Client() const { return ClientAddress; }
+    std::int32_t ClientPort() const { return ClientAddress.port; }
 
 private:
     LoopbackSocket Request;
     LoopbackSocket Transfer;
-    sockaddr_in ClientAddress{};
+    SocketAddress ClientAddress;
     std::thread Runner;
 };
 

@@ -117,10 +117,8 @@ private:
     // Asks for a missing file until the server answers with an ERROR (at most about 5 s).
     void WaitUntilServing() const {
         LoopbackSocket probe;
-        sockaddr_in server{};
-        server.sin_family = AF_INET;
-        server.sin_port = htons(static_cast<std::uint16_t>(Port));
-        server.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const SocketAddress server{IdSocket::ParseIPv4("127.0.0.1"),
+                                   static_cast<std::uint16_t>(Port)};
         for (int attempt = 0; attempt < 25; ++attempt) {
             probe.SendTo(server, ReadRequest("no-such-file"));
             if (probe.Receive(200)) {

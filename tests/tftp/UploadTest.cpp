@@ -1,14 +1,11 @@
 // Uploads against the scripted server: block building, sending again, the end of an upload.
 #include "ClientTestSupport.h"
+#include "common/WriterLock.h"
 
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <system_error>
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
 
 using namespace std::string_literals;
 
@@ -36,15 +33,6 @@ struct HugeSource : std::streambuf {
         return at = base + offset;
     }
     pos_type seekpos(pos_type position, std::ios::openmode) override { return at = position; }
-};
-
-// What a writer that cooperates does before it writes: an exclusive lock, without waiting.
-struct WriterLock {
-    int Fd;
-    bool Locked;
-    explicit WriterLock(const std::string& path)
-        : Fd(::open(path.c_str(), O_WRONLY)), Locked(::flock(Fd, LOCK_EX | LOCK_NB) == 0) {}
-    ~WriterLock() { ::close(Fd); }
 };
 
 } // namespace
@@ -104,7 +92,7 @@ TEST(Upload, SourceFileIsShutAgainstWritersThatLockIt) {
     std::ofstream(path) << "firmware";
     FakeTftpServer server([&](FakeTftpServer& s) {
         s.ReceiveRequest();
-        EXPECT_FALSE(WriterLock(path).Locked) << "a writer got in during the upload";
+        EXPECT_FALSE(WriterLock(path).Locked()) << "a writer got in during the upload";
         s.Send(BuildAckPacket(0));
         EXPECT_EQ(CollectUpload(s, 512), "firmware");
     });
@@ -112,7 +100,7 @@ TEST(Upload, SourceFileIsShutAgainstWritersThatLockIt) {
     client->Upload(path, "fw", 3);
     server.Join();
     const WriterLock writer(path);
-    EXPECT_TRUE(writer.Locked) << "still locked after the upload";
+    EXPECT_TRUE(writer.Locked()) << "still locked after the upload";
     FakeTftpServer refused([](FakeTftpServer& s) { s.ExpectNoRequest(300); });
     client = ClientFor(refused);
     EXPECT_EQ(FailureOf<std::runtime_error>([&] { client->Upload(path, "fw", 3); }),

@@ -5,7 +5,7 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
-#include <mstcpip.h>
+#include <mswsock.h>
 
 #include <mutex>
 
@@ -85,7 +85,8 @@ Handle OpenUdp() {
         RaiseCallError("socket", ::WSAGetLastError());
     }
     // Without this, an ICMP "port unreachable" for an earlier datagram makes the next receive
-    // fail with WSAECONNRESET instead of simply waiting for the reply.
+    // fail with WSAECONNRESET instead of simply waiting for the reply. A system that refuses
+    // the switch still works: a receive after a wait treats that report as no datagram.
     BOOL reportReset = FALSE;
     DWORD returned = 0;
     ::WSAIoctl(socket, SIO_UDP_CONNRESET, &reportReset, sizeof reportReset, nullptr, 0, &returned,

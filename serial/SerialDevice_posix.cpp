@@ -3,7 +3,7 @@
 // The descriptor is non-blocking; a read or write that has to wait does so in poll(), bounded by
 // the port's time-outs, so no call can hang on a silent line or on a peer that stops reading.
 #include "serial/ComPortMap.h"
-#include "serial/PosixRawLine.h"
+#include "serial/RawLine_posix.h"
 #include "serial/SerialDevice.h"
 
 #include "support/Save_Err.h"
@@ -196,7 +196,7 @@ public:
             if (put == 0 || errno != EAGAIN)
                 return;
             if (!deadline)
-                deadline = Clock::now() + WriteAllowance(data.size());
+                deadline = Clock::now() + WriteAllowance(Timeouts, data.size(), Baud, BitsPerByte);
             if ((PollUntil(Fd, POLLOUT, *deadline) & POLLOUT) == 0)
                 return;
         }
@@ -214,17 +214,6 @@ public:
     }
 
 private:
-    // The write time-out of the record, plus the time the bytes need on the wire: at low baud
-    // rates a byte takes longer than the 1 ms per byte the record allows.
-    std::chrono::milliseconds WriteAllowance(std::size_t bytes) const {
-        const auto perRecord =
-            static_cast<std::int64_t>(Timeouts.writeMultiplier) * static_cast<std::int64_t>(bytes) +
-            Timeouts.writeConstant;
-        const auto onWire =
-            Baud > 0 ? static_cast<std::int64_t>(bytes) * BitsPerByte * 1000 / Baud : 0;
-        return std::chrono::milliseconds(perRecord + onWire);
-    }
-
     int Fd = -1;
     std::string DeviceName;
     bool LowLatencySwitched = false;

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# quorvel-cli.exe under Wine against the Linux simulator, over UDP on loopback and over the
+# serial line: get and put must be byte-exact and the wake-up must be answered.
+#
+#   cli_against_host_sim.sh CLI_EXE HOST_SIM WINEPREFIX
+#
+# The serial line is the simulator's pseudo-terminal, reached as COM1 and as \\.\COM12: the
+# prefix maps those ports to the links PREFIX/com1 and PREFIX/com12, which point at it here.
+set -euo pipefail
+cli=$1 sim=$2
+export WINEPREFIX=$3 WINEDEBUG=-all
+work=$(mktemp -d)
+sim_pid=""
+cleanup() {
+    [ -z "$sim_pid" ] || kill "$sim_pid" 2>/dev/null || true
+    rm -f "$WINEPREFIX/com1" "$WINEPREFIX/com12"
+    rm -rf "$work"
+}
+trap cleanup EXIT
+mkdir "$work/device" "$work/local"
+head -c 200000 /dev/urandom >"$work/device/big.bin"
+head -c 1024 /dev/urandom >"$work/local/exact.bin" # a whole number of 512-byte blocks
+cp "$work/device/big.bin" "$work/local/up.bin"
+
+start_sim() { # the simulator's first line (where it listens) is in $first once it is there
+    "$sim" "$@" "$work/device" >"$work/sim.log" 2>&1 &
+    sim_pid=$!
+    for _ in $(seq 50); do
+        [ -s "$work/sim.log" ] && break
+        sleep 0.1
+    done
+    first=$(head -1 "$work/sim.log")
+}
+stop_sim() {
+    kill "$sim_pid"
+    wait "$sim_pid" 2>/dev/null || true
+    sim_pid=""
+}
+cli() { (cd "$work/local" && timeout 120 wine "$cli" "$@" </dev/null); }
+same() {
+    cmp "$1" "$2" || { echo "FAIL: $1 and $2 differ" >&2; exit 1; }
+}
+passed=0
+check() {
+    echo "--- $*"
+    passed=$((passed + 1))
+}
+
+start_sim --port 0
+port=${first##*:}
+for size in 512 1428 8192 65464; do
+    cli get big.bin "got-$size.bin" --host 127.0.0.1 --port "$port" --blksize "$size" --quiet
+    same "$work/local/got-$size.bin" "$work/device/big.bin"
+    cli put up.bin "put-$size.bin" --host 127.0.0.1 --port "$port" --blksize "$size" --quiet
+    same "$work/device/put-$size.bin" "$work/local/up.bin"
+    check "UDP get and put with blocks of $size"
+done
+cli put exact.bin --host 127.0.0.1 --port "$port" --quiet
+same "$work/device/exact.bin" "$work/local/exact.bin"
+check "UDP put of whole blocks"
+stop_sim
+
+start_sim --serial
+line=${first##* }
+ln -sfn "$line" "$WINEPREFIX/com1"
+ln -sfn "$line" "$WINEPREFIX/com12"
+for com in 1 12; do
+    cli get big.bin "serial-$com.bin" --com "$com" --yes --quiet
+    same "$work/local/serial-$com.bin" "$work/device/big.bin"
+    cli put up.bin "serial-$com.bin" --com "$com" --quiet
+    same "$work/device/serial-$com.bin" "$work/local/up.bin"
+    check "serial get and put on COM$com"
+done
+[ "$(cli wake --com 1 | tr -d '\r')" = "transfer mode on" ] || { echo "FAIL: no wake-up answer" >&2; exit 1; }
+check "wake-up on the serial line"
+if cli get big.bin --com 7 --yes >/dev/null 2>&1; then
+    echo "FAIL: COM7 has no line and must fail" >&2
+    exit 1
+fi
+check "a COM port without a line fails"
+echo "$passed passed, 0 failed"
