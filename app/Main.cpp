@@ -30,13 +30,6 @@ void TForm1::FormCreate(const std::vector<std::string>& params) {
     ApplyParameters(params);
 }
 
-void TForm1::CreateWithoutWindow(const std::string& settingsFile) {
-    SetSuppressRepeats(false);
-    settingsFile_ = settingsFile;
-    FillComPortList();
-    CreateClient();
-}
-
 void TForm1::FillComPortList() {
     std::vector<std::string> ports;
     for (int number = 1; number <= kComPortCount; ++number) {
@@ -104,5 +97,18 @@ std::optional<std::string> TForm1::ExecuteDialog(Dialog dialog, const std::strin
                                        .buttons = {MessageButton::Ok},
                                        .systemPlaced = true});
         request.fileName = *chosen;
+    }
+}
+
+std::optional<std::string> TForm1::ChooseFile(Dialog dialog, const std::string& title) {
+    return ExecuteDialog(dialog, title);
+}
+
+void TForm1::RememberFolder(Dialog dialog, const std::string& folder) {
+    // The firmware dialog keeps a folder of its own; the four data dialogs share theirs.
+    if (dialog == Dialog::DlgFW) {
+        DialogState(dialog).folder = folder;
+    } else {
+        SetDialogFolder(folder);
     }
 }

@@ -1,15 +1,16 @@
-// The main window's logic: its state, start-up, shutdown, settings and message routines.
-// It reaches the screen only through a Toolkit, so it runs the same under Qt and in tests.
+// The main window's logic: its state, start-up, shutdown, settings and message routines, and
+// the frame its actions run in. It reaches the screen only through a Toolkit, so it runs the same
+// under Qt and in tests; the actions themselves run through its ActionHost side.
 #pragma once
 
 #include "app/Toolkit.h"
-#include "logger/LoggerTables.h"
+#include "app/actions/ActionHost.h"
+#include "support/CancelToken.h"
 #include "support/Tr_Util.h"
-#include "tftp/IdComponent.h"
 
 #include <array>
 #include <cstdint>
-#include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -17,7 +18,6 @@
 #include <vector>
 
 class TIdTrivialFTP;
-class TPivotobject;
 
 using MessageButtons = std::set<MessageButton>;
 
@@ -34,12 +34,12 @@ struct ShiftState {
     bool ctrl = false;
 };
 
-class TForm1 {
+class TForm1 final : public ActionHost {
 public:
     // programPath: full path of the running program; the settings file and the title of plain
     // message boxes derive from it.
     TForm1(Toolkit& ui, std::string programPath);
-    ~TForm1();
+    ~TForm1() override;
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
 
@@ -48,11 +48,6 @@ public:
     void FormCreate(const std::vector<std::string>& params);
     // Shutdown: saves the window settings.
     void FormClose();
-    // Start-up for a front end that sets the controls itself, such as the command-line client:
-    // the COM list, the client and the transfer defaults, but neither the settings load nor the
-    // command-line options, so the window's own keys are never read or written. The logger
-    // tables are read from settingsFile before each conversion.
-    void CreateWithoutWindow(const std::string& settingsFile);
 
     void rb2Click();
     void btnCloseClick();
@@ -88,24 +83,24 @@ public:
     // Message routines. ShowInfo: no icon, the application title as caption. ShowWarning: the
     // warning icon, caption "Warnung". Both are placed 50 pixels right of and below the window's
     // top-left corner. AskBox is a question box placed by the system.
-    void ShowInfo(const std::string& text);
-    void ShowWarning(const std::string& text);
+    void ShowInfo(const std::string& text) override;
+    void ShowWarning(const std::string& text) override;
     MessageButton ShowMessageAt(const std::string& text, MessageKind kind,
                                 const MessageButtons& buttons, int helpContext);
     MessageButton AskBox(const std::string& caption, const std::string& text, MessageKind kind,
                          int defaultButton, const MessageButtons& buttons);
 
-    // The frame of every transfer action. SetIdleState(false) makes the window busy (both groups
+    // The frame of every action. SetIdleState(false) makes the window busy (both groups
     // disabled, "Cancel action" shown and enabled), SetIdleState(true) idle again (normal cursor,
-    // no progress bar); both clear the client's cancel flag. PrepareTransfer hands the connection
-    // and the work events to Client and shows the progress bar at buttonLeft under the action's
-    // button, then the hourglass.
+    // no progress bar); both start a new cancel. PrepareTransfer hands the connection to Client
+    // and shows the progress bar at buttonLeft under the action's button, then the hourglass.
     void SetIdleState(bool idle);
     void PrepareTransfer(int buttonLeft);
-    // The client's work events: progress bar, diagnostic lines, event processing.
-    void ClientWorkBegin(TIdComponent* Sender, TWorkMode AWorkMode, std::int64_t AWorkCountMax);
-    void ClientWork(TIdComponent* Sender, TWorkMode AWorkMode, std::int64_t AWorkCount);
-    void ClientWorkEnd(TIdComponent* Sender, TWorkMode AWorkMode);
+    // The progress bar of the action's transfers, with the event processing that keeps the
+    // window responsive while the client holds the thread.
+    void ClientWorkBegin(std::optional<std::int64_t> total) override;
+    void ClientWork(std::int64_t done) override;
+    void ClientWorkEnd() override;
     void btnCancelClick();
     // Called when the window is asked to close while a handler still runs (the close arrives
     // while a transfer lets the toolkit process events; FormClose has saved the settings). The
@@ -120,6 +115,22 @@ public:
     void btnGetClick();
     void btnFirmwareClick();
 
+    // The window as the host of its actions.
+    std::optional<std::string> ChooseFile(Dialog dialog, const std::string& title) override;
+    void RememberFolder(Dialog dialog, const std::string& folder) override;
+    bool AskOverwrite(const std::string& question) override;
+    // Put passes its failures on while the diagnostic log has a debug level; Get and the
+    // logger buttons with the option "-ex".
+    bool PassOnFailure(Action action) override;
+    TIdTrivialFTP& PrepareClient(Action action) override;
+    CancelToken& Cancel() override { return cancel_; }
+    // Disables "Cancel action" for the rest of the action and drops a cancel not yet noticed.
+    void ForbidCancel() override;
+    void ShowBusy() override;
+    void LetUserAct() override;
+    // Reloads the logger tables from the settings file before every conversion.
+    LoggerTablesRefill LoggerTables() override;
+
     const std::string& SettingsFile() const { return settingsFile_; }
     const std::string& ApplicationTitle() const { return applicationTitle_; }
 
@@ -133,10 +144,6 @@ public:
     bool ReraiseErrors = false;
     // Tick count of the last event processing done while a transfer reports progress.
     std::uint32_t LastUiTick = 0;
-    // Kept with the progress bar so that two uploads can share it: >= 0, bytes still to come
-    // after the starting transfer (added to the bar's maximum); < 0, minus the bytes already
-    // shown (added to every progress count).
-    std::int32_t ProgressCarry = 0;
     // The lines of the settings sections "zel-codes" and "zel-select", as name=value.
     std::vector<std::string> CodeTexts;
     std::vector<std::string> SelectColumns;
@@ -149,29 +156,14 @@ private:
     void SetRadio(Control radio, bool checked);
     void SetTimeoutSeconds(int seconds);
     void SelectComPort(int position);
-    void LoadWindowKeys(IniStoreRef& store, bool write);
+    // Loads (write = false) or saves the keys of section "Param" through the shared image.
+    void ReadWriteWindowKeys(IniStoreRef& store, bool write);
     void LoadLoggerTables(IniStoreRef& store);
     void AfterWindowKeys();
-    void PutFile(const std::string& path);
-    void GetFile(const std::string& path);
-    void UpdateFirmware(const std::string& path);
-    // Disables "Cancel action" for the rest of the action and drops a cancel not yet noticed.
-    void ForbidCancel();
     void TestComPort();
-    // Sends the wake-up and listens for the answer; empty when none came or the user cancelled.
-    std::string WakeUpDevice(TPivotobject& port);
-    void ReadLogger(const std::string& csvPath);
-    // Fetches the device's logger into a scratch file beside csvPath and converts it; returns the
-    // conversion's message.
-    std::string DownloadAndConvertLogger(const std::string& csvPath);
-    void ConvertLogger(const std::string& zelPath, const std::string& csvPath);
-    // Asks whether an existing file may be replaced; true when it does not exist or may be.
-    bool ConfirmOverwrite(const std::string& path);
-    // Shows an action's failure; true when the error is to be passed on (option "-ex"), after
-    // the window has gone idle again.
-    bool ReportFailure(const std::string& sentence, const std::exception& error);
-    // Reloads the logger tables from the settings file before every conversion.
-    LoggerTablesRefill SettingsTables();
+    // Runs an action's handler between SetIdleState(false) and SetIdleState(true); an error it
+    // passes on leaves with the window idle again.
+    void RunAction(const std::function<void()>& action);
     // The program's own folder, with its trailing separator.
     std::string ProgramFolder() const;
 
@@ -179,10 +171,7 @@ private:
     std::string settingsFile_;
     std::string applicationTitle_;
     std::array<DialogMemory, kDialogCount> dialogs_;
-    // "Cancel action" was pressed in this action (the client's own flag is cleared as each
-    // transfer starts, and a cancel given just before must not be lost).
-    bool cancelPressed_ = false;
-    // The action is past its point of no return: it runs to its end, and its boxes are shown
-    // even while the window closes.
-    bool mustFinish_ = false;
+    // "Cancel action" of the running action. Once forbidden the action is past its point of no
+    // return: it runs to its end, and its boxes are shown even while the window closes.
+    CancelToken cancel_;
 };

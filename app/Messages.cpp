@@ -1,7 +1,5 @@
 // The window's message routines: the placed message box of every action's result, and the
 // question box of the overwrite checks.
-#include "app/Messages.h"
-
 #include "app/Main.h"
 
 #include <algorithm>
@@ -41,18 +39,6 @@ std::vector<MessageButton> QuestionButtons(const MessageButtons& buttons) {
 
 } // namespace
 
-std::string WithLineBreaks(std::string_view text) {
-    std::string lines;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r') {
-            lines += text[i];
-        } else if (i + 1 >= text.size() || text[i + 1] != '\n') {
-            lines += '\n';
-        }
-    }
-    return lines;
-}
-
 void TForm1::ShowInfo(const std::string& text) {
     ShowMessageAt(text, MessageKind::Custom, {Ok}, 0);
 }
@@ -67,7 +53,7 @@ MessageButton TForm1::ShowMessageAt(const std::string& text, MessageKind kind,
                            std::vector<MessageButton>(buttons.begin(), buttons.end())};
     // A firmware update that could not be cancelled any more ends with the warning not to cut
     // the power (or with its failure): a close that came meanwhile must not hide it.
-    request.evenWhileClosing = mustFinish_;
+    request.evenWhileClosing = cancel_.Forbidden();
     if (request.buttons.empty()) {
         request.buttons.push_back(Ok);
     }
@@ -101,5 +87,11 @@ MessageButton TForm1::AskBox(const std::string& caption, const std::string& text
     }
     const MessageButton answer = ui_.ShowMessage(request);
     // Anything but a button of the box counts as cancel.
-    return std::ranges::find(request.buttons, answer) != request.buttons.end() ? answer : Cancel;
+    return std::ranges::find(request.buttons, answer) != request.buttons.end()
+               ? answer
+               : MessageButton::Cancel;
+}
+
+bool TForm1::AskOverwrite(const std::string& question) {
+    return AskBox("Question", question, MessageKind::Confirmation, 0, {Yes, No}) == Yes;
 }

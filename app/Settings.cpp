@@ -16,7 +16,7 @@ void TForm1::ReadWriteSettings(bool write, bool windowKeys) {
     IniStoreRef store;
     try {
         if (windowKeys) {
-            LoadWindowKeys(store, write);
+            ReadWriteWindowKeys(store, write);
         } else {
             LoadLoggerTables(store);
         }
@@ -31,7 +31,7 @@ void TForm1::ReadWriteSettings(bool write, bool windowKeys) {
     }
 }
 
-void TForm1::LoadWindowKeys(IniStoreRef& store, bool write) {
+void TForm1::ReadWriteWindowKeys(IniStoreRef& store, bool write) {
     const std::string& file = settingsFile_;
 
     Bounds window = ui_.GetBounds(Control::Form1);

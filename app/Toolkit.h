@@ -6,8 +6,8 @@
 // tests implement it with a scripted fake; a console front end can implement it as well.
 #pragma once
 
-#include "app/FileDialogs.h"
 #include "app/FormDesign.h"
+#include "app/actions/FileDialogs.h"
 
 #include <optional>
 #include <string>

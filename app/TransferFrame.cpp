@@ -1,6 +1,6 @@
-// The frame every transfer runs in: the busy and idle states of the window, handing the
-// connection over to the TFTP client, the progress bar driven by the client's work events, and
-// the cancel button.
+// The frame every action runs in: the busy and idle states of the window, handing the connection
+// over to the TFTP client, the progress bar driven by the action's transfers, and the cancel
+// button.
 //
 // The client blocks the window's only thread for the whole transfer. The window gets control
 // back only inside the work events, so that is where it lets the toolkit process pending input
@@ -8,7 +8,6 @@
 // Esc key and repainting all depend on it.
 #include "app/Main.h"
 
-#include "support/Save_Err.h"
 #include "tftp/IdTrivialFTP.h"
 
 #include <algorithm>
@@ -23,6 +22,23 @@ constexpr std::uint32_t kUiIntervalMs = 250;
 constexpr int kDownloadBarMaximum = 10000;
 
 constexpr int kProgressBarTop = 45;
+
+// The button under which an action shows its progress.
+Control ActionButton(Action action) {
+    switch (action) {
+    case Action::Put:
+        return Control::btnPut;
+    case Action::Get:
+        return Control::btnGet;
+    case Action::Firmware:
+        return Control::btnFirmware;
+    case Action::ReadLogger:
+        return Control::btnReadLogger;
+    case Action::ConvertLogger:
+        break;
+    }
+    return Control::btnconvertLogger;
+}
 
 // A maximum the progress bar can hold; a file close to 2 GiB plus its companion would not fit.
 int BarMaximum(std::int64_t value) {
@@ -41,11 +57,7 @@ void TForm1::SetIdleState(bool idle) {
     ui_.SetVisible(Control::btnCancel, !idle);
     // Undoes a cancel of the previous action.
     ui_.SetEnabled(Control::btnCancel, true);
-    cancelPressed_ = false;
-    mustFinish_ = false;
-    if (Client) {
-        Client->CancelRequested = false;
-    }
+    cancel_.Reset();
 }
 
 void TForm1::PrepareTransfer(int buttonLeft) {
@@ -63,15 +75,6 @@ void TForm1::PrepareTransfer(int buttonLeft) {
     }
     Client->ReceiveTimeout = ui_.Value(Control::seTO) * 1000;
     Client->RequestedBlockSize = 512;
-    Client->OnWorkBegin = [this](TIdComponent* sender, TWorkMode mode, std::int64_t max) {
-        ClientWorkBegin(sender, mode, max);
-    };
-    Client->OnWork = [this](TIdComponent* sender, TWorkMode mode, std::int64_t count) {
-        ClientWork(sender, mode, count);
-    };
-    Client->OnWorkEnd = [this](TIdComponent* sender, TWorkMode mode) {
-        ClientWorkEnd(sender, mode);
-    };
 
     // Under the action's button; all action buttons are as wide as "Put file".
     Bounds bar = ui_.GetBounds(Control::ProgressBar1);
@@ -81,68 +84,64 @@ void TForm1::PrepareTransfer(int buttonLeft) {
     ui_.SetBounds(Control::ProgressBar1, bar);
     ui_.SetValue(Control::ProgressBar1, 0);
     ui_.SetVisible(Control::ProgressBar1, true);
-    ProgressCarry = 0;
 
     // Paints the bar and the disabled groups before the client takes the thread.
     ui_.ProcessEvents();
     ui_.SetCursor(Cursor::Hourglass);
 }
 
-void TForm1::ClientWorkBegin(TIdComponent* /*Sender*/, TWorkMode AWorkMode,
-                             std::int64_t AWorkCountMax) {
-    WriteLog("WorkBeginEvent " + std::to_string(static_cast<int>(AWorkMode)) + " " +
-             std::to_string(AWorkCountMax));
-    // The client clears its flag as the transfer starts; a cancel given while PrepareTransfer
-    // let events through still counts.
-    if (cancelPressed_) {
-        Client->CancelRequested = true;
-    }
-    if (AWorkCountMax == 0) {
+TIdTrivialFTP& TForm1::PrepareClient(Action action) {
+    PrepareTransfer(ui_.GetBounds(ActionButton(action)).left);
+    return *Client;
+}
+
+void TForm1::ClientWorkBegin(std::optional<std::int64_t> total) {
+    if (total == 0) {
         ui_.SetMaximum(Control::ProgressBar1, kDownloadBarMaximum);
-    } else if (ProgressCarry >= 0) {
+    } else if (total) {
         // One more than the bytes to come, so a finished upload stops one short of full.
-        ui_.SetMaximum(Control::ProgressBar1, BarMaximum(ProgressCarry + AWorkCountMax + 1));
+        ui_.SetMaximum(Control::ProgressBar1, BarMaximum(*total + 1));
     }
     ui_.ProcessEvents();
 }
 
-void TForm1::ClientWork(TIdComponent* /*Sender*/, TWorkMode /*AWorkMode*/,
-                        std::int64_t AWorkCount) {
-    WriteLog("WorkEvent " + std::to_string(AWorkCount));
-    // A negative carry is the part of the bar an earlier upload of the same action has filled.
-    const std::int64_t shown = AWorkCount + (ProgressCarry < 0 ? -std::int64_t{ProgressCarry} : 0);
+void TForm1::ClientWork(std::int64_t done) {
     const int maximum = ui_.Maximum(Control::ProgressBar1);
-    ui_.SetValue(Control::ProgressBar1, maximum > 0 ? static_cast<int>(shown % maximum) : 0);
+    ui_.SetValue(Control::ProgressBar1, maximum > 0 ? static_cast<int>(done % maximum) : 0);
     if (TickDiff(LastUiTick) > kUiIntervalMs) {
         ui_.ProcessEvents();
         LastUiTick = TickCount();
     }
 }
 
-void TForm1::ClientWorkEnd(TIdComponent* /*Sender*/, TWorkMode /*AWorkMode*/) {
+void TForm1::ClientWorkEnd() {
     // The bar stays where it is until the window goes idle.
-    WriteLog("WorkEndEvent ");
 }
 
 void TForm1::btnCancelClick() {
-    // The client notices the flag at the end of its current one-second wait.
-    cancelPressed_ = true;
-    Client->CancelRequested = true;
+    // The client notices the request at the end of its current one-second wait.
+    cancel_.Request();
     ui_.SetEnabled(Control::btnCancel, false);
     ui_.Repaint(Control::btnCancel);
 }
 
 void TForm1::ForbidCancel() {
-    mustFinish_ = true;
-    cancelPressed_ = false;
-    Client->CancelRequested = false;
+    cancel_.Forbid();
     ui_.SetEnabled(Control::btnCancel, false);
+}
+
+void TForm1::ShowBusy() {
+    ui_.SetCursor(Cursor::Hourglass);
+}
+
+void TForm1::LetUserAct() {
+    ui_.ProcessEvents();
 }
 
 bool TForm1::CancelForClose() {
     // Only where the user could cancel as well: a firmware update past its point of no return
     // runs to its end first.
-    if (mustFinish_) {
+    if (cancel_.Forbidden()) {
         return false;
     }
     if (ui_.Visible(Control::btnCancel) && ui_.Enabled(Control::btnCancel)) {

@@ -1,55 +1,42 @@
 #include "cli/Cancel.h"
 
-#include "tftp/IdTrivialFTP.h"
+#include "support/CancelToken.h"
 
-#include <atomic>
 #include <mutex>
 
 namespace {
 
-std::atomic<bool> requested{false};
-std::mutex targetMutex;
-TIdTrivialFTP* target = nullptr;
-int holds = 0;
+std::mutex guard;
+CancelToken* active = nullptr;
+bool paused = false;
 
 } // namespace
 
 bool RequestCancel() {
-    requested = true;
-    std::lock_guard lock(targetMutex);
-    if (target == nullptr) {
-        return holds > 0;
+    std::lock_guard lock(guard);
+    if (active == nullptr || paused) {
+        return false;
     }
-    target->CancelRequested = true;
+    active->Request();
     return true;
 }
 
-bool CancelWasRequested() {
-    return requested;
+CancelScope::CancelScope(CancelToken& token) {
+    std::lock_guard lock(guard);
+    active = &token;
 }
 
-CancelTarget::CancelTarget(TIdTrivialFTP& client) : client_(client) {
-    std::lock_guard lock(targetMutex);
-    target = &client_;
+CancelScope::~CancelScope() {
+    std::lock_guard lock(guard);
+    active = nullptr;
 }
 
-CancelTarget::~CancelTarget() {
-    std::lock_guard lock(targetMutex);
-    target = nullptr;
+CancelPause::CancelPause() {
+    std::lock_guard lock(guard);
+    paused = true;
 }
 
-void CancelTarget::Renew() {
-    if (requested) {
-        client_.CancelRequested = true;
-    }
-}
-
-CancelHold::CancelHold() {
-    std::lock_guard lock(targetMutex);
-    ++holds;
-}
-
-CancelHold::~CancelHold() {
-    std::lock_guard lock(targetMutex);
-    --holds;
+CancelPause::~CancelPause() {
+    std::lock_guard lock(guard);
+    paused = false;
 }

@@ -1,36 +1,29 @@
-// Ctrl+C during a transfer: the running client's CancelRequested is set at once, so the
-// transfer ends with "Operation canceled" at the end of its current one-second wait.
+// Ctrl+C in quorvel-cli. While a command's action runs, Ctrl+C requests the action's cancel: a
+// transfer then ends with "Operation canceled" at the end of its current one-second wait, and
+// past the action's point of no return the request is refused (the action says so and runs to
+// its end). With no action running, or at the overwrite question, nothing has been done that
+// needs undoing, and the program simply ends.
 #pragma once
 
-class TIdTrivialFTP;
+class CancelToken;
 
-// Called on Ctrl+C. False when no transfer is running and nothing holds the request, so that
-// there is nothing to cancel.
+// Called on Ctrl+C, from the thread that watches for it. False when there is nothing to cancel.
 bool RequestCancel();
-bool CancelWasRequested();
 
-// Makes a client the one Ctrl+C cancels while this object lives.
-class CancelTarget {
+// Makes token the one Ctrl+C requests while this object lives.
+class CancelScope {
 public:
-    explicit CancelTarget(TIdTrivialFTP& client);
-    ~CancelTarget();
-    CancelTarget(const CancelTarget&) = delete;
-    CancelTarget& operator=(const CancelTarget&) = delete;
-
-    // The client clears its flag when a transfer starts; a Ctrl+C that came before is passed
-    // on again from the work events.
-    void Renew();
-
-private:
-    TIdTrivialFTP& client_;
+    explicit CancelScope(CancelToken& token);
+    ~CancelScope();
+    CancelScope(const CancelScope&) = delete;
+    CancelScope& operator=(const CancelScope&) = delete;
 };
 
-// While this object lives, Ctrl+C is only recorded (CancelWasRequested) and ends nothing: for a
-// step that must run to its end once begun, such as the rest of a firmware update.
-class CancelHold {
+// While this object lives (a question at the terminal), Ctrl+C cancels nothing.
+class CancelPause {
 public:
-    CancelHold();
-    ~CancelHold();
-    CancelHold(const CancelHold&) = delete;
-    CancelHold& operator=(const CancelHold&) = delete;
+    CancelPause();
+    ~CancelPause();
+    CancelPause(const CancelPause&) = delete;
+    CancelPause& operator=(const CancelPause&) = delete;
 };

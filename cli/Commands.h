@@ -1,6 +1,6 @@
-// The commands of quorvel-cli. Each takes the scanned command line (its plain arguments after
-// the command name) and returns the exit status: 0 done, 1 failed or refused; usage mistakes
-// leave as UsageError.
+// The commands of quorvel-cli, each one of the window's actions run on the console. Each takes
+// the scanned command line (its plain arguments after the command name) and returns the exit
+// status: 0 done, 1 failed or refused; usage mistakes leave as UsageError.
 #pragma once
 
 #include "cli/CliIo.h"
@@ -21,8 +21,6 @@ struct CommandDef {
 int RunGet(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
 int RunPut(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
 int RunConvert(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
-// The window's "Firmware update", "Read zel logger" and "Set transfer mode", run by the window's
-// own logic.
 int RunFirmware(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
 int RunLogger(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
 int RunWake(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);

@@ -1,16 +1,10 @@
-// Console forms of the window's messages: message texts use a carriage return as line break
-// (two give an empty line), which a console shows as line feeds.
+// The question at the terminal.
 #pragma once
 
 #include "cli/CliIo.h"
 
-#include <exception>
 #include <string>
 
-std::string MessageLines(const std::string& text);
-
-// The overwrite question: yes only for an answer that starts with "y" or "Y".
+// Asks question (a CR starts a new line) on stderr and reads the answer from stdin: yes only for
+// an answer that starts with "y" or "Y".
 bool AskYesNo(CliIo& io, const std::string& question);
-
-// The class name of an exception as the program knows it, e.g. "EIdTFTPFileNotFound".
-std::string ClassNameOf(const std::exception& error);

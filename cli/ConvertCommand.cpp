@@ -1,13 +1,12 @@
-// quorvel-cli convert: the window's "only convert" on the command line.
+// quorvel-cli convert: the window's "only convert", converting ZEL into CSV.
+#include "app/actions/Actions.h"
 #include "cli/Commands.h"
-#include "cli/Console.h"
+#include "cli/ConsoleHost.h"
 #include "cli/LocalFiles.h"
-#include "logger/ConvertLoggerFile.h"
 #include "logger/DefaultCsvPath.h"
 #include "support/Save_Err.h"
 
 #include <filesystem>
-#include <ostream>
 
 namespace fs = std::filesystem;
 
@@ -16,11 +15,6 @@ namespace {
 // The window's settings file, which holds the tables "zel-codes" and "zel-select"; the window
 // is the program quorvel in the same folder.
 constexpr const char* kWindowSettingsFile = "quorvel.INI";
-
-bool SameFile(const std::string& a, const std::string& b) {
-    std::error_code error;
-    return fs::equivalent(a, b, error) && !error;
-}
 
 } // namespace
 
@@ -57,28 +51,8 @@ int RunConvert(const std::vector<std::string>& arguments, const ParsedArgs& args
         arguments.size() < 2
             ? defaultCsv
             : FileOrInFolder(arguments[1], fs::path(defaultCsv).filename().string());
-    const std::string settings = TablesSettingsFile(args);
-    if (!MayReplace(csv, args.Has("yes"), io)) {
-        return 1;
-    }
-    std::string message;
-    try {
-        message =
-            ConvertLoggerFile(zel, csv, args.Has("include-empty"), SettingsFileTables(settings));
-    } catch (const std::exception& error) {
-        // The CSV file goes, as in the window; but when it names the logger file itself, that
-        // is the user's data and was never written.
-        if (!SameFile(zel, csv)) {
-            RemoveLocalFile(csv);
-        }
-        io.err << MessageLines(std::string("convert zel logger data failed!\r\r") + error.what())
-               << "\n";
-        return 1;
-    }
-    if (!message.empty()) {
-        io.err << MessageLines("Converting of zel logger data failed!\r\r" + message) << "\n";
-        return 1;
-    }
-    io.out << "data of logger successfull received and converted to file \"" << csv << "\"\n";
-    return 0;
+    TransferSettings answers;
+    answers.yes = args.Has("yes");
+    ConsoleHost host(io, std::nullopt, answers, TablesSettingsFile(args));
+    return ConvertLogger(host, zel, csv, args.Has("include-empty")) ? 0 : 1;
 }

@@ -1,6 +1,7 @@
-// quorvel-cli firmware: the window's "Firmware update", run by the window's own action.
+// quorvel-cli firmware: the window's "Firmware update", with IMAGE as the dialog's choice.
+#include "app/actions/Actions.h"
 #include "cli/Commands.h"
-#include "cli/ConsoleForm.h"
+#include "cli/ConsoleHost.h"
 
 const std::vector<OptionDef>& FirmwareOptionDefs() {
     static const std::vector<OptionDef> definitions = {
@@ -16,9 +17,6 @@ int RunFirmware(const std::vector<std::string>& arguments, const ParsedArgs& arg
         throw UsageError("name the firmware image (.pfw or .pfo)");
     }
     const TransferSettings settings = ReadTransferSettings(args);
-    ConsoleForm console(io, {.dialogPath = image, .quiet = settings.quiet},
-                        TablesSettingsFile(args));
-    console.Connect(settings);
-    console.Form().btnFirmwareClick();
-    return console.Status();
+    ConsoleHost host(io, image, settings, TablesSettingsFile(args));
+    return RunFirmwareUpdate(host) ? 0 : 1;
 }

@@ -1,11 +1,8 @@
-// quorvel-cli get: the window's "Get file" on the command line.
-#include "app/ReceivedFiles.h"
+// quorvel-cli get: the window's "Get file", fetching REMOTE into LOCAL.
+#include "app/actions/Actions.h"
 #include "cli/Commands.h"
-#include "cli/Console.h"
+#include "cli/ConsoleHost.h"
 #include "cli/LocalFiles.h"
-#include "cli/TransferRun.h"
-
-#include <ostream>
 
 namespace {
 
@@ -27,19 +24,6 @@ int RunGet(const std::vector<std::string>& arguments, const ParsedArgs& args, Cl
     if (remote.empty() || (arguments.size() < 2 && name.empty())) {
         throw UsageError("\"" + remote + "\" names no file; give LOCAL as well");
     }
-    const std::string local = LocalPathFor(arguments, name);
-    const TransferSettings settings = ReadTransferSettings(args);
-    if (!MayReplace(local, settings.yes, io)) {
-        return 1;
-    }
-    try {
-        // An older file is replaced only by a complete one; a failed get leaves it as it was.
-        RunTransfer(settings, io,
-                    [&](TIdTrivialFTP& client) { DownloadReplacing(client, remote, local); });
-    } catch (const std::exception& error) {
-        io.err << MessageLines(std::string("TFTP get file failed!\r\r") + error.what()) << "\n";
-        return 1;
-    }
-    io.out << "File \"" << local << "\" successfull received\n";
-    return 0;
+    ConsoleHost host(io, std::nullopt, ReadTransferSettings(args), {});
+    return GetFile(host, remote, LocalPathFor(arguments, name)) ? 0 : 1;
 }

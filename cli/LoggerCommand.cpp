@@ -1,6 +1,7 @@
-// quorvel-cli logger: the window's "Read zel logger", run by the window's own action.
+// quorvel-cli logger: the window's "Read zel logger", with CSV as the dialog's choice.
+#include "app/actions/Actions.h"
 #include "cli/Commands.h"
-#include "cli/ConsoleForm.h"
+#include "cli/ConsoleHost.h"
 
 const std::vector<OptionDef>& LoggerOptionDefs() {
     static const std::vector<OptionDef> definitions = {
@@ -16,9 +17,6 @@ int RunLogger(const std::vector<std::string>& arguments, const ParsedArgs& args,
         throw UsageError("name the CSV file to write");
     }
     const TransferSettings settings = ReadTransferSettings(args);
-    ConsoleForm console(io, {.dialogPath = csv, .yes = settings.yes, .quiet = settings.quiet},
-                        TablesSettingsFile(args));
-    console.Connect(settings);
-    console.Form().btnReadLoggerClick();
-    return console.Status();
+    ConsoleHost host(io, csv, settings, TablesSettingsFile(args));
+    return RunReadLogger(host) ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 
 #include "sim/DeviceFolder.h"
 #include "sim/PacketText.h"
+#include "tftp/IdResourceStrings.h"
 #include "tftp/IdTrivialFTPBase.h"
 
 #include <algorithm>

@@ -1,5 +1,7 @@
 #include "tftp/IdDatagramEndpoint.h"
 
+#include "tftp/IdExceptions.h"
+
 namespace {
 
 // Larger than any UDP payload over IPv4 (65507 bytes), so the system never cuts a datagram.

@@ -2,8 +2,8 @@
 // the system and closed after every transfer, so that each transfer leaves from a new port.
 #pragma once
 
+#include "tftp/IdDatagramSender.h"
 #include "tftp/IdSocketApi.h"
-#include "tftp/IdTrivialFTPBase.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,7 +1,7 @@
 #include "tftp/IdSerialTransport.h"
 
 #include "serial/zivud232.h"
-#include "tftp/IdTrivialFTPBase.h"
+#include "tftp/IdResourceStrings.h"
 
 #include <algorithm>
 

@@ -1,6 +1,7 @@
 // Download: read request, then DATA blocks in order, each acknowledged, until a short block.
 #include "tftp/IdTrivialFTP.h"
 
+#include "tftp/IdResourceStrings.h"
 #include "tftp/IdTFTPStreams.h"
 #include "tftp/IdTFTPTransport.h"
 
@@ -115,7 +116,7 @@ bool TIdTrivialFTP::StoreBlock(TIdTFTPTransport& transport, std::ostream& destin
         DoWork(workRead, static_cast<std::int64_t>(data.size()));
     } catch (const std::exception& error) {
         // The server learns why the transfer stops, with the code of the failure's class.
-        TellPeer(transport, SendErrorForException(nullptr, {}, 0, error, true));
+        TellPeer(transport, BuildErrorPacketFor(error));
         throw;
     }
     return data.size() < FullBlockSize();

@@ -7,6 +7,7 @@
 // last block did not arrive, so it goes out again.
 #include "tftp/IdTrivialFTP.h"
 
+#include "tftp/IdResourceStrings.h"
 #include "tftp/IdSourceLock.h"
 #include "tftp/IdTFTPStreams.h"
 #include "tftp/IdTFTPTransport.h"

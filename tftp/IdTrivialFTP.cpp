@@ -3,6 +3,8 @@
 #include "tftp/IdTrivialFTP.h"
 
 #include "serial/zivud232.h"
+#include "support/CancelToken.h"
+#include "tftp/IdResourceStrings.h"
 #include "tftp/IdSerialTransport.h"
 #include "tftp/IdTFTPTransport.h"
 #include "tftp/IdUDPTransport.h"
@@ -92,7 +94,7 @@ std::optional<std::string> TIdTrivialFTP::WaitForReply(TIdTFTPTransport& transpo
             transport.ReceiveSlice(static_cast<std::size_t>(BufferSize));
         PeerIP = transport.SenderIP();
         PeerPort = transport.SenderPort();
-        if (CancelRequested) {
+        if (CancelRequested || (ActionCancel != nullptr && ActionCancel->Requested())) {
             throw EIdTFTPException(RSTFTPOperationCanceled);
         }
         if (packet) {

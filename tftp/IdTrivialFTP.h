@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 
+class CancelToken;
 class TPivotobject;
 class TIdTFTPTransport;
 
@@ -36,6 +37,10 @@ public:
     // Set from the window's cancel button, a signal handler or another thread; noticed at the
     // end of the current one-second slice. Cleared at the start of every transfer.
     std::atomic<bool> CancelRequested{false};
+    // The cancel of the action the transfers belong to, where the caller has one: tested with
+    // CancelRequested after every slice, but never cleared by the client, so that a request
+    // made while the action prepared its transfer still counts.
+    const CancelToken* ActionCancel = nullptr;
     // Silence on the serial line (ms) that ends a received packet.
     std::int32_t SerialGapTimeout = 10;
 

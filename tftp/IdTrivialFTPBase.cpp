@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <stdexcept>
 
 namespace {
 
@@ -37,34 +38,6 @@ std::string Quoted(std::string_view text) {
 }
 
 } // namespace
-
-[[noreturn]] void RaiseTFTPError(std::uint16_t code, const std::string& message) {
-    switch (code) {
-    case ERR_FILE_NOT_FOUND:
-        throw EIdTFTPFileNotFound(message);
-    case ERR_ACCESS_VIOLATION:
-        throw EIdTFTPAccessViolation(message);
-    case ERR_ALLOCATION_EXCEEDED:
-        throw EIdTFTPAllocationExceeded(message);
-    case ERR_ILLEGAL_OPERATION:
-        throw EIdTFTPIllegalOperation(message);
-    case ERR_UNKNOWN_TRANSFER_ID:
-        throw EIdTFTPUnknownTransferID(message);
-    case ERR_FILE_ALREADY_EXISTS:
-        throw EIdTFTPFileAlreadyExists(message);
-    case ERR_NO_SUCH_USER:
-        throw EIdTFTPNoSuchUser(message);
-    case ERR_OPTION_NEGOTIATION_FAILED:
-        throw EIdTFTPOptionNegotiationFailed(message);
-    default:
-        throw EIdTFTPException(message);
-    }
-}
-
-std::uint16_t ErrorCodeOf(const std::exception& error) {
-    const auto* tftpError = dynamic_cast<const EIdTFTPException*>(&error);
-    return tftpError != nullptr ? tftpError->ErrorCode() : ERR_UNDEFINED;
-}
 
 std::string EncodeWord(std::uint16_t value) {
     return {static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)};
@@ -101,23 +74,8 @@ std::string BuildOptionAckPacket(const TIdTFTPOptions& options) {
     return packet;
 }
 
-std::string SendErrorPacket(TIdDatagramSender* endpoint, const std::string& peerIP,
-                            std::int32_t peerPort, std::uint16_t code, const std::string& message,
-                            bool buildOnly) {
-    std::string packet = BuildErrorPacket(code, message);
-    if (!buildOnly) {
-        if (endpoint == nullptr) {
-            throw std::invalid_argument("SendErrorPacket: no endpoint to send the packet with");
-        }
-        endpoint->SendDatagram(peerIP, peerPort, packet);
-    }
-    return packet;
-}
-
-std::string SendErrorForException(TIdDatagramSender* endpoint, const std::string& peerIP,
-                                  std::int32_t peerPort, const std::exception& error,
-                                  bool buildOnly) {
-    return SendErrorPacket(endpoint, peerIP, peerPort, ErrorCodeOf(error), error.what(), buildOnly);
+std::string BuildErrorPacketFor(const std::exception& error) {
+    return BuildErrorPacket(ErrorCodeOf(error), error.what());
 }
 
 std::uint16_t DecodeWord(std::string_view bytes) {

@@ -1,16 +1,18 @@
-// TFTP packets and errors (RFC 1350 with the option extension of RFC 2347 and the block-size
+// TFTP packets (RFC 1350 with the option extension of RFC 2347 and the block-size
 // option of RFC 2348), for both sides of a transfer: the client builds requests, ACKs and ERRORs
 // and decodes DATA, OACK and ERROR; a server (the device simulator) builds DATA, ACK, OACK and
 // ERROR and decodes requests. Packets are byte strings (std::string, NUL bytes allowed); every
 // 16-bit field is in network byte order.
 //
 // Decoders never read past the end of a packet: missing bytes and missing zero terminators are
-// treated as the end of the text.
+// treated as the end of the text. The exception classes that ERROR packets stand for are in
+// IdExceptions.h, the texts of the client's own failures in IdResourceStrings.h.
 #pragma once
+
+#include "tftp/IdExceptions.h"
 
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -24,118 +26,12 @@ inline constexpr std::uint16_t TFTP_ACK = 4;
 inline constexpr std::uint16_t TFTP_ERROR = 5;
 inline constexpr std::uint16_t TFTP_OACK = 6;
 
-// Error codes of ERROR packets.
-inline constexpr std::uint16_t ERR_UNDEFINED = 0;
-inline constexpr std::uint16_t ERR_FILE_NOT_FOUND = 1;
-inline constexpr std::uint16_t ERR_ACCESS_VIOLATION = 2;
-inline constexpr std::uint16_t ERR_ALLOCATION_EXCEEDED = 3;
-inline constexpr std::uint16_t ERR_ILLEGAL_OPERATION = 4;
-inline constexpr std::uint16_t ERR_UNKNOWN_TRANSFER_ID = 5;
-inline constexpr std::uint16_t ERR_FILE_ALREADY_EXISTS = 6;
-inline constexpr std::uint16_t ERR_NO_SUCH_USER = 7;
-inline constexpr std::uint16_t ERR_OPTION_NEGOTIATION_FAILED = 8;
-
 // Sizes. A packet is a 4-byte header (opcode and block number or error code) plus its data.
 inline constexpr std::size_t TFTP_HEADER_SIZE = 4;
 inline constexpr std::int32_t TFTP_DEFAULT_BLOCK_SIZE = 512;
 inline constexpr std::int32_t TFTP_MIN_BLOCK_SIZE = 8;     // smallest block size RFC 2348 allows
 inline constexpr std::int32_t TFTP_MAX_BLOCK_SIZE = 65464; // largest block size RFC 2348 allows
 inline constexpr const char* TFTP_BLKSIZE_OPTION = "blksize";
-
-// Message texts of the failures the client raises itself. The first three are the replaceable
-// message resources of the program; the others are fixed.
-inline constexpr const char* RSTFTPTimeout = "Timeout";
-inline constexpr const char* RSTFTPOperationCanceled = "Operation canceled";
-inline constexpr const char* RSTFTPUnexpectedOp = "Unexpected operation from %s:%d";
-inline constexpr const char* RSTFTPUnableToOpenPort = "Unable to open RS232 port COM";
-inline constexpr const char* RSTFTPFileSizeZero = "Filesize=0";
-inline constexpr const char* RSTFTPUnknownTransferID = "Unknown transfer ID";
-
-// Common base of every exception of the socket and TFTP layers; carries only its message.
-class EIdException : public std::runtime_error {
-public:
-    explicit EIdException(const std::string& message) : std::runtime_error(message) {}
-};
-
-// A failure of the datagram endpoint: name resolution, socket calls, oversized datagrams.
-class EIdSocketError : public EIdException {
-public:
-    using EIdException::EIdException;
-};
-
-// Every failure the TFTP client raises itself. ErrorCode is the TFTP error code that reports the
-// failure to the peer; each subclass stands for one code, and a class derived from a subclass
-// keeps that code.
-class EIdTFTPException : public EIdException {
-public:
-    using EIdException::EIdException;
-    virtual std::uint16_t ErrorCode() const { return ERR_UNDEFINED; }
-};
-
-class EIdTFTPFileNotFound : public EIdTFTPException {
-public:
-    using EIdTFTPException::EIdTFTPException;
-    std::uint16_t ErrorCode() const override { return ERR_FILE_NOT_FOUND; }
-};
-
-class EIdTFTPAccessViolation : public EIdTFTPException {
-public:
-    using EIdTFTPException::EIdTFTPException;
-    std::uint16_t ErrorCode() const override { return ERR_ACCESS_VIOLATION; }
-};
-
-class EIdTFTPAllocationExceeded : public EIdTFTPException {
-public:
-    using EIdTFTPException::EIdTFTPException;
-    std::uint16_t ErrorCode() const override { return ERR_ALLOCATION_EXCEEDED; }
-};
-
-class EIdTFTPIllegalOperation : public EIdTFTPException {
-public:
-    using EIdTFTPException::EIdTFTPException;
-    std::uint16_t ErrorCode() const override { return ERR_ILLEGAL_OPERATION; }
-};
-
-class EIdTFTPUnknownTransferID : public EIdTFTPException {
-public:
-    using EIdTFTPException::EIdTFTPException;
-    std::uint16_t ErrorCode() const override { return ERR_UNKNOWN_TRANSFER_ID; }
-};
-
-class EIdTFTPFileAlreadyExists : public EIdTFTPException {
-public:
-    using EIdTFTPException::EIdTFTPException;
-    std::uint16_t ErrorCode() const override { return ERR_FILE_ALREADY_EXISTS; }
-};
-
-class EIdTFTPNoSuchUser : public EIdTFTPException {
-public:
-    using EIdTFTPException::EIdTFTPException;
-    std::uint16_t ErrorCode() const override { return ERR_NO_SUCH_USER; }
-};
-
-class EIdTFTPOptionNegotiationFailed : public EIdTFTPException {
-public:
-    using EIdTFTPException::EIdTFTPException;
-    std::uint16_t ErrorCode() const override { return ERR_OPTION_NEGOTIATION_FAILED; }
-};
-
-// Error table, code to class: throws the exception class of the code with the given message;
-// codes without a class of their own (0 and above 8) throw EIdTFTPException.
-[[noreturn]] void RaiseTFTPError(std::uint16_t code, const std::string& message);
-
-// Error table, class to code: the code of an EIdTFTPException (sub)class, 0 for any other
-// exception.
-std::uint16_t ErrorCodeOf(const std::exception& error);
-
-// Anything that can send one datagram to a host and port: the client's datagram endpoint, or a
-// server's socket.
-class TIdDatagramSender {
-public:
-    virtual ~TIdDatagramSender() = default;
-    virtual void SendDatagram(const std::string& host, std::int32_t port,
-                              const std::string& bytes) = 0;
-};
 
 // Option name and value pairs, in packet order.
 using TIdTFTPOptions = std::vector<std::pair<std::string, std::string>>;
@@ -153,17 +49,9 @@ std::string BuildAckPacket(std::uint16_t block);
 std::string BuildErrorPacket(std::uint16_t code, const std::string& message);
 std::string BuildOptionAckPacket(const TIdTFTPOptions& options);
 
-// Builds the ERROR packet and, unless buildOnly is set, sends it as one datagram to
-// peerIP:peerPort through endpoint (which may be null when buildOnly is set). Returns the packet,
-// so that a caller on another transport can send it itself.
-std::string SendErrorPacket(TIdDatagramSender* endpoint, const std::string& peerIP,
-                            std::int32_t peerPort, std::uint16_t code, const std::string& message,
-                            bool buildOnly);
-
-// SendErrorPacket with the code of the exception's class and its message.
-std::string SendErrorForException(TIdDatagramSender* endpoint, const std::string& peerIP,
-                                  std::int32_t peerPort, const std::exception& error,
-                                  bool buildOnly);
+// The ERROR packet that reports a failure to the peer: the code of the exception's class and its
+// message.
+std::string BuildErrorPacketFor(const std::exception& error);
 
 // --- Decoders -------------------------------------------------------------------------------
 

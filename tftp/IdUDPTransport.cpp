@@ -1,5 +1,7 @@
 #include "tftp/IdUDPTransport.h"
 
+#include "tftp/IdResourceStrings.h"
+
 #include <algorithm>
 #include <chrono>
 #include <stdexcept>

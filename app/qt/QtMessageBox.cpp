@@ -1,4 +1,4 @@
-#include "app/Messages.h"
+#include "app/actions/MessageText.h"
 #include "app/qt/QtDialogs.h"
 #include "app/qt/QtText.h"
 

@@ -27,11 +27,10 @@ TEST_F(FirmwareTest, PfwImageAndItsCompanionShareOneBar) {
     // 1000 + 30 bytes: maximum 1031, 1000 after the image, 1030 at the end.
     EXPECT_EQ(ui->Maximum(ProgressBar1), 1031);
     EXPECT_EQ(ui->Value(ProgressBar1), 1030);
-    const auto companion =
-        std::ranges::find_if(snapshots, [](const UiSnapshot& seen) { return seen.carry < 0; });
+    const auto companion = std::ranges::find_if(
+        snapshots, [](const UiSnapshot& seen) { return seen.cancelForbidden; });
     ASSERT_NE(companion, snapshots.end());
     EXPECT_EQ(companion->position, 1000);
-    EXPECT_EQ(companion->carry, -1000);
     // One second of pause without event processing lies between the two uploads.
     EXPECT_GE(companion->tick - std::prev(companion)->tick, 1000u);
     EXPECT_TRUE(std::all_of(companion, snapshots.end(), [](const UiSnapshot& seen) {
@@ -133,10 +132,10 @@ TEST_F(FirmwareTest, CloseAfterTheImageLetsTheCompanionFinish) {
     ui->dialogAnswers.push_back(DataFile("R7.pfw", 1000));
     bool cancelledByClose = false;
     ui->onProcessEvents = [&] {
-        if (form->ProgressCarry < 0) {
+        if (form->Cancel().Forbidden()) {
             // The close box during the companion's upload.
             const bool cutShort = form->CancelForClose();
-            cancelledByClose = cancelledByClose || cutShort || form->Client->CancelRequested;
+            cancelledByClose = cancelledByClose || cutShort || form->Cancel().Requested();
         }
     };
     form->btnFirmwareClick();

@@ -1,7 +1,7 @@
 // Message boxes, the question box, and the names derived from the program file.
-#include "app/Messages.h"
 #include "app/FormFixture.h"
 #include "app/ProgramFiles.h"
+#include "app/actions/MessageText.h"
 
 using enum MessageButton;
 

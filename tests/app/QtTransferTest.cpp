@@ -119,7 +119,7 @@ TEST_F(QtTransferTest, ActionButtonsOpenTheirDialogsAndCancelSetsTheFlag) {
 
     window->Form().SetIdleState(false);
     Click(*window, btnCancel);
-    EXPECT_TRUE(window->Form().Client->CancelRequested);
+    EXPECT_TRUE(window->Form().Cancel().Requested());
     EXPECT_FALSE(window->Widget(btnCancel).isEnabled());
 }
 
@@ -201,7 +201,7 @@ TEST_F(QtTransferTest, CloseDuringTheCompanionStillShowsThePowerWarning) {
     bool closed = false;
     bool boxStayedUp = false;
     user.whileNoModal = [&] {
-        if (!closed && window->Form().ProgressCarry < 0) {
+        if (!closed && window->Form().Cancel().Forbidden()) {
             window->close();
             closed = true;
         }

@@ -73,8 +73,8 @@ void TransferTest::OnProcessEvents() {
         stepSnapshot = static_cast<std::ptrdiff_t>(snapshots.size());
         std::exchange(duringWait_, nullptr)();
     }
-    snapshots.push_back({ui->Value(ProgressBar1), ui->Maximum(ProgressBar1), form->ProgressCarry,
-                         ui->Enabled(btnCancel), now});
+    snapshots.push_back({ui->Value(ProgressBar1), ui->Maximum(ProgressBar1), ui->Enabled(btnCancel),
+                         form->Cancel().Forbidden(), now});
 }
 
 void TransferTest::StartLog(const std::string& marker, const std::string& content) const {
@@ -99,5 +99,5 @@ void TransferTest::ExpectIdle() const {
     EXPECT_TRUE(!ui->Visible(btnCancel) && ui->Enabled(btnCancel));
     EXPECT_FALSE(ui->Visible(ProgressBar1));
     EXPECT_EQ(ui->cursor, Cursor::Arrow);
-    EXPECT_FALSE(form->Client->CancelRequested);
+    EXPECT_FALSE(form->Cancel().Requested() || form->Cancel().Forbidden());
 }

@@ -17,8 +17,8 @@ using enum Control;
 struct UiSnapshot {
     int position;
     int maximum;
-    std::int32_t carry;
     bool cancelEnabled;
+    bool cancelForbidden; // past the point of no return
     std::uint32_t tick;
 };
 

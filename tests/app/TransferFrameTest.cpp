@@ -18,7 +18,7 @@ TEST_F(FrameTest, BusyAndIdleStates) {
 
     form->PrepareTransfer(0);
     form->btnCancelClick();
-    EXPECT_TRUE(form->Client->CancelRequested);
+    EXPECT_TRUE(form->Cancel().Requested());
     EXPECT_FALSE(ui->Enabled(btnCancel));
     EXPECT_EQ((*ui)[btnCancel].repaints, 1) << "repainted at once";
     form->SetIdleState(true);
@@ -55,27 +55,28 @@ TEST_F(FrameTest, PrepareHandsTheConnectionToTheClient) {
 }
 
 TEST_F(FrameTest, ProgressArithmetic) {
-    form->ClientWorkBegin(nullptr, workWrite, 1000);
+    form->ClientWorkBegin(1000);
     EXPECT_EQ(ui->Maximum(ProgressBar1), 1001) << "an upload ends one short of full";
-    form->ClientWorkBegin(nullptr, workRead, 0);
-    form->ClientWork(nullptr, workRead, 25000);
+    form->ClientWorkBegin(0);
+    form->ClientWork(25000);
     EXPECT_EQ(ui->Maximum(ProgressBar1), 10000);
     EXPECT_EQ(ui->Value(ProgressBar1), 5000) << "a download cycles";
+    form->ClientWorkBegin(std::nullopt);
+    EXPECT_EQ(ui->Maximum(ProgressBar1), 10000) << "a transfer that continues the bar";
 
     // Close to 2 GiB plus a companion: the maximum must not overflow.
-    form->ProgressCarry = std::numeric_limits<std::int32_t>::max();
-    form->ClientWorkBegin(nullptr, workWrite, std::numeric_limits<std::int32_t>::max());
+    form->ClientWorkBegin(2 * std::int64_t{std::numeric_limits<std::int32_t>::max()});
     EXPECT_EQ(ui->Maximum(ProgressBar1), std::numeric_limits<int>::max());
 }
 
 TEST_F(FrameTest, ProgressProcessesEventsAtMostEvery250Ms) {
     ui->onProcessEvents = nullptr;
     form->LastUiTick = TickCount();
-    form->ClientWork(nullptr, workWrite, 512);
+    form->ClientWork(512);
     EXPECT_TRUE(ui->calls.empty()) << "events were processed a moment ago";
     form->LastUiTick = TickCount() - 1000;
-    form->ClientWork(nullptr, workWrite, 1024);
-    form->ClientWorkEnd(nullptr, workWrite);
+    form->ClientWork(1024);
+    form->ClientWorkEnd();
     EXPECT_EQ(ui->calls, std::vector<std::string>{"ProcessEvents"});
     EXPECT_LT(TickDiff(form->LastUiTick), 1000u) << "the time of the processing is kept";
 }

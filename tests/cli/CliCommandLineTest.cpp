@@ -3,7 +3,6 @@
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/ProgressLine.h"
-#include "tftp/IdTrivialFTPBase.h"
 
 #include <gtest/gtest.h>
 
@@ -73,10 +72,6 @@ TEST(CliNames, DeviceNamePartDropsFoldersAndDrives) {
     EXPECT_EQ(DeviceNamePart("dir/"), "");
 }
 
-TEST(CliConsole, CarriageReturnsBecomeLineBreaks) {
-    EXPECT_EQ(MessageLines("TFTP get file failed!\r\rTimeout"), "TFTP get file failed!\n\nTimeout");
-}
-
 TEST(CliConsole, OnlyAnAnswerStartingWithYIsYes) {
     const auto ask = [](const std::string& typed) {
         std::istringstream in(typed);
@@ -93,11 +88,6 @@ TEST(CliConsole, OnlyAnAnswerStartingWithYIsYes) {
     EXPECT_FALSE(ask("\n"));
     EXPECT_FALSE(ask("")); // end of input
     EXPECT_FALSE(ask("ja\n"));
-}
-
-TEST(CliConsole, ClassNamesAreThoseOfTheProgram) {
-    EXPECT_EQ(ClassNameOf(EIdTFTPFileNotFound("x")), "EIdTFTPFileNotFound");
-    EXPECT_EQ(ClassNameOf(EIdTFTPException("x")), "EIdTFTPException");
 }
 
 TEST(CliProgress, ShowsBytesTotalAndRate) {

@@ -99,13 +99,13 @@ TEST_F(CliConvert, FileWithoutLoggerDataIsReportedAndTouchesNoCsv) {
     EXPECT_EQ(Convert({Path("missing.zel")}).err, run.err) << "a missing file saw no registers";
 }
 
-TEST_F(CliConvert, MalformedBlockDeletesTheCsvButNeverTheLoggerFile) {
+TEST_F(CliConvert, MalformedBlockKeepsAnOlderCsvAndTheLoggerFile) {
     folder.Write("bad.zel", kMalformed);
     folder.Write("bad.CSV", "old");
     const CliRun run = Convert({Path("bad.zel"), "--yes"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err.rfind("convert zel logger data failed!\n\n", 0), 0u) << run.err;
-    EXPECT_FALSE(fs::exists(Path("bad.CSV")));
+    EXPECT_EQ(folder.Read("bad.CSV"), "old") << "--yes allowed replacing it, not losing it";
 
     // Named as its own CSV, the logger file is the user's data, not a CSV to clean up.
     EXPECT_EQ(Convert({Path("bad.zel"), Path("bad.zel"), "--yes"}).status, 1);

@@ -1,4 +1,5 @@
 // Packet bytes, decoders on short or malformed input, and the error table in both directions.
+#include "tftp/IdDatagramSender.h"
 #include "tftp/IdTrivialFTPBase.h"
 
 #include <gtest/gtest.h>
@@ -165,19 +166,24 @@ TEST(ErrorTable, EveryCodeMapsToAClassAndBack) {
     EXPECT_EQ(ErrorCodeOf(DerivedNotFound("x")), ERR_FILE_NOT_FOUND);
     EXPECT_EQ(ErrorCodeOf(std::runtime_error("x")), ERR_UNDEFINED);
     EXPECT_EQ(ErrorCodeOf(EIdSocketError("x")), ERR_UNDEFINED);
+    // As the window names them before a message; a derived class keeps its base's name.
+    EXPECT_EQ(ClassNameOf(DerivedNotFound("x")), "EIdTFTPFileNotFound");
+    EXPECT_EQ(ClassNameOf(EIdTFTPException("x")), "EIdTFTPException");
+    EXPECT_EQ(ClassNameOf(EIdSocketError("x")), "EIdSocketError");
+    EXPECT_EQ(ClassNameOf(std::runtime_error("x")), "Exception");
 }
 
 TEST(ErrorTable, ErrorForExceptionIsBuiltAndOptionallySent) {
-    RecordingSender sender;
-    const std::string streamError = SendErrorForException(
-        &sender, "127.0.0.1", 4000, std::runtime_error("Write error on stream"), true);
-    EXPECT_EQ(streamError, "\x00\x05\x00\x00Write error on stream\x00"s);
-    EXPECT_TRUE(sender.sent.empty());
-
-    const std::string full =
-        SendErrorForException(&sender, "127.0.0.2", 7, EIdTFTPAllocationExceeded("full"), false);
+    EXPECT_EQ(BuildErrorPacketFor(std::runtime_error("Write error on stream")),
+              "\x00\x05\x00\x00Write error on stream\x00"s);
+    const std::string full = BuildErrorPacketFor(EIdTFTPAllocationExceeded("full"));
     EXPECT_EQ(full, "\x00\x05\x00\x03"
                     "full\x00"s);
+
+    RecordingSender sender;
+    EXPECT_EQ(SendErrorPacket(&sender, "127.0.0.1", 4000, 3, "full", true), full);
+    EXPECT_TRUE(sender.sent.empty()) << "built only";
+    SendErrorPacket(&sender, "127.0.0.2", 7, 3, "full", false);
     ASSERT_EQ(sender.sent.size(), 1u);
     EXPECT_EQ(sender.sent[0].host, "127.0.0.2");
     EXPECT_EQ(sender.sent[0].port, 7);

@@ -3,8 +3,10 @@
 //
 // Once the ".pfw" image is on the device the companion must follow: from then on the update
 // cannot be cancelled, and a closing window waits for it.
-#include "app/ActionFiles.h"
-#include "app/Main.h"
+#include "app/actions/ActionFiles.h"
+#include "app/actions/ActionSteps.h"
+#include "app/actions/ActionTransfer.h"
+#include "app/actions/Actions.h"
 
 #include "tftp/IdTrivialFTP.h"
 
@@ -30,8 +32,8 @@ const std::string kSuccessText =
     "The process may take up to 30 seconds, your device will not react during this time.\r"
     "DO NOT remove the power during this time as this make the device unoperational!";
 
-// The companion's size, which the progress bar adds to the image's; 0 when it cannot be told
-// (its own upload then fails and says why).
+// The companion's size, which the progress display adds to the image's; 0 when it cannot be
+// told (its own upload then fails and says why).
 std::int32_t CompanionSize(const std::string& path) {
     std::error_code error;
     const std::uintmax_t size = std::filesystem::file_size(path, error);
@@ -42,23 +44,31 @@ std::int32_t CompanionSize(const std::string& path) {
         std::min<std::uintmax_t>(size, std::numeric_limits<std::int32_t>::max()));
 }
 
-} // namespace
-
-void TForm1::btnFirmwareClick() {
-    SetIdleState(false);
-    if (const std::optional<std::string> path =
-            ExecuteDialog(Dialog::DlgFW, "Select file for firmware update")) {
-        DialogState(Dialog::DlgFW).folder = FolderOf(*path);
-        UpdateFirmware(*path);
+// Sends the image and, where it has one, its companion; shows the result.
+void SendFirmware(ActionHost& host, const std::string& image, const std::string& companion,
+                  const std::string& companionName) {
+    host.ShowBusy();
+    ActionTransfer transfer(host, Action::Firmware);
+    if (!companion.empty()) {
+        // One display across both files.
+        transfer.ProgressCarry = CompanionSize(companion);
     }
-    SetIdleState(true);
+    transfer.Client().Upload(image, RemoteName(image), kUploadRetries);
+    if (!companion.empty()) {
+        host.ForbidCancel();
+        transfer.ContinueProgress();
+        // Deliberately without letting the user act: nothing may start or close meanwhile.
+        std::this_thread::sleep_for(kCompanionPause);
+        transfer.Client().Upload(companion, RemoteName(companionName), kUploadRetries);
+    }
+    host.ShowInfo(kSuccessText);
 }
 
-void TForm1::UpdateFirmware(const std::string& path) {
+bool UpdateFirmware(ActionHost& host, const std::string& path) {
     const std::string extension = LowerCase(ExtensionOf(path));
     if (extension != kImageWithCompanion && extension != kImageAlone) {
-        ShowWarning("Please select an firmware file");
-        return;
+        host.ShowWarning("Please select an firmware file");
+        return false;
     }
     const bool withCompanion = extension == kImageWithCompanion;
     // The device is given the companion under the image's name with ".pch"; on disk it may come
@@ -67,29 +77,29 @@ void TForm1::UpdateFirmware(const std::string& path) {
         path.substr(0, path.size() - extension.size()) + kCompanionExtension;
     const std::string companion = withCompanion ? FileIgnoringCase(companionName) : std::string();
     if (withCompanion && companion.empty()) {
-        ShowWarning("Transmit of firmware is not possible!\rThe required file " +
-                    Quoted(companionName) + " was not found.");
-        return;
+        host.ShowWarning("Transmit of firmware is not possible!\rThe required file " +
+                         Quoted(companionName) + " was not found.");
+        return false;
     }
     try {
-        ui_.SetCursor(Cursor::Hourglass);
-        PrepareTransfer(ui_.GetBounds(Control::btnFirmware).left);
-        if (withCompanion) {
-            // One bar across both files.
-            ProgressCarry = CompanionSize(companion);
-        }
-        Client->Upload(path, RemoteName(path), kUploadRetries);
-        if (withCompanion) {
-            ForbidCancel();
-            ProgressCarry = -ui_.Value(Control::ProgressBar1);
-            // Deliberately without processing events: nothing may start or close meanwhile.
-            std::this_thread::sleep_for(kCompanionPause);
-            Client->Upload(companion, RemoteName(companionName), kUploadRetries);
-        }
-        ShowInfo(kSuccessText);
+        SendFirmware(host, path, companion, companionName);
+        return true;
     } catch (const std::exception& error) {
         // Never passed on, whatever the options say: the technician needs this message, and the
         // window must not be left stuck in the middle of an update.
-        ShowWarning(std::string("TFTP put file failed!\r\r") + error.what());
+        host.ShowWarning(std::string(kPutFailed) + "\r\r" + error.what());
+        return false;
     }
+}
+
+} // namespace
+
+bool RunFirmwareUpdate(ActionHost& host) {
+    const std::optional<std::string> path =
+        host.ChooseFile(Dialog::DlgFW, "Select file for firmware update");
+    if (!path) {
+        return false;
+    }
+    host.RememberFolder(Dialog::DlgFW, FolderOf(*path));
+    return UpdateFirmware(host, *path);
 }

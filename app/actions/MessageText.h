@@ -1,4 +1,5 @@
-// Text handling shared by every implementation of the window's message boxes.
+// The line breaks of the actions' message texts, as every front end shows them: the window's
+// message boxes and the console.
 #pragma once
 
 #include <string>

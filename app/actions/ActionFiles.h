@@ -1,5 +1,5 @@
-// The local side of a transfer action: names derived from the path the user chose, and the file
-// checks and clean-up the actions need.
+// The local side of an action: names derived from the path the user chose, and the file checks
+// the actions need.
 #pragma once
 
 #include <string>
@@ -16,11 +16,12 @@ std::string LowerCase(std::string text);
 
 // True for an existing file (a folder of that name does not count).
 bool FileExists(const std::string& path);
+// True when a file or a link stands at path, even a link that leads nowhere: writing there would
+// replace something.
+bool PathTaken(const std::string& path);
 // The file at path, or else a file in the same folder whose name differs from path's only in
 // letter case (the first in name order where there are several); empty when there is neither.
 std::string FileIgnoringCase(const std::string& path);
-// Deletes a file if it can; a file that is not there or cannot be deleted is left alone.
-void RemoveFile(const std::string& path);
 
 // The text in double quotes, as the messages name files.
 std::string Quoted(const std::string& text);

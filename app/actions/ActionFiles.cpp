@@ -1,4 +1,4 @@
-#include "app/ActionFiles.h"
+#include "app/actions/ActionFiles.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -27,6 +27,12 @@ bool FileExists(const std::string& path) {
     return fs::is_regular_file(path, ignored);
 }
 
+bool PathTaken(const std::string& path) {
+    std::error_code ignored;
+    const fs::file_status status = fs::symlink_status(path, ignored);
+    return fs::exists(status) && !fs::is_directory(status);
+}
+
 std::string LowerCase(std::string text) {
     std::ranges::transform(text, text.begin(), [](unsigned char c) {
         return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : static_cast<char>(c);
@@ -50,14 +56,6 @@ std::string FileIgnoringCase(const std::string& path) {
         }
     }
     return matches.empty() ? std::string() : std::ranges::min(matches);
-}
-
-void RemoveFile(const std::string& path) {
-    std::error_code ignored;
-    // Never a folder, not even an empty one that happens to carry the name.
-    if (!fs::is_directory(path, ignored)) {
-        fs::remove(path, ignored);
-    }
 }
 
 std::string Quoted(const std::string& text) {

@@ -1,4 +1,4 @@
-#include "app/FileDialogs.h"
+#include "app/actions/FileDialogs.h"
 
 #include <array>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "app/ReceivedFiles.h"
+#include "app/actions/ReceivedFiles.h"
 
 #include "logger/ScratchFile.h"
 #include "tftp/IdTrivialFTP.h"
