@@ -1,4 +1,4 @@
-#include "app/Messages.h"
+#include "app/actions/MessageText.h"
 #include "app/win32/Win32Dialogs.h"
 
 #include <algorithm>
