@@ -1,14 +1,17 @@
 // The native Win32 window in the test's own process: controls, wiring, colours and boxes.
-#include "app/TestFiles.h"
 #include "app/win32/MainWindow.h"
 #include "app/win32/Win32Dialogs.h"
+#include "kit/TempFolder.h"
 #include "logger/SampleLogger.h"
 
 #include <gtest/gtest.h>
 
 #include <commdlg.h>
 
+#include <filesystem>
 #include <memory>
+
+namespace fs = std::filesystem;
 
 using enum Control;
 
@@ -139,7 +142,7 @@ TEST_F(Win32WindowTest, SpinFieldKeepsTypedValuesInItsRange) {
 TEST_F(Win32WindowTest, AltLConvertsTheLoggerBesideTheProgramAndIsConsumed) {
     auto window = Open();
     const fs::path csv = folder.Path() / "plog.csv";
-    WriteFileText(folder.Path() / "plog.zel", MakeSamplePlogZel(3));
+    WriteFile(folder.Path() / "plog.zel", MakeSamplePlogZel(3));
     BYTE keys[256] = {};
     keys[VK_SHIFT] = 0x80;
     SetKeyboardState(keys);
