@@ -1,0 +1,55 @@
+// The settings folder of a program on a POSIX system: its own folder for a portable copy, the
+// user's configuration folder for an installed one.
+#include "support/SettingsFolder.h"
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+
+// The program folder of a system tree, wherever that tree is rooted.
+bool IsSystemProgramFolder(std::string_view folder) {
+    return folder.ends_with("/usr/bin/") || folder.ends_with("/usr/local/bin/");
+}
+
+// Whether this process may create a file in the folder, asked for its effective user.
+bool MayCreateFilesIn(const std::string& folder) {
+    return ::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+bool HoldsSettingsFile(const std::string& folder) {
+    std::error_code error;
+    return std::filesystem::is_regular_file(folder + kQuorvelSettingsFile, error);
+}
+
+// $XDG_CONFIG_HOME, else ~/.config; a relative path is no valid setting and is ignored. Empty
+// when neither is known.
+std::string UserConfigFolder() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config != nullptr && config[0] == '/') {
+        return config;
+    }
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') {
+        return std::string(home) + "/.config";
+    }
+    return {};
+}
+
+} // namespace
+
+std::string SettingsFolderFor(const std::string& programDir) {
+    if (HoldsSettingsFile(programDir) ||
+        (!IsSystemProgramFolder(programDir) && MayCreateFilesIn(programDir))) {
+        return programDir;
+    }
+    const std::string config = UserConfigFolder();
+    if (config.empty()) {
+        return programDir;
+    }
+    return config + (config.ends_with('/') ? "" : "/") + "quorvel/";
+}
