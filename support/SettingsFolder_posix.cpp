@@ -2,7 +2,8 @@
 // user's configuration folder for an installed one.
 #include "support/SettingsFolder.h"
 
-#include <cstdlib>
+#include "support/Platform.h"
+
 #include <fcntl.h>
 #include <filesystem>
 #include <string_view>
@@ -26,20 +27,6 @@ bool HoldsSettingsFile(const std::string& folder) {
     return std::filesystem::is_regular_file(folder + kQuorvelSettingsFile, error);
 }
 
-// $XDG_CONFIG_HOME, else ~/.config; a relative path is no valid setting and is ignored. Empty
-// when neither is known.
-std::string UserConfigFolder() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config != nullptr && config[0] == '/') {
-        return config;
-    }
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/') {
-        return std::string(home) + "/.config";
-    }
-    return {};
-}
-
 } // namespace
 
 std::string SettingsFolderFor(const std::string& programDir) {
@@ -47,7 +34,7 @@ std::string SettingsFolderFor(const std::string& programDir) {
         (!IsSystemProgramFolder(programDir) && MayCreateFilesIn(programDir))) {
         return programDir;
     }
-    const std::string config = UserConfigFolder();
+    const std::string config = platform::UserConfigFolder();
     if (config.empty()) {
         return programDir;
     }
