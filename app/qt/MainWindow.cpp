@@ -39,11 +39,22 @@ std::uint16_t VirtualKey(int qtKey) {
     return letter || digit ? static_cast<std::uint16_t>(qtKey) : 0;
 }
 
+// The dialog or box the running action waits in gives up, for a close.
+void DismissModalDialog() {
+    if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+        dialog->reject();
+    }
+}
+
 } // namespace
 
 MainWindow::MainWindow(const std::string& programPath, const std::vector<std::string>& params)
     : QWidget(nullptr, kWindowFlags), toolkit_(*this, BuildControls(*this)),
-      form_(toolkit_, programPath) {
+      form_(toolkit_, programPath),
+      runner_(form_, {.showError = [this](const std::exception& error) { ShowError(error); },
+                      .silence = [this] { toolkit_.Silence(); },
+                      .dismissModal = [] { DismissModalDialog(); },
+                      .closeAgain = [this] { close(); }}) {
     move(DefaultPosition(*this));
     Connect();
     // Key preview: the window sees every key before the focused control.
@@ -93,47 +104,20 @@ void MainWindow::ConnectPortList() {
     portPopup_ = list->view()->window();
 }
 
-void MainWindow::Run(const std::function<void()>& handler) {
-    ++running_;
-    try {
-        handler();
-    } catch (const std::exception& error) {
-        if (!closing_) {
-            QMessageBox box(QMessageBox::Critical, ToQString(form_.ApplicationTitle()),
-                            ToQString(error.what()), QMessageBox::Ok, this);
-            box.setTextFormat(Qt::PlainText);
-            box.exec();
-        }
-    }
-    --running_;
-    if (running_ == 0 && closePending_) {
-        closePending_ = false;
-        close();
-    }
+void MainWindow::ShowError(const std::exception& error) {
+    QMessageBox box(QMessageBox::Critical, ToQString(form_.ApplicationTitle()),
+                    ToQString(error.what()), QMessageBox::Ok, this);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (!closing_) {
-        // The settings are saved as the close begins, whatever the running action does next.
-        closing_ = true;
-        toolkit_.Silence();
-        Run([this] { form_.FormClose(); });
-    }
-    if (running_ == 0) {
+    // A close from inside a handler that lets events through waits for it to return.
+    if (runner_.RequestClose()) {
         event->accept();
-        return;
+    } else {
+        event->ignore();
     }
-    // The close came from inside a handler that lets events through, usually a transfer's
-    // progress: its stack still uses the window. Cancel the transfer, give up a dialog the
-    // action is waiting in, and close once the handler has returned. An action that must run
-    // to its end is left to finish, and the box it ends with to be read.
-    closePending_ = true;
-    if (form_.CancelForClose()) {
-        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
-            dialog->reject();
-        }
-    }
-    event->ignore();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

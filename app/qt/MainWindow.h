@@ -1,6 +1,7 @@
 // The program's one window: the Qt widgets, wired to the window's logic TForm1.
 #pragma once
 
+#include "app/HandlerRunner.h"
 #include "app/Main.h"
 #include "app/qt/QtToolkit.h"
 
@@ -33,20 +34,14 @@ private:
     // Alt+L and the other keys the logic previews; true when the key was consumed.
     bool PreviewKey(const QKeyEvent& key);
     void KeepOnScreen();
-    // Runs a handler of the logic; an error it lets through is shown as the toolkit shows
-    // errors nothing else handled, and the program goes on. A close that arrived while the
-    // handler ran (a transfer lets events through) is carried out once it has returned.
-    void Run(const std::function<void()>& handler);
+    void Run(const std::function<void()>& handler) { runner_.Run(handler); }
+    // An error no handler caught, as the toolkit shows such errors.
+    void ShowError(const std::exception& error);
 
     QtToolkit toolkit_;
     TForm1 form_;
     // The open COM list is a popup window of its own: its showing and hiding are the list's
     // drop-down and close-up.
     QObject* portPopup_ = nullptr;
-    // Handlers of the logic on the stack; the window must outlive every one of them.
-    int running_ = 0;
-    // The close has begun: the settings are saved, no more boxes are shown.
-    bool closing_ = false;
-    // The close waits for the running handlers to return.
-    bool closePending_ = false;
+    HandlerRunner runner_;
 };

@@ -25,7 +25,8 @@ cp "$work/device/big.bin" "$work/local/up.bin"
 start_sim() { # the simulator's first line (where it listens) is in $first once it is there
     "$sim" "$@" "$work/device" >"$work/sim.log" 2>&1 &
     sim_pid=$!
-    for _ in $(seq 50); do
+    # Up to 30 s: on a loaded machine the simulator can take longer than a moment to start.
+    for _ in $(seq 300); do
         [ -s "$work/sim.log" ] && break
         sleep 0.1
     done

@@ -1,0 +1,193 @@
+// The native Win32 window in the test's own process: controls, wiring, colours and boxes.
+#include "app/TestFiles.h"
+#include "app/win32/MainWindow.h"
+#include "app/win32/Win32Dialogs.h"
+#include "logger/SampleLogger.h"
+
+#include <gtest/gtest.h>
+
+#include <commdlg.h>
+
+#include <memory>
+
+using enum Control;
+
+namespace {
+
+// What a box of this thread looked like when it came up; the box is then closed with OK.
+struct SeenBox {
+    RECT frame{};
+    int count = 0;
+};
+SeenBox g_seen;
+
+BOOL CALLBACK CloseBox(HWND window, LPARAM) {
+    char name[16] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::string_view(name) == "#32770" && IsWindowVisible(window)) {
+        GetWindowRect(window, &g_seen.frame);
+        ++g_seen.count;
+        PostMessageA(window, WM_COMMAND, IDOK, 0);
+    }
+    return TRUE;
+}
+
+// Runs inside the box's own message loop.
+void CALLBACK CloseBoxes(HWND, UINT, UINT_PTR, DWORD) {
+    EnumThreadWindows(GetCurrentThreadId(), CloseBox, 0);
+}
+
+class Win32WindowTest : public ::testing::Test {
+protected:
+    Win32WindowTest() {
+        g_seen = {};
+        timer_ = SetTimer(nullptr, 0, 20, CloseBoxes);
+    }
+    ~Win32WindowTest() override { KillTimer(nullptr, timer_); }
+
+    std::unique_ptr<MainWindow> Open() {
+        const std::string program = (folder.Path() / "quorvel.exe").string();
+        return std::make_unique<MainWindow>(program, std::vector<std::string>{program});
+    }
+    static DialogScale ScaleOf(MainWindow& window) {
+        return DialogScale(
+            reinterpret_cast<HFONT>(SendMessageA(window.Handle(), WM_GETFONT, 0, 0)));
+    }
+    // Hands a key to the window as its message loop would, Alt held.
+    static void PressAlt(MainWindow& window, Control target, char key) {
+        MSG message{};
+        message.hwnd = window.Toolkit().Handle(target);
+        message.message = WM_SYSKEYDOWN;
+        message.wParam = static_cast<WPARAM>(key);
+        message.lParam = 1 | (1 << 29); // one press, Alt held
+        window.Dispatch(message);
+    }
+
+    TempFolder folder;
+    UINT_PTR timer_ = 0;
+};
+
+TEST_F(Win32WindowTest, FixedWindowWithTheDesignedControlsInTabOrder) {
+    auto window = Open();
+    const auto style = GetWindowLongA(window->Handle(), GWL_STYLE);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+    EXPECT_EQ(window->Toolkit().Text(Form1), "Quorvel V1.8");
+
+    const DialogScale scale = ScaleOf(*window);
+    RECT client{};
+    GetClientRect(window->Handle(), &client);
+    EXPECT_EQ(client.right, scale.ToScreenX(386));
+    EXPECT_EQ(client.bottom, scale.ToScreenY(249));
+    RECT put{};
+    GetWindowRect(window->Toolkit().Handle(btnPut), &put);
+    MapWindowPoints(nullptr, window->Handle(), reinterpret_cast<POINT*>(&put), 2);
+    const RECT designed = scale.ToScreen({286, 136, 85, 25});
+    EXPECT_TRUE(EqualRect(&put, &designed));
+
+    // Tab and Shift+Tab follow the order of the controls; of the two radio buttons only the
+    // checked one is a tab stop (the arrow keys move between them).
+    std::vector<std::string_view> order;
+    for (HWND child = GetWindow(window->Handle(), GW_CHILD); child;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        const auto control = window->Toolkit().ControlOf(child);
+        const ControlKind kind = control ? DesignOf(*control).kind : ControlKind::Label;
+        const bool focusable = kind != ControlKind::Label && kind != ControlKind::GroupBox &&
+                               kind != ControlKind::ProgressBar;
+        // The spin field's arrows follow the field.
+        if (focusable && (order.empty() || order.back() != DesignOf(*control).name)) {
+            order.push_back(DesignOf(*control).name);
+        }
+    }
+    EXPECT_TRUE(GetWindowLongA(window->Toolkit().Handle(rb1), GWL_STYLE) & WS_TABSTOP);
+    const std::vector<std::string_view> expected{
+        "rb1",         "rb2",    "eIP",    "cbPort",        "btnsetTransfermode", "seTO",
+        "btnFirmware", "btnGet", "btnPut", "btnReadLogger", "btnconvertLogger",   "btnClose",
+        "btnCancel"};
+    EXPECT_EQ(order, expected);
+    EXPECT_EQ(window->Toolkit().Value(cbPort), 0);
+    EXPECT_FALSE(window->Toolkit().Visible(btnCancel));
+}
+
+TEST_F(Win32WindowTest, GroupBoxDisablesItsControlsAndGivesThemBackTheirOwnState) {
+    auto window = Open();
+    Win32Toolkit& ui = window->Toolkit();
+    EXPECT_FALSE(ui.Enabled(btnsetTransfermode)) << "IP network is checked";
+    ui.SetEnabled(GroupBox1, false);
+    EXPECT_FALSE(ui.Enabled(eIP));
+    EXPECT_FALSE(IsWindowEnabled(ui.Handle(rb2)));
+    ui.SetEnabled(GroupBox1, true);
+    EXPECT_TRUE(ui.Enabled(eIP));
+    EXPECT_FALSE(ui.Enabled(btnsetTransfermode));
+    SendMessageA(ui.Handle(rb2), BM_CLICK, 0, 0);
+    EXPECT_TRUE(ui.Checked(rb2));
+    EXPECT_FALSE(ui.Checked(rb1));
+    EXPECT_TRUE(ui.Enabled(btnsetTransfermode)) << "the click ran rb2Click";
+}
+
+TEST_F(Win32WindowTest, SpinFieldKeepsTypedValuesInItsRange) {
+    auto window = Open();
+    Win32Toolkit& ui = window->Toolkit();
+    HWND field = ui.Handle(seTO);
+    SetWindowTextA(field, "99");
+    EXPECT_EQ(ui.Value(seTO), 16);
+    ui.SetValue(seTO, 7);
+    SetWindowTextA(field, "");
+    EXPECT_EQ(ui.Value(seTO), 7) << "an empty field keeps the last value";
+}
+
+TEST_F(Win32WindowTest, AltLConvertsTheLoggerBesideTheProgramAndIsConsumed) {
+    auto window = Open();
+    const fs::path csv = folder.Path() / "plog.csv";
+    WriteFileText(folder.Path() / "plog.zel", MakeSamplePlogZel(3));
+    BYTE keys[256] = {};
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    PressAlt(*window, eIP, 'L');
+    EXPECT_FALSE(fs::exists(csv)) << "Alt+Shift+L is no shortcut";
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    PressAlt(*window, eIP, 'L');
+    EXPECT_TRUE(fs::exists(csv));
+    EXPECT_EQ(g_seen.count, 1) << "one box tells the result";
+    MSG left{};
+    EXPECT_FALSE(PeekMessageA(&left, nullptr, WM_SYSCHAR, WM_SYSCHAR, PM_REMOVE))
+        << "the key went no further";
+}
+
+TEST_F(Win32WindowTest, MessageBoxHasTheKindsIconAndButtonsAndItsPlace) {
+    MessageRequest request{
+        "Question", "?", MessageKind::Confirmation, {MessageButton::Yes, MessageButton::No}};
+    request.defaultButton = 1;
+    EXPECT_EQ(MessageBoxStyle(request) & ~(MB_APPLMODAL | MB_SETFOREGROUND),
+              UINT{MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2});
+    EXPECT_EQ(AnswerOf(IDNO), MessageButton::No);
+    EXPECT_EQ(AnswerOf(0), MessageButton::Cancel) << "a box that could not be shown";
+
+    request = {"quorvel", "info", MessageKind::Custom, {MessageButton::Ok, MessageButton::Ignore}};
+    request.defaultButton = 1;
+    EXPECT_EQ(MessageBoxStyle(request) & ~(MB_APPLMODAL | MB_SETFOREGROUND), UINT{MB_OK})
+        << "no icon; a set no system box offers is a single OK, its default";
+    request.left = 170;
+    request.top = 130;
+    EXPECT_EQ(RunNativeMessageBox(nullptr, request), MessageButton::Ok);
+    EXPECT_EQ(g_seen.count, 1);
+    EXPECT_EQ(g_seen.frame.left, 170);
+    EXPECT_EQ(g_seen.frame.top, 130);
+}
+
+TEST(Win32FileDialogs, EachDialogGetsItsFilterAndOptions) {
+    const FileDialogSetup& firmware = DialogSetupOf(Dialog::DlgFW);
+    EXPECT_EQ(FileDialogFilter(firmware),
+              std::string("firmware file (*.pfw/*.pfo)\0*.pfw;*.pfo\0\0", 41));
+    EXPECT_EQ(FileDialogFlags(firmware),
+              DWORD{OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST |
+                    OFN_FILEMUSTEXIST | OFN_ENABLESIZING});
+    EXPECT_EQ(FileDialogFlags(DialogSetupOf(Dialog::DlgReadLogger)),
+              DWORD{OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_PATHMUSTEXIST | OFN_NOREADONLYRETURN |
+                    OFN_DONTADDTORECENT | OFN_ENABLESIZING})
+        << "no overwrite prompt: the action asks its own question";
+    EXPECT_TRUE(FileDialogFilter(DialogSetupOf(Dialog::DlgPut)).empty()) << "every file";
+}
+
+} // namespace
