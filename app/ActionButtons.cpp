@@ -82,6 +82,6 @@ LoggerTablesRefill TForm1::LoggerTables() {
 }
 
 std::string TForm1::ProgramFolder() const {
-    // The settings file lies beside the program.
+    // The settings file lies beside the program, unless the program is installed.
     return FolderOf(settingsFile_);
 }

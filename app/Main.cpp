@@ -18,6 +18,10 @@ void TForm1::FormCreate(const std::vector<std::string>& params) {
     // Every line of a transfer's progress is wanted in the log, repeats included.
     SetSuppressRepeats(false);
     ui_.SetText(Control::Form1, std::string(kCaption));
+    if (DebugOn()) {
+        // An installed window keeps it in the user's configuration folder, not beside itself.
+        WriteLog("Settings file " + settingsFile_);
+    }
     // The COM numbers the settings file points at USB adapters, before the list shows them.
     LoadComPortMap(settingsFile_);
     FillComPortList();

@@ -164,7 +164,8 @@ private:
     // Runs an action's handler between SetIdleState(false) and SetIdleState(true); an error it
     // passes on leaves with the window idle again.
     void RunAction(const std::function<void()>& action);
-    // The program's own folder, with its trailing separator.
+    // The folder Alt+L converts in, with its trailing separator: the program's own folder, or
+    // for an installed program its settings folder, as the program's folder is not writable.
     std::string ProgramFolder() const;
 
     Toolkit& ui_;

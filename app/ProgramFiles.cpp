@@ -1,11 +1,22 @@
 #include "app/ProgramFiles.h"
 
+#include "support/SettingsFolder.h"
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 
+std::string SettingsFileName(const std::string& programPath) {
+    return std::filesystem::path(programPath).filename().replace_extension(".INI").string();
+}
+
 std::string SettingsPath(const std::string& programPath) {
-    return std::filesystem::path(programPath).replace_extension(".INI").string();
+    std::filesystem::path folder = std::filesystem::path(programPath).parent_path();
+    if (folder.empty()) {
+        folder = ".";
+    }
+    // The folder with its separator at the end, as the settings folder rule takes it.
+    return SettingsFolderFor((folder / "").string()) + SettingsFileName(programPath);
 }
 
 std::string ApplicationTitle(const std::string& programPath) {

@@ -3,8 +3,13 @@
 
 #include <string>
 
-// The settings file: the program's path with its extension replaced by ".INI" (appended when
-// the program file has none), so quorvel.exe uses quorvel.INI in the same folder.
+// The settings file's name: the program file's name with its extension replaced by ".INI"
+// (appended when it has none), so quorvel.exe uses quorvel.INI.
+std::string SettingsFileName(const std::string& programPath);
+
+// The settings file: that name in the program's settings folder, which is the program's own
+// folder for a portable copy and the user's Quorvel configuration folder for an installed one
+// (support/SettingsFolder.h).
 std::string SettingsPath(const std::string& programPath);
 
 // The application's title, the caption of plain message boxes: the program file's name up to its

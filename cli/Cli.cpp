@@ -105,8 +105,8 @@ Commands:
                       file name)
   convert ZEL [CSV]   convert the logger file ZEL (e.g. plog.zel) into the CSV file
                       CSV (default: ZEL with the extension .CSV); the tables
-                      "zel-codes" and "zel-select" come from quorvel.INI beside the
-                      program. An existing CSV is replaced as with get.
+                      "zel-codes" and "zel-select" come from the window's settings
+                      file quorvel.INI. An existing CSV is replaced as with get.
   firmware IMAGE      send a firmware image to the device, which then installs it: a
                       .pfo alone, a .pfw followed by its companion .pch (same name,
                       beside it). Once the .pfw is sent, Ctrl+C no longer cancels.
@@ -133,8 +133,9 @@ Other options (before or after the arguments):
   --yes             replace an existing local file without asking (get, convert, logger)
   --quiet           no progress line (get, put, firmware, logger)
   --include-empty   write a line for every slot of the logger, empty ones too (convert)
-  --settings FILE   take the tables and [ComPorts] from FILE instead of quorvel.INI
-                    beside the program
+  --settings FILE   take the tables and [ComPorts] from FILE instead of quorvel.INI,
+                    which lies beside the program, or for an installed Quorvel in
+                    $XDG_CONFIG_HOME/quorvel/ (default ~/.config/quorvel/)
   -h, --help        show this text
 
 Ctrl+C cancels a transfer within about a second.

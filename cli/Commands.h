@@ -31,7 +31,8 @@ const std::vector<OptionDef>& LoggerOptionDefs();
 const std::vector<OptionDef>& WakeOptionDefs();
 
 // The settings file that holds the logger tables and the COM table: --settings FILE (which must
-// exist), else the window's quorvel.INI beside the program.
+// exist), else the window's quorvel.INI in the settings folder: beside the program, or the
+// user's configuration folder for an installed Quorvel.
 std::string TablesSettingsFile(const ParsedArgs& args);
 
 // The file-name part of a path as the device knows files: what follows the last "/", "\" or

@@ -5,23 +5,17 @@
 #include "cli/LocalFiles.h"
 #include "logger/DefaultCsvPath.h"
 #include "support/Save_Err.h"
+#include "support/SettingsFolder.h"
 
 #include <filesystem>
 
 namespace fs = std::filesystem;
 
-namespace {
-
-// The window's settings file, which holds the tables "zel-codes" and "zel-select"; the window
-// is the program quorvel in the same folder.
-constexpr const char* kWindowSettingsFile = "quorvel.INI";
-
-} // namespace
-
 std::string TablesSettingsFile(const ParsedArgs& args) {
     const auto named = args.Value("settings");
     if (!named) {
-        return ProgramDir() + kWindowSettingsFile;
+        // The window's settings file, where the window beside this program keeps it.
+        return SettingsDir() + kQuorvelSettingsFile;
     }
     // A settings file that is missing would only give empty tables; a name given on purpose
     // that misses is a mistake worth telling.

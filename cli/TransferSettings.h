@@ -26,5 +26,5 @@ const std::vector<OptionDef>& TransferOptionDefs();
 
 // Exactly one of --host and --com must name the device: there is no default, so that nothing is
 // ever sent to an address or a port nobody chose. With --com the COM table of the settings file
-// (--settings FILE, else quorvel.INI beside the program) is loaded.
+// (--settings FILE, else the window's quorvel.INI) is loaded.
 TransferSettings ReadTransferSettings(const ParsedArgs& args);

@@ -18,6 +18,10 @@ std::string ExecutablePath();
 std::string AllUsersDataFolder();
 std::string UserDataFolder();
 
+// The current user's configuration folder, where an installed program keeps its settings; empty
+// where there is none to use (Windows, where a program keeps its settings beside itself).
+std::string UserConfigFolder();
+
 // Hands one line to the place where a developer watches a running program.
 void DebuggerOutput(const std::string& text);
 

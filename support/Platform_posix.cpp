@@ -80,16 +80,30 @@ std::string AllUsersDataFolder() {
     return {};
 }
 
-std::string UserDataFolder() {
-    const char* xdg = std::getenv("XDG_DATA_HOME");
+namespace {
+
+// A per-user base folder: the variable's value when it is an absolute path (a relative one is no
+// valid setting), else the folder below the home folder; empty when neither is known.
+std::string UserBaseFolder(const char* variable, const char* belowHome) {
+    const char* xdg = std::getenv(variable);
     if (xdg != nullptr && xdg[0] == '/') {
         return xdg;
     }
     const char* home = std::getenv("HOME");
     if (home != nullptr && home[0] == '/') {
-        return std::string(home) + "/.local/share";
+        return std::string(home) + belowHome;
     }
     return {};
+}
+
+} // namespace
+
+std::string UserDataFolder() {
+    return UserBaseFolder("XDG_DATA_HOME", "/.local/share");
+}
+
+std::string UserConfigFolder() {
+    return UserBaseFolder("XDG_CONFIG_HOME", "/.config");
 }
 
 // There is no debugger output channel here; standard error is where a developer watches.

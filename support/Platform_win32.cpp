@@ -106,6 +106,10 @@ std::string UserDataFolder() {
     return SpecialFolder(CSIDL_APPDATA);
 }
 
+std::string UserConfigFolder() {
+    return {};
+}
+
 void DebuggerOutput(const std::string& text) {
     OutputDebugStringA(text.c_str());
 }

@@ -7,6 +7,7 @@
 #include "support/LogSetup.h"
 #include "support/Platform.h"
 #include "support/Save_Err_Testing.h"
+#include "support/SettingsFolder.h"
 
 #include <algorithm>
 #include <atomic>
@@ -45,6 +46,9 @@ LogState g_state;
 std::string g_argv0;
 std::string g_programPath;
 std::string g_programDir;
+// Where the markers and the log files are: the program's folder, or the user's configuration
+// folder for an installed program.
+std::string g_settingsDir;
 
 std::string Absolute(const std::string& path) {
     std::error_code error;
@@ -67,6 +71,17 @@ std::int32_t Magnitude(std::int32_t level) {
         return INT32_MAX;
     }
     return level < 0 ? -level : level;
+}
+
+// The settings folder of the program, created when it is the user's own configuration folder,
+// which may not exist yet on a first start; a failure shows later as settings not saved.
+std::string OpenSettingsFolder(const std::string& programDir) {
+    std::string folder = SettingsFolderFor(programDir);
+    if (folder != programDir) {
+        std::error_code error;
+        std::filesystem::create_directories(folder, error);
+    }
+    return folder;
 }
 
 void SetPhase(bool startOrEnd) {
@@ -118,17 +133,18 @@ void StartupFor(const std::string& programPath) {
     g_programPath = Absolute(programPath);
     g_programDir = FolderPart(g_programPath);
     CreateDataFolder(g_programDir, g_programPath);
+    g_settingsDir = OpenSettingsFolder(g_programDir);
 
-    const bool flagsLocked = MarkerExists(g_programDir + "DEBUG1");
-    const bool spsMarker = MarkerExists(g_programDir + "DEBUGSPS");
-    const std::int32_t level = ReadDebugLevel(g_programDir + "DEBUG");
+    const bool flagsLocked = MarkerExists(g_settingsDir + "DEBUG1");
+    const bool spsMarker = MarkerExists(g_settingsDir + "DEBUGSPS");
+    const std::int32_t level = ReadDebugLevel(g_settingsDir + "DEBUG");
     const std::int32_t dbgFlag = Magnitude(level);
     const bool debugger = level >= 1024;
     const bool traced = dbgFlag != 0 || flagsLocked || spsMarker;
     const bool logging = !debugger && (traced || MarkerExists("SAVE_ERR"));
     {
         std::lock_guard<std::mutex> lock(g_lock);
-        g_state.target.folder = g_programDir;
+        g_state.target.folder = g_settingsDir;
         g_state.target.maxSize = traced ? 2 * kBaseLogSize : kBaseLogSize;
     }
     g_suppressRepeats = true;
@@ -149,7 +165,7 @@ void EndStep(int exitCode, bool fatal, std::uint32_t errorLocation, const std::s
     if (fatal) {
         std::lock_guard<std::mutex> lock(g_lock);
         if (g_state.target.folder.empty()) {
-            g_state.target.folder = ProgramDir();
+            g_state.target.folder = SettingsDir();
             g_state.target.maxSize = kBaseLogSize;
         }
         g_loggingOn = true;
@@ -243,6 +259,14 @@ const std::string& ProgramDir() {
     return detected;
 }
 
+const std::string& SettingsDir() {
+    if (!g_settingsDir.empty()) {
+        return g_settingsDir;
+    }
+    static const std::string detected = SettingsFolderFor(ProgramDir());
+    return detected;
+}
+
 std::string ProgramPath() {
     return g_programPath.empty() ? DetectProgramPath() : g_programPath;
 }
@@ -267,5 +291,6 @@ void savelog_testing::Reset() {
     g_argv0.clear();
     g_programPath.clear();
     g_programDir.clear();
+    g_settingsDir.clear();
     SetClock({});
 }

@@ -1,9 +1,10 @@
 // Diagnostic log for field service, and the small number-formatting helpers the other
 // subsystems use to build their own texts.
 //
-// The log is off unless a marker file switches it on ("DEBUG", "DEBUG1", "DEBUGSPS" beside the
-// program, or "SAVE_ERR" in the working folder). Lines are appended, time-stamped, to
-// Problem2.TXT in the program's folder, which rotates into Problem1.TXT and Problem0.TXT.
+// The log is off unless a marker file switches it on ("DEBUG", "DEBUG1", "DEBUGSPS" in the
+// settings folder, which is the program's own folder unless the program is installed, or
+// "SAVE_ERR" in the working folder). Lines are appended, time-stamped, to Problem2.TXT in the
+// settings folder, which rotates into Problem1.TXT and Problem0.TXT.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +15,8 @@
 void LogStartup(const char* argv0 = nullptr);
 
 // The start-up step for a program file at the given path: ProgramPath and ProgramDir report it
-// from now on, so the markers, the log files and the settings file are looked for beside it.
+// from now on, and SettingsDir, where the markers, the log files and the settings file are
+// looked for, is decided from its folder.
 void LogStartupAt(const std::string& programPath);
 
 // End step: run once at shutdown, after the window has closed and saved its settings.
@@ -39,6 +41,11 @@ bool DebugBit(std::int32_t mask);
 
 // Folder of the running program file, always ending in the path separator.
 const std::string& ProgramDir();
+
+// Folder of the settings file, the marker files and the log files, always ending in the path
+// separator: ProgramDir for a portable copy, the user's Quorvel configuration folder for an
+// installed program (support/SettingsFolder.h). Fixed by the start-up step.
+const std::string& SettingsDir();
 
 // Full path of the running program file.
 std::string ProgramPath();

@@ -6,10 +6,10 @@
 using enum MessageButton;
 
 TEST(ProgramFiles, SettingsFileReplacesOrAddsTheExtension) {
-    EXPECT_EQ(SettingsPath("/opt/q/quorvel"), "/opt/q/quorvel.INI");
-    EXPECT_EQ(SettingsPath("/opt/q/quorvel.exe"), "/opt/q/quorvel.INI");
-    EXPECT_EQ(SettingsPath("/opt/q.d/quorvel"), "/opt/q.d/quorvel.INI");
-    EXPECT_EQ(SettingsPath("/opt/q/a.b.c"), "/opt/q/a.b.INI");
+    EXPECT_EQ(SettingsFileName("/opt/q/quorvel"), "quorvel.INI");
+    EXPECT_EQ(SettingsFileName("/opt/q/quorvel.exe"), "quorvel.INI");
+    EXPECT_EQ(SettingsFileName("/opt/q.d/quorvel"), "quorvel.INI");
+    EXPECT_EQ(SettingsFileName("/opt/q/a.b.c"), "a.b.INI");
 }
 
 TEST(ProgramFiles, TitleIsTheNameUpToTheFirstDotWithOnlyTheFirstLetterKept) {
