@@ -3,7 +3,8 @@
 #include "sim/PacketText.h"
 #include "tftp/IdTrivialFTPBase.h"
 
-#include <random>
+#include <algorithm>
+#include <iterator>
 
 std::string NoiseBytes(std::size_t size, unsigned seed) {
     std::mt19937 dice(seed);
@@ -16,6 +17,9 @@ std::string NoiseBytes(std::size_t size, unsigned seed) {
     }
     return noise;
 }
+
+FaultGate::FaultGate(const SimFaults& faults, unsigned transfer)
+    : faults_(faults), dice_(faults.random ? faults.random->SeedOf(transfer) : 0) {}
 
 std::vector<Delivery> FaultGate::Pass(const std::vector<std::string>& packets,
                                       std::vector<std::string>& notes) {
@@ -37,7 +41,7 @@ std::vector<Delivery> FaultGate::Pass(const std::vector<std::string>& packets,
             notes.push_back("fault: dropped " + label);
             continue;
         }
-        deliveries.push_back({packet, false});
+        Disturb(packet, label, deliveries, notes);
         if (faults_.duplicatePackets.count(count_) != 0) {
             notes.push_back("fault: sent " + label + " twice");
             deliveries.push_back({packet, false});
@@ -68,4 +72,66 @@ bool FaultGate::EndsSilence(const std::string& packet) const {
     default:
         return false;
     }
+}
+
+void FaultGate::Disturb(const std::string& packet, const std::string& label,
+                        std::vector<Delivery>& deliveries, std::vector<std::string>& notes) {
+    const std::optional<RandomFault> fault = DrawFault();
+    if (!fault) {
+        deliveries.push_back({packet});
+        return;
+    }
+    const unsigned maxDelayMs = faults_.random->maxDelayMs;
+    switch (*fault) {
+    case RandomFault::Drop:
+        notes.push_back("random: dropped " + label);
+        break;
+    case RandomFault::Duplicate:
+        notes.push_back("random: sent " + label + " twice");
+        deliveries.insert(deliveries.end(), 2, {packet});
+        break;
+    case RandomFault::Reorder:
+        notes.push_back("random: held back " + label + " until the next packet");
+        deliveries.push_back({packet, false, maxDelayMs, true});
+        break;
+    case RandomFault::Delay: {
+        const unsigned delayMs = Draw(1, std::max(1u, maxDelayMs));
+        notes.push_back("random: " + label + " " + std::to_string(delayMs) + " ms late");
+        deliveries.push_back({packet, false, delayMs});
+        break;
+    }
+    case RandomFault::Noise: {
+        const std::size_t size = DrawNoiseSize();
+        notes.push_back("random: " + std::to_string(size) + " noise bytes before " + label);
+        deliveries.push_back({NoiseBytes(size, dice_())});
+        deliveries.push_back({packet});
+        break;
+    }
+    case RandomFault::Stray:
+        notes.push_back("random: stray copy of " + label + " from another port");
+        deliveries.push_back({packet});
+        deliveries.push_back({packet, true});
+        break;
+    }
+}
+
+std::optional<RandomFault> FaultGate::DrawFault() {
+    if (!faults_.random || faults_.random->kinds.empty() ||
+        Draw(0, 999'999) >= faults_.random->perMillion) {
+        return std::nullopt;
+    }
+    const auto& kinds = faults_.random->kinds;
+    return *std::next(kinds.begin(), Draw(0, static_cast<unsigned>(kinds.size()) - 1));
+}
+
+unsigned FaultGate::Draw(unsigned low, unsigned high) {
+    return std::uniform_int_distribution<unsigned>(low, high)(dice_);
+}
+
+std::size_t FaultGate::DrawNoiseSize() {
+    const unsigned shape = Draw(0, 9);
+    if (shape < 2) {
+        return Draw(1, TFTP_HEADER_SIZE - 1);
+    }
+    return shape < 9 ? Draw(TFTP_HEADER_SIZE, 64) : Draw(600, 1500);
 }

@@ -28,6 +28,7 @@ const std::vector<OptionDef> kOptions = {
     {"stray", true},
     {"skip-block", true},
     {"garbage", true},
+    {"random", true},
     {"zel-seed", true},
     {"serial", false},
     {"serial-device", true},
@@ -101,6 +102,21 @@ void ReadGarbageSwitch(const ParsedArgs& parsed, SimFaults& faults) {
     }
 }
 
+// "SEED[:N]": N of every 1000 packets disturbed at random (default 100), the dice seeded from SEED.
+void ReadRandomSwitch(const ParsedArgs& parsed, SimFaults& faults) {
+    if (const auto value = parsed.Value("random")) {
+        const auto colon = value->find(':');
+        RandomFaults random;
+        random.seed = static_cast<unsigned>(
+            ParseNumber(value->substr(0, colon), 0, 4'294'967'295, "--random"));
+        if (colon != std::string::npos) {
+            random.perMillion = 1000 * static_cast<unsigned>(ParseNumber(
+                                           value->substr(colon + 1), 0, 1000, "--random share"));
+        }
+        faults.random = random;
+    }
+}
+
 SimFaults ReadFaults(const ParsedArgs& parsed) {
     SimFaults faults;
     faults.ignoreOptions = parsed.Has("ignore-options");
@@ -114,6 +130,7 @@ SimFaults ReadFaults(const ParsedArgs& parsed) {
     faults.strayAfterPacket = OptionalCount(parsed, "stray", 1);
     faults.skipBlock = OptionalCount(parsed, "skip-block", 1);
     ReadGarbageSwitch(parsed, faults);
+    ReadRandomSwitch(parsed, faults);
     return faults;
 }
 
@@ -170,6 +187,9 @@ SimCommandLine ParseSimArguments(const std::vector<std::string>& args) {
     options.verbose = parsed.Has("verbose");
     options.faults = ReadFaults(parsed);
     options.serial = ReadSerial(parsed);
+    if (options.serial && options.faults.random) {
+        options.faults.random->kinds.erase(RandomFault::Stray); // a line has no second port
+    }
     if (const auto seed = parsed.Value("zel-seed")) {
         options.zelSeed = static_cast<unsigned>(ParseNumber(*seed, 0, 4'294'967'295, "--zel-seed"));
     }
@@ -224,6 +244,9 @@ simulator sends them, resent packets included):
   --skip-block N       in a read, number the block after N-1 as N+1 (no data lost)
   --garbage X[:N]      send N bytes of noise (default 16) as a packet of their own
                        before packet X; noise never starts like a TFTP packet
+  --random SEED[:N]    disturb N of every 1000 packets (default 100) at random: drop,
+                       duplicate, reorder, delay (up to 300 ms), noise, stray (network);
+                       transfer n draws from SEED+n-1, named in its first log line
 
 Examples:
   quorvel-sim --port 6969 --drop 3 ./device-files

@@ -17,6 +17,34 @@ std::string JoinNumbers(const std::set<unsigned>& numbers) {
     return text;
 }
 
+std::string RandomFaultName(RandomFault fault) {
+    switch (fault) {
+    case RandomFault::Drop:
+        return "drop";
+    case RandomFault::Duplicate:
+        return "duplicate";
+    case RandomFault::Reorder:
+        return "reorder";
+    case RandomFault::Delay:
+        return "delay";
+    case RandomFault::Noise:
+        return "noise";
+    case RandomFault::Stray:
+        return "stray";
+    }
+    return "?";
+}
+
+std::string DescribeRandom(const RandomFaults& random) {
+    std::string kinds;
+    for (RandomFault kind : random.kinds) {
+        kinds += (kinds.empty() ? "" : " ") + RandomFaultName(kind);
+    }
+    return "random faults from seed " + std::to_string(random.seed) + " on " +
+           std::to_string(random.perMillion) + " per million packets (" + kinds + ", held up to " +
+           std::to_string(random.maxDelayMs) + " ms)";
+}
+
 } // namespace
 
 std::string SimFaults::Describe() const {
@@ -58,6 +86,9 @@ std::string SimFaults::Describe() const {
     if (garbageBeforePacket) {
         item(std::to_string(garbageBytes) + " garbage bytes before packet " +
              std::to_string(*garbageBeforePacket));
+    }
+    if (random) {
+        item(DescribeRandom(*random));
     }
     return out.str();
 }

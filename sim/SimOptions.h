@@ -12,6 +12,27 @@
 #include <set>
 #include <string>
 
+// What the random mode may do to a packet: not send it, send it twice, hold it back until the
+// packet after it has gone out, send it late, put noise before it, or send a copy from another
+// port (network only).
+enum class RandomFault { Drop, Duplicate, Reorder, Delay, Noise, Stray };
+
+// Packets disturbed at random, as on a poor link, yet repeatable: the dice of the simulator's
+// transfer n are seeded with seed + n - 1, and the transfer's first log line names its seed, so
+// that one transfer can be replayed alone.
+struct RandomFaults {
+    unsigned seed = 0;
+    // How many of every million packets are disturbed; the kind is drawn evenly from kinds.
+    unsigned perMillion = 100'000;
+    std::set<RandomFault> kinds = {RandomFault::Drop,  RandomFault::Duplicate, RandomFault::Reorder,
+                                   RandomFault::Delay, RandomFault::Noise,     RandomFault::Stray};
+    // The longest a packet is held back (delayed, or waiting for the next one to overtake it).
+    unsigned maxDelayMs = 300;
+
+    // The dice seed of the simulator's transfer number n (counted from 1).
+    unsigned SeedOf(unsigned transfer) const { return seed + transfer - 1; }
+};
+
 struct SimFaults {
     // Answer a request as if it carried no options: DATA 1 or ACK 0 instead of an OACK.
     bool ignoreOptions = false;
@@ -39,6 +60,8 @@ struct SimFaults {
     // Its first byte is never 0, so it never reads as a TFTP packet.
     std::optional<unsigned> garbageBeforePacket;
     std::size_t garbageBytes = 16;
+    // Disturbances drawn at random, on top of the switches above.
+    std::optional<RandomFaults> random;
 
     bool Any() const;
     // One line naming every active switch, for the start-up banner.

@@ -1,9 +1,19 @@
 #include "sim/SimTransfer.h"
 
+#include <algorithm>
+
 SimTransfer::SimTransfer(unsigned id, std::unique_ptr<SimSession> session,
                          const SimOptions& options)
-    : id_(id), session_(std::move(session)), options_(options), gate_(options.faults),
+    : id_(id), session_(std::move(session)), options_(options), gate_(options.faults, id),
       deadline_(SteadyClock::now()) {}
+
+SimTransfer::SteadyClock::time_point SimTransfer::Deadline() const {
+    auto next = deadline_;
+    for (const Held& held : held_) {
+        next = std::min(next, held.due);
+    }
+    return next;
+}
 
 void SimTransfer::Deliver(const Packets& packets, const Send& send) {
     Guarded([&] {
@@ -13,7 +23,7 @@ void SimTransfer::Deliver(const Packets& packets, const Send& send) {
             Log(note);
         }
         for (const Delivery& delivery : deliveries) {
-            send(delivery);
+            Dispatch(delivery, send);
         }
         if (!packets.empty()) {
             deadline_ = SteadyClock::now() + std::chrono::milliseconds(options_.timeoutMs);
@@ -24,16 +34,62 @@ void SimTransfer::Deliver(const Packets& packets, const Send& send) {
     });
 }
 
+void SimTransfer::Dispatch(const Delivery& delivery, const Send& send) {
+    if (delivery.delayMs > 0) {
+        held_.push_back(
+            {SteadyClock::now() + std::chrono::milliseconds(delivery.delayMs), delivery});
+        return;
+    }
+    send(delivery);
+    // Those that wait for the next packet go out behind it, in the order they were held back.
+    for (const Delivery& held :
+         TakeHeld([](const Held& held) { return held.delivery.afterNext; })) {
+        send(held);
+    }
+}
+
+void SimTransfer::SendDue(SteadyClock::time_point now, const Send& send) {
+    const std::vector<Delivery> due = TakeHeld([now](const Held& held) { return held.due <= now; });
+    Guarded([&] {
+        for (const Delivery& delivery : due) {
+            send(delivery);
+        }
+    });
+}
+
+std::vector<Delivery> SimTransfer::TakeHeld(const std::function<bool(const Held&)>& which) {
+    std::vector<Delivery> taken;
+    std::deque<Held> kept;
+    for (Held& held : held_) {
+        if (which(held)) {
+            taken.push_back(std::move(held.delivery));
+        } else {
+            kept.push_back(std::move(held));
+        }
+    }
+    held_ = std::move(kept);
+    return taken;
+}
+
 void SimTransfer::Start(const Send& send) {
+    if (options_.faults.random) {
+        Log("random faults from seed " + std::to_string(options_.faults.random->SeedOf(id_)));
+    }
     Answer([&] { return session_->Start(); }, send);
 }
 
 void SimTransfer::OnPacket(std::string_view packet, const Send& send) {
+    if (session_->Finished()) {
+        return; // only packets held back are still to go out
+    }
     Answer([&] { return session_->OnPacket(packet); }, send);
 }
 
 void SimTransfer::OnTimer(SteadyClock::time_point now, const Send& send) {
-    if (deadline_ > now || Done()) {
+    if (!abandoned_) {
+        SendDue(now, send);
+    }
+    if (deadline_ > now || abandoned_ || session_->Finished()) {
         return;
     }
     deadline_ = now + std::chrono::milliseconds(options_.timeoutMs);

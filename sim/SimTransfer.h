@@ -10,9 +10,11 @@
 #include "sim/SimSession.h"
 
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class SimTransfer {
 public:
@@ -22,16 +24,19 @@ public:
 
     SimTransfer(unsigned id, std::unique_ptr<SimSession> session, const SimOptions& options);
 
-    SteadyClock::time_point Deadline() const { return deadline_; }
-    // Nothing more is sent or accepted: the session finished or the transfer was abandoned.
-    bool Done() const { return abandoned_ || session_->Finished(); }
+    // When OnTimer is due next: the reply timer, or a packet held back that is to go out.
+    SteadyClock::time_point Deadline() const;
+    // Nothing more is sent or accepted: the session finished and no packet is held back, or the
+    // transfer was abandoned.
+    bool Done() const { return abandoned_ || (session_->Finished() && held_.empty()); }
 
     // The session's answer to the request, and to a packet from the client. A failure of the
     // session or of the transport abandons the transfer.
     void Start(const Send& send);
     void OnPacket(std::string_view packet, const Send& send);
-    // When the reply timer has run out: the session's answer to the silence. The timer restarts
-    // even when nothing is sent, so that a lingering session ends.
+    // Sends the packets held back whose time has come; when the reply timer has run out, the
+    // session's answer to the silence. The timer restarts even when nothing is sent, so that a
+    // lingering session ends.
     void OnTimer(SteadyClock::time_point now, const Send& send);
     // Drops the transfer; logs why unless its outcome is already known.
     void Abandon(const std::string& why);
@@ -39,16 +44,28 @@ public:
     void Log(const std::string& line) const;
 
 private:
+    struct Held {
+        SteadyClock::time_point due;
+        Delivery delivery;
+    };
+
     // Passes the session's packets through the fault gate to send, logs the notes and the result,
     // and restarts the reply timer when the session handed out packets.
     void Deliver(const Packets& packets, const Send& send);
     void Answer(const std::function<Packets()>& step, const Send& send);
     void Guarded(const std::function<void()>& step);
+    // Sends a delivery now, or holds it back as it asks; a packet sent now lets the ones that
+    // wait for the next packet follow it.
+    void Dispatch(const Delivery& delivery, const Send& send);
+    void SendDue(SteadyClock::time_point now, const Send& send);
+    // Removes the held-back packets that which picks, in the order they were held back.
+    std::vector<Delivery> TakeHeld(const std::function<bool(const Held&)>& which);
 
     unsigned id_;
     std::unique_ptr<SimSession> session_;
     const SimOptions& options_;
     FaultGate gate_;
     SteadyClock::time_point deadline_;
+    std::deque<Held> held_;
     bool abandoned_ = false;
 };

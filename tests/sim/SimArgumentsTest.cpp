@@ -92,6 +92,21 @@ TEST(SimArguments, SerialLineSwitchesFillTheSerialOptions) {
     EXPECT_EQ(Parse({"--garbage", "2"}).options.faults.garbageBytes, 16u);
 }
 
+TEST(SimArguments, RandomFaultsTakeASeedAndAShareAndNoStrayOnTheLine) {
+    const auto network = Parse({"--random", "77:25"}).options.faults.random;
+    ASSERT_TRUE(network);
+    EXPECT_EQ(network->seed, 77u);
+    EXPECT_EQ(network->perMillion, 25'000u);
+    EXPECT_EQ(network->kinds.count(RandomFault::Stray), 1u);
+    EXPECT_EQ(Parse({"--random", "5"}).options.faults.random->perMillion, 100'000u);
+    const auto line = Parse({"--serial", "--random", "5"}).options.faults.random;
+    EXPECT_EQ(line->kinds.count(RandomFault::Stray), 0u) << "a line has no second port";
+    EXPECT_EQ(line->kinds.size(), 5u);
+    for (const char* wrong : {"", "x", "5:1001", "5:-1"}) {
+        EXPECT_THROW(Parse({"--random", wrong}), UsageError) << wrong;
+    }
+}
+
 TEST(SimArguments, ErrorWithoutTextSendsTheMeaningOfTheCode) {
     EXPECT_EQ(Parse({"--error", "1"}).options.faults.errorText, "File not found");
     EXPECT_EQ(Parse({"--error", "42"}).options.faults.errorText, "Error 42");
@@ -161,7 +176,8 @@ TEST(SimArguments, HelpIsRecognisedAndNamesEverySwitch) {
                              "--gap",
                              "--pause",
                              "--baud-pace",
-                             "--wake-required"}) {
+                             "--wake-required",
+                             "--random"}) {
         EXPECT_NE(usage.find(name), std::string::npos) << name;
     }
 }
