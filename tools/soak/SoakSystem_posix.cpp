@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -28,17 +29,27 @@ std::uint64_t StatusValueKiB(const std::string& status, const std::string& key) 
                : std::strtoull(status.c_str() + at + key.size() + 1, nullptr, 10);
 }
 
+constexpr int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+struct sigaction previousActions[std::size(kCrashSignals)];
+
 void OnCrash(int signal) {
-    // Only what may be called in a signal handler: the note was made beforehand.
+    // Only what may be called in a signal handler: the note was made beforehand. Then whoever
+    // handled the signal before (the default, or a sanitizer's report) gets it: a fault happens
+    // again on return, and abort() raises its signal once more.
     [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, crashNote, crashNoteLength);
-    std::signal(signal, SIG_DFL);
-    std::raise(signal);
+    for (std::size_t i = 0; i < std::size(kCrashSignals); ++i) {
+        if (kCrashSignals[i] == signal) {
+            ::sigaction(signal, &previousActions[i], nullptr);
+        }
+    }
 }
 
 void WatchCrashes() {
     static const bool watching = [] {
-        for (int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {
-            std::signal(signal, OnCrash);
+        struct sigaction action {};
+        action.sa_handler = OnCrash;
+        for (std::size_t i = 0; i < std::size(kCrashSignals); ++i) {
+            ::sigaction(kCrashSignals[i], &action, &previousActions[i]);
         }
         return true;
     }();

@@ -127,7 +127,7 @@ TransferResult SoakRunner::Run(const SoakPlan& plan) {
     const auto start = std::chrono::steady_clock::now();
     SoakDevice device(plan, layout.device);
     if (plan.viaProgram) {
-        RunProgram(plan, layout, device, result);
+        RunByProgram(plan, layout, device, result);
     } else {
         RunInProcess(plan, layout, device, result);
     }
@@ -182,8 +182,8 @@ void SoakRunner::RunInProcess(const SoakPlan& plan, const Layout& layout, SoakDe
     result.message = host.Message();
 }
 
-void SoakRunner::RunProgram(const SoakPlan& plan, const Layout& layout, const SoakDevice& device,
-                            TransferResult& result) {
+void SoakRunner::RunByProgram(const SoakPlan& plan, const Layout& layout, const SoakDevice& device,
+                              TransferResult& result) {
     std::vector<std::string> argv = {program_.string(), DirectionName(plan.direction)};
     if (plan.direction == Direction::Get) {
         argv.insert(argv.end(), {layout.name, layout.localFile.string(), "--yes"});
@@ -192,7 +192,7 @@ void SoakRunner::RunProgram(const SoakPlan& plan, const Layout& layout, const So
     }
     const std::vector<std::string> options = device.ProgramOptions();
     argv.insert(argv.end(), options.begin(), options.end());
-    const ProgramResult run = ::RunProgram(argv, scratch_, WholeLimit(plan));
+    const ProgramResult run = RunProgram(argv, scratch_, WholeLimit(plan));
     fs::remove(scratch_ / "program-output.txt");
     result.done = run.status == 0;
     result.message = run.output;

@@ -39,8 +39,8 @@ private:
 
     void RunInProcess(const SoakPlan& plan, const Layout& layout, class SoakDevice& device,
                       TransferResult& result);
-    void RunProgram(const SoakPlan& plan, const Layout& layout, const SoakDevice& device,
-                    TransferResult& result);
+    void RunByProgram(const SoakPlan& plan, const Layout& layout, const SoakDevice& device,
+                      TransferResult& result);
     void CheckGet(const SoakPlan& plan, const Layout& layout, TransferResult& result) const;
     void CheckPut(const SoakPlan& plan, const Layout& layout, TransferResult& result) const;
 
