@@ -115,7 +115,11 @@ std::size_t TIdTrivialFTP::FullBlockSize() const {
 void TIdTrivialFTP::ApplyOptionAck(const std::string& packet, TIdTFTPTransport& transport) {
     // Only the first option counts; the client asks for nothing but the block size.
     const TIdTFTPOptions options = DecodeOptions(packet, 2);
-    if (options.empty() || !SameOptionName(options.front().first, TFTP_BLKSIZE_OPTION)) {
+    if (options.empty()) {
+        return;
+    }
+    if (!SameOptionName(options.front().first, TFTP_BLKSIZE_OPTION)) {
+        RefuseLaterBlockSize(options, transport);
         return;
     }
     const std::string& value = options.front().second;
@@ -129,6 +133,29 @@ void TIdTrivialFTP::ApplyOptionAck(const std::string& packet, TIdTFTPTransport& 
                                         std::to_string(TFTP_MAX_BLOCK_SIZE)));
     }
     BufferSize = *blockSize + static_cast<std::int32_t>(TFTP_HEADER_SIZE);
+}
+
+void TIdTrivialFTP::RefuseLaterBlockSize(const TIdTFTPOptions& options,
+                                         TIdTFTPTransport& transport) const {
+    // A block size after another option is not adopted. Should the device mean other blocks
+    // than those in force, the two sides would take different blocks for the short last one: a
+    // download would end at the device's first smaller block and report a cut-off file as
+    // complete, and the device would end an upload early and keep it cut off.
+    const auto later = std::find_if(options.begin() + 1, options.end(), [](const auto& option) {
+        return SameOptionName(option.first, TFTP_BLKSIZE_OPTION);
+    });
+    if (later == options.end()) {
+        return;
+    }
+    const std::optional<std::int32_t> blockSize = ParseBlockSize(later->second);
+    if (!blockSize || static_cast<std::size_t>(*blockSize) != FullBlockSize()) {
+        TellPeerAndThrow(transport,
+                         EIdTFTPOptionNegotiationFailed(
+                             "The server's block size \"" + PrintableText(later->second) +
+                             "\" follows another option and is not used; the blocks "
+                             "stay at " +
+                             std::to_string(FullBlockSize()) + " bytes"));
+    }
 }
 
 void TIdTrivialFTP::AcknowledgeBlock(std::uint16_t block, TIdTFTPTransport& transport) {

@@ -90,6 +90,8 @@ private:
     std::size_t FullBlockSize() const;
 
     void ApplyOptionAck(const std::string& packet, TIdTFTPTransport& transport);
+    // Refuses a block size that follows another option and differs from the blocks in force.
+    void RefuseLaterBlockSize(const TIdTFTPOptions& options, TIdTFTPTransport& transport) const;
     void AcknowledgeBlock(std::uint16_t block, TIdTFTPTransport& transport);
     [[noreturn]] static void RaiseShortPacket(std::size_t length);
     std::string UnexpectedOperationText() const;

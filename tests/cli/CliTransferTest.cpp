@@ -202,8 +202,8 @@ TEST(CliTransferFaults, SkippedNumberEndsWithTheExactFileOrWithNoFile) {
 }
 
 TEST(CliTransferFaults, OptionBeforeBlksizeLeavesTheClientAtDefaultBlocks) {
-    // The client reads only the first option of an OACK; a device that lists another option
-    // first and then sends the larger blocks it agreed cannot be understood.
+    // The client adopts only the first option of an OACK; a block size behind another one that
+    // differs from the blocks in force is refused.
     Bench bench(With([](SimFaults& f) { f.oackExtraOption = true; }));
     bench.sim.folder.Write("f.bin", PatternBytes(3000));
     const CliRun run = bench.Cli({"get", "f.bin", bench.Local("f.bin"), "--blksize", "1024"});

@@ -65,21 +65,37 @@ TEST(Download, OptionAckSetsTheFullBlockSize) {
     }
 }
 
-TEST(Download, BlockSizeAfterAnotherOptionIsNotAdopted) {
-    // The server believes in 1024-byte blocks, the client keeps 512: the first block does not
-    // fit and the download fails clearly instead of storing a cut-off block.
-    FakeTftpServer server([](FakeTftpServer& s) {
+TEST(Download, BlockSizeAfterAnotherOptionIsNotAdoptedAndRefusedWhenItDiffers) {
+    // Not adopted, the device's 1024-byte blocks would not fit, and its 8-byte ones would end
+    // the file after the first: the answer is refused before any data is stored.
+    for (const std::string value : {"1024", "8"}) {
+        FakeTftpServer server([&](FakeTftpServer& s) {
+            s.ReceiveRequest();
+            s.Send(BuildOptionAckPacket({{"tsize", "2000"}, {"blksize", value}}));
+            const std::optional<std::string> error = s.Receive();
+            ASSERT_TRUE(error.has_value());
+            EXPECT_EQ(PacketOpcode(*error), TFTP_ERROR);
+            EXPECT_EQ(PacketWord(*error), ERR_OPTION_NEGOTIATION_FAILED);
+        });
+        auto client = ClientFor(server);
+        std::ostringstream stream;
+        EXPECT_EQ(FailureOf<EIdTFTPOptionNegotiationFailed>([&] { client->Download("f", stream); }),
+                  "The server's block size \"" + value +
+                      "\" follows another option and is not used; the blocks stay at 512 bytes");
+        EXPECT_EQ(stream.str(), "");
+    }
+    // The same size as in force changes nothing.
+    const std::string content = PatternBytes(1000);
+    FakeTftpServer server([&](FakeTftpServer& s) {
         s.ReceiveRequest();
-        s.Send(BuildOptionAckPacket({{"tsize", "2000"}, {"blksize", "1024"}}));
+        s.Send(BuildOptionAckPacket({{"tsize", "1000"}, {"blksize", "512"}}));
         s.Expect(BuildAckPacket(0));
-        s.Send(BuildDataPacket(1, PatternBytes(1024)));
+        ServeBlocks(s, content, 512);
     });
     auto client = ClientFor(server);
     std::ostringstream stream;
-    EXPECT_EQ(FailureOf<EIdTFTPException>([&] { client->Download("f", stream); }),
-              "Received a packet of 1028 bytes, more than the receive limit of 516 bytes");
-    EXPECT_EQ(stream.str(), "");
-    EXPECT_EQ(client->BufferSize, 516);
+    client->Download("f", stream);
+    EXPECT_EQ(stream.str(), content);
 }
 
 TEST(Download, BlockSizesOutsideTheProtocolAreRefused) {

@@ -307,4 +307,17 @@ TEST(Upload, ErrorReplyAndRefusedBlockSize) {
     client = ClientFor(hostile);
     stream.seekg(0);
     FailureOf<EIdTFTPOptionNegotiationFailed>([&] { client->Upload(stream, "x", 3); });
+
+    // Another block size after another option: the device would take the first 512-byte block
+    // for the short last one and keep a cut-off file.
+    FakeTftpServer later([](FakeTftpServer& s) {
+        s.ReceiveRequest();
+        s.Send(BuildOptionAckPacket({{"tsize", "0"}, {"blksize", "1024"}}));
+        const std::optional<std::string> error = s.Receive();
+        ASSERT_TRUE(error.has_value());
+        EXPECT_EQ(PacketWord(*error), ERR_OPTION_NEGOTIATION_FAILED);
+    });
+    client = ClientFor(later);
+    stream.seekg(0);
+    FailureOf<EIdTFTPOptionNegotiationFailed>([&] { client->Upload(stream, "x", 3); });
 }
