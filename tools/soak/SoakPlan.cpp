@@ -42,14 +42,13 @@ constexpr int kWrapBlockSize = 8;
 constexpr std::uint64_t kWrapBytes = 65536ull * kWrapBlockSize;
 // A serial block costs the client's gap and the simulator's answer, some 15 ms at full speed.
 constexpr std::uint64_t kMaxSerialBlocks = 150;
-// The largest block a put sends on the serial line, so that its packet fits well into the 4 KiB
-// (4095 bytes) that a pseudo-terminal passes on at once. A larger one crosses in parts, and a
-// sender that is scheduled late between two parts leaves a pause in it: the device then takes
-// the first part for the short last block and keeps the file cut off there. A device on a real
-// line does the same, and neither the client nor the device can tell; the window asks for
-// 512-byte blocks.
-constexpr int kMaxSerialPutBlock = 2048;
-constexpr std::uint64_t kMaxSerialPutSize = 512 * 1024;
+// The largest block a put sends on the serial line. A pseudo-terminal passes on 4095 bytes at a
+// time: a packet that does not fit beside what the device has not read yet crosses in parts, and
+// a sender scheduled late between two parts leaves a pause in it. The device then takes the first
+// part for the short last block and keeps the file cut off there, as a device on a real line
+// would; neither side can tell. Packets of 516 bytes (the window's) never split that way.
+constexpr int kMaxSerialPutBlock = 512;
+constexpr std::uint64_t kMaxSerialPutSize = 128 * 1024;
 constexpr std::uint64_t kMaxNetworkBlocks = 20'000;
 // Random faults that cost a reply time-out each are kept to about this many a transfer.
 constexpr std::uint64_t kFaultBudget = 25;
@@ -242,7 +241,7 @@ SoakPlan PlanFor(unsigned seed) {
     plan.line = dice.Chance(35) ? Line::Serial : Line::Network;
     DrawSize(plan, shape, dice);
     if (plan.direction == Direction::Put && plan.size > kMaxSerialPutSize) {
-        plan.line = Line::Network; // in blocks of 2 KiB the line would take too long
+        plan.line = Line::Network; // in 512-byte blocks the line would take too long
     }
     LimitBlocks(plan, shape);
     plan.timeoutSeconds = dice.Chance(80) ? 1 : 2;
