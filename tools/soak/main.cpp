@@ -7,6 +7,7 @@
 #include "SoakWatchdog.h"
 #include "cli/CommandLine.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <random>
