@@ -18,11 +18,10 @@ public:
     void SendRequest(const std::string&) override {}
     void SendToPeer(const std::string&) override {}
     std::optional<std::string> ReceiveSlice(std::size_t maxLength) override {
-        const bool silent = Next >= Replies.size() || Replies[Next].empty();
         const std::string packet = Next < Replies.size() ? Replies[Next++] : std::string();
-        Ip = silent ? "" : "127.0.0.1";
-        Port = silent ? 0 : 6969;
-        if (silent) {
+        Ip = packet.empty() ? "" : "127.0.0.1";
+        Port = packet.empty() ? 0 : 6969;
+        if (packet.empty()) {
             return std::nullopt;
         }
         if (packet.size() > maxLength) {
