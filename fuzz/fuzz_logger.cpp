@@ -3,26 +3,21 @@
 // Besides "no crash, no sanitizer report", it checks that the reader and the writer agree:
 // whatever image the reader accepts, written out again, reads back as the same image; and the
 // CSV has its header, at most 500 data lines and CR LF line ends.
+#include "fuzz/FuzzInput.h"
 #include "logger/LoggerCsv.h"
 #include "logger/LoggerWriter.h"
 #include "logger/ReadLoggerFile.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
 void CheckCsv(const std::string& csv) {
-    Check(csv.rfind("idx;timestamp;", 0) == 0);
-    Check(csv.size() >= 2 && csv.compare(csv.size() - 2, 2, "\r\n") == 0);
+    Check(csv.rfind("idx;timestamp;", 0) == 0, "the CSV starts with its header");
+    Check(csv.size() >= 2 && csv.compare(csv.size() - 2, 2, "\r\n") == 0, "it ends a line");
     const auto lines = std::count(csv.begin(), csv.end(), '\n');
-    Check(lines >= 1 && lines <= 1 + static_cast<long>(kLoggerSlots));
-    Check(std::count(csv.begin(), csv.end(), '\r') == lines);
+    Check(lines >= 1 && lines <= 1 + static_cast<long>(kLoggerSlots), "one line per slot at most");
+    Check(std::count(csv.begin(), csv.end(), '\r') == lines, "every line ends in CR LF");
 }
 
 } // namespace
@@ -40,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::vector<std::uint16_t> registers(read.image.registers.begin(),
                                                read.image.registers.end());
     Check(ReadLoggerData(EncodeLoggerFile({{kFirstLoggerRegister, registers}})).image.registers ==
-          read.image.registers);
+              read.image.registers,
+          "an image written out reads back the same");
 
     static const LoggerTables tables{{"1=Power on", "17", "61=Watchdog;reset"},
                                      {"1=x", "no name", "61=w", "1=y"}};
