@@ -33,18 +33,17 @@ void TIdSerialTransport::SendToPeer(const std::string& packet) {
     Link.SendPacket(packet);
 }
 
-std::optional<std::string> TIdSerialTransport::ReceiveSlice(std::size_t maxLength) {
+std::optional<std::string_view> TIdSerialTransport::ReceiveSlice(std::size_t maxLength) {
     // The port stops collecting one byte beyond the limit, which is how an overlong packet (or
     // two packets without a pause between them) shows; it must not pass for a full block.
-    std::string data;
-    Link.ReceivePacket(static_cast<std::int32_t>(maxLength), FirstByteWait, GapTimeout, data);
-    if (data.empty()) {
+    Link.ReceivePacket(static_cast<std::int32_t>(maxLength), FirstByteWait, GapTimeout, Received);
+    if (Received.empty()) {
         return std::nullopt;
     }
-    if (data.size() > maxLength) {
-        RaiseOversizedPacket(data.size(), maxLength);
+    if (Received.size() > maxLength) {
+        RaiseOversizedPacket(Received.size(), maxLength);
     }
-    return data;
+    return Received;
 }
 
 bool TIdSerialTransport::TrailingBytesFollow() {

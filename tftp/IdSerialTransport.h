@@ -17,7 +17,7 @@ public:
 
     void SendRequest(const std::string& packet) override;
     void SendToPeer(const std::string& packet) override;
-    std::optional<std::string> ReceiveSlice(std::size_t maxLength) override;
+    std::optional<std::string_view> ReceiveSlice(std::size_t maxLength) override;
     bool TrailingBytesFollow() override;
     bool PeerKnown() const override { return false; }
     const std::string& SenderIP() const override { return NoSender; }
@@ -27,5 +27,6 @@ public:
 private:
     TPivotobject& Link;
     std::int32_t GapTimeout;
+    std::string Received; // the packet last received
     static const std::string NoSender;
 };

@@ -6,6 +6,7 @@
 #include "tftp/IdTrivialFTPBase.h"
 
 #include <algorithm>
+#include <climits>
 #include <memory>
 #include <mutex>
 
@@ -128,6 +129,61 @@ std::vector<bool> WaitReadable(const std::vector<Handle>& sockets, std::int32_t 
         readable[i] = flags[i];
     }
     return readable;
+}
+
+namespace {
+
+// One receive into room: at once when limit is 0 (a socket's receive wait of 0 would mean "for
+// ever"), else waiting up to limit.
+std::int64_t ReceiveOnce(Handle socket, Clock::Duration limit, ReceiveRoom& room,
+                         std::uint32_t& address, std::uint16_t& port) {
+    const bool wait = limit.count() > 0;
+    if (wait) {
+        const int waitMs = static_cast<int>(std::min<Clock::Duration::rep>(limit.count(), INT_MAX));
+        if (waitMs != room.WaitMs) {
+            if (Native::SetReceiveWait(socket, waitMs) != 0) {
+                RaiseLastError("setsockopt SO_RCVTIMEO");
+            }
+            room.WaitMs = waitMs;
+        }
+    }
+    return Native::ReceiveFrom(socket, room.Buffer.data(), room.Buffer.size(), address, port, wait);
+}
+
+} // namespace
+
+std::optional<TIdDatagramView> ReceiveWithin(Handle socket, Clock::Duration wait, Clock& clock,
+                                             ReceiveRoom& room) {
+    room.Buffer.resize(MaxDatagram);
+    const Clock::TimePoint deadline = clock.Now() + wait;
+    std::int64_t received = -1;
+    std::uint32_t address = 0;
+    std::uint16_t port = 0;
+    clock.Await(wait, [&](Clock::Duration limit) {
+        for (;;) {
+            received = ReceiveOnce(socket, limit, room, address, port);
+            if (received >= 0) {
+                return true;
+            }
+            const int error = Native::LastError();
+            if (Native::IsTimeOut(error)) {
+                return false;
+            }
+            if (Native::IsInterruption(error)) {
+                limit = std::min(limit, clock.Until(deadline)); // never beyond the wait asked for
+                continue;
+            }
+            if (Native::IsNothingToRead(error)) {
+                return true; // the report of an earlier datagram that could not be delivered
+            }
+            RaiseCallError("recvfrom", error);
+        }
+    });
+    if (received < 0) {
+        return std::nullopt;
+    }
+    return TIdDatagramView{{room.Buffer.data(), static_cast<std::size_t>(received)},
+                           {AddressText(address), port}};
 }
 
 std::optional<TIdDatagram> ReceiveWaiting(Handle socket, std::vector<char>& buffer) {
