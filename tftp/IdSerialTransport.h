@@ -1,5 +1,10 @@
 // The serial transport of one transfer: TFTP packets written raw to a COM port at 115200 baud,
 // 8N1. There is no framing: one burst of bytes followed by a pause is one packet.
+//
+// Waiting for the pause costs a gap time per packet, and a lock-step transfer pays it for every
+// block. So the two packets that say by their length that they are complete, a DATA packet of a
+// full block and an ACK, are answered at once; everything else (a short block, an ERROR, an
+// OACK, noise) still ends only with the pause.
 #pragma once
 
 #include "tftp/IdTFTPTransport.h"
