@@ -52,6 +52,9 @@ std::vector<bool> WaitReadable(const std::vector<Handle>& sockets, std::int32_t 
 struct ReceiveRoom {
     std::vector<char> Buffer;
     int WaitMs = 0; // 0: none set on this socket yet
+    // The last sender's address, and its dotted text, made once for the datagrams of a transfer.
+    std::uint32_t SenderAddress = 0;
+    std::string SenderText;
 };
 
 // Waits up to wait, as the clock lets time pass, for one datagram and reads it whole into room,
