@@ -17,8 +17,9 @@ public:
 
     void SendRequest(const std::string&) override {}
     void SendToPeer(const std::string&) override {}
-    std::optional<std::string> ReceiveSlice(std::size_t maxLength) override {
-        const std::string packet = Next < Replies.size() ? Replies[Next++] : std::string();
+    std::optional<std::string_view> ReceiveSlice(std::size_t maxLength) override {
+        const std::string_view packet =
+            Next < Replies.size() ? Replies[Next++] : std::string_view();
         Ip = packet.empty() ? "" : "127.0.0.1";
         Port = packet.empty() ? 0 : 6969;
         if (packet.empty()) {
@@ -61,16 +62,16 @@ public:
         Owner.Sent(packet);
         Inner->SendToPeer(packet);
     }
-    std::optional<std::string> ReceiveSlice(std::size_t maxLength) override {
+    std::optional<std::string_view> ReceiveSlice(std::size_t maxLength) override {
         // Every slice takes a reply, a part of one, or a second of silence; once the replies are
         // used up, a transfer must give up within a few reply waits.
         const auto bound = 4 * (Owner.replies.size() + Owner.shortPauses_) + 64;
         Check(static_cast<std::size_t>(++Owner.slices_) <= bound, "the exchange never ends");
-        std::optional<std::string> packet = Inner->ReceiveSlice(maxLength);
+        const std::optional<std::string_view> packet = Inner->ReceiveSlice(maxLength);
         if (Owner.slices_ == static_cast<int>(Owner.cancelAfter_)) {
             Owner.client.CancelRequested = true;
         } else if (packet) {
-            Owner.received.push_back(*packet);
+            Owner.received.emplace_back(*packet);
             Owner.order += 'r';
         } else {
             Owner.order += '-';

@@ -7,7 +7,8 @@
 // 0xFF d is a pause of d ms (d < 128) or of (d - 127) * 16 ms, and 0xFF 0xFF is the byte 0xFF.
 //
 // Besides "no crash, no sanitizer report": no byte is lost, doubled or reordered; a packet holds
-// at most one byte beyond the limit; it ends only there, or at a pause longer than the gap; the
+// at most one byte beyond the limit; it ends only there, at a pause longer than the gap, or (read
+// by the transport) as soon as it is a whole DATA packet of the limit's length or an ACK; the
 // first byte waits no longer than the first-byte wait, the others no longer than the gap (both
 // 1 ms less than asked, as the platform is told); the transport passes on every packet within
 // its limit and refuses every longer one.
@@ -15,6 +16,7 @@
 #include "fuzz/FuzzLine.h"
 #include "serial/zivud232.h"
 #include "tftp/IdSerialTransport.h"
+#include "tftp/IdTrivialFTPBase.h"
 
 namespace {
 
@@ -50,12 +52,19 @@ struct Receiver {
     std::size_t limit;
     std::int32_t firstWait;
     std::int32_t gap;
+    bool wholeEnds; // the transport ends a packet that says by its length that it is whole
+
+    bool Whole(std::string_view packet) const {
+        return wholeEnds &&
+               ((packet.size() == limit && PacketOpcode(packet) == TFTP_DATA) ||
+                (packet.size() == TFTP_HEADER_SIZE && PacketOpcode(packet) == TFTP_ACK));
+    }
 
     // Checks one packet that a receive returned, with the waits of its bytes.
-    void CheckPacket(const std::string& packet, std::size_t firstByte) const {
+    void CheckPacket(std::string_view packet, std::size_t firstByte) const {
         Check(packet.size() <= limit + 1, "a packet holds at most one byte beyond the limit");
-        Check(packet.size() > limit || line.Silent() || line.Exhausted(),
-              "a packet ends at the limit or at a pause longer than the gap");
+        Check(packet.size() > limit || line.Silent() || line.Exhausted() || Whole(packet),
+              "a packet ends at the limit, at a pause longer than the gap, or whole");
         for (std::size_t i = 0; i < packet.size(); ++i) {
             Check(line.waits[firstByte + i] <= (i == 0 ? Told(firstWait) : Told(gap)),
                   "no byte waits longer than the wait in force");
@@ -78,7 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TPivotobject port(std::move(device));
     Check(port.OpenPort(1, 115200, 'n'), "the line opens");
     const std::size_t limit = maxLength < 1 ? 99999 : static_cast<std::size_t>(maxLength);
-    const Receiver receiver{line, limit, throughTransport ? 1000 : firstWait, gap};
+    const Receiver receiver{line, limit, throughTransport ? 1000 : firstWait, gap,
+                            throughTransport};
 
     std::string arrived;
     std::size_t receives = 0;
@@ -89,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         while (!line.Exhausted() && ++receives <= bound) {
             const std::size_t firstByte = line.waits.size();
             try {
-                const std::optional<std::string> packet = transport.ReceiveSlice(limit);
+                const std::optional<std::string_view> packet = transport.ReceiveSlice(limit);
                 Check(packet.has_value() == (line.waits.size() > firstByte),
                       "a slice passes on what came");
                 arrived += packet.value_or("");

@@ -112,8 +112,20 @@ std::size_t TPivotobject::ReadBytes(std::size_t count) {
     return got;
 }
 
+// True when a byte is waiting already (it is then read); asks the port for no time-out.
+bool TPivotobject::ByteFollowsAtOnce() {
+    SetReadTimeout(0);
+    return ReadBytes(1) > 0;
+}
+
 void TPivotobject::ReceivePacket(std::int32_t maxLength, std::int32_t firstByteTimeout,
                                  std::int32_t gapTimeout, std::string& data) {
+    ReceivePacket(maxLength, firstByteTimeout, gapTimeout, data, nullptr);
+}
+
+void TPivotobject::ReceivePacket(std::int32_t maxLength, std::int32_t firstByteTimeout,
+                                 std::int32_t gapTimeout, std::string& data,
+                                 const WholePacket& whole) {
     if (maxLength < 1)
         maxLength = UnlimitedLength;
     const auto limit = static_cast<std::size_t>(maxLength);
@@ -121,15 +133,25 @@ void TPivotobject::ReceivePacket(std::int32_t maxLength, std::int32_t firstByteT
     // Kept between receives, so a packet costs no allocation once the first one has come.
     RxBuffer.reserve(std::min(limit + 1, ReservedReceive));
     SetReadTimeout(firstByteTimeout);
+    std::int32_t gapInForce = firstByteTimeout;
+    bool askWhole = static_cast<bool>(whole);
     for (;;) {
         const std::size_t n = ReadBytes(1);
         if (n > 0 && gapTimeout >= 0) {
             // From the second byte on, only a short pause is allowed: switch once.
             SetReadTimeout(gapTimeout);
+            gapInForce = gapTimeout;
             gapTimeout = -1;
         }
         if (n == 0 || RxBuffer.size() > limit)
             break;
+        if (askWhole && whole(RxBuffer)) {
+            // Asked once: whatever follows without a pause makes the packet longer than whole.
+            askWhole = false;
+            if (!ByteFollowsAtOnce() || RxBuffer.size() > limit)
+                break;
+            SetReadTimeout(gapInForce);
+        }
     }
     if (DebugBit(TraceBit))
         WriteLog("  RS-:" + RxBuffer);

@@ -13,8 +13,10 @@
 #include "serial/SerialDevice.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 class TPivotobject {
 public:
@@ -46,6 +48,15 @@ public:
     void ReceivePacket(std::int32_t maxLength, std::int32_t firstByteTimeout,
                        std::int32_t gapTimeout, std::string& data);
 
+    // Tells from the bytes collected so far whether they already form a whole packet.
+    using WholePacket = std::function<bool(std::string_view received)>;
+    // The same receive, for callers whose packets may say by themselves that they are whole:
+    // once whole says so, the receive ends without waiting for the line to fall silent, unless a
+    // byte is already waiting right behind. Such a byte is no pause, so the packet goes on as
+    // above, and the caller sees one run of bytes longer than the packet it took for whole.
+    void ReceivePacket(std::int32_t maxLength, std::int32_t firstByteTimeout,
+                       std::int32_t gapTimeout, std::string& data, const WholePacket& whole);
+
     std::int32_t PortNumber() const { return PortNumber_; } // 0 when closed
     std::int32_t BaudRate() const { return BaudRate_; }     // 0 when closed
     bool RtsOn() const { return RtsOn_; }                   // the RTS state last set
@@ -55,6 +66,7 @@ private:
     void SetReadTimeout(std::int32_t ms);
     void SetControlLines(bool rts, bool dtr);
     std::size_t ReadBytes(std::size_t count);
+    bool ByteFollowsAtOnce();
     bool IsOpen() const { return PortNumber_ > 0; }
 
     std::unique_ptr<SerialDevice> Device;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 struct TIdUDPAddress {
     std::string IP; // dotted IPv4 address
@@ -15,5 +16,12 @@ struct TIdUDPAddress {
 
 struct TIdDatagram {
     std::string Data;
+    TIdUDPAddress From; // the sender
+};
+
+// A datagram as it was just read, without a copy of its bytes: Data stays valid until the next
+// receive into the same room.
+struct TIdDatagramView {
+    std::string_view Data;
     TIdUDPAddress From; // the sender
 };

@@ -21,20 +21,18 @@ void TIdDatagramEndpoint::SendDatagram(const std::string& host, std::int32_t por
     IdSocket::SendTo(Socket, ResolvedAddress, static_cast<std::uint16_t>(port), bytes);
 }
 
-std::optional<TIdDatagram> TIdDatagramEndpoint::ReceiveDatagram(Clock::Duration wait,
-                                                                Clock& clock) {
+std::optional<TIdDatagramView> TIdDatagramEndpoint::ReceiveDatagram(Clock::Duration wait,
+                                                                    Clock& clock) {
     if (!IsOpen()) {
         throw EIdSocketError("No datagram can be received before the first one is sent");
     }
-    if (!IdSocket::WaitReadable(Socket, wait, clock)) {
-        return std::nullopt;
-    }
-    return IdSocket::ReceiveWaiting(Socket, ReceiveBuffer);
+    return IdSocket::ReceiveWithin(Socket, wait, clock, Received);
 }
 
 void TIdDatagramEndpoint::CloseEndpoint() noexcept {
     if (IsOpen()) {
         IdSocket::Close(Socket);
         Socket = IdSocket::NoSocket;
+        Received.WaitMs = 0; // the next socket has no receive wait set
     }
 }

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <vector>
 
 class TIdDatagramEndpoint : public TIdDatagramSender {
 public:
@@ -24,8 +23,9 @@ public:
 
     // Waits up to wait, as the clock lets time pass, for one datagram and returns it whole,
     // however long it is: whether it exceeds the receive limit is the caller's decision, after
-    // it has seen the sender. Nothing when no datagram came.
-    std::optional<TIdDatagram> ReceiveDatagram(Clock::Duration wait, Clock& clock);
+    // it has seen the sender. Nothing when no datagram came. The bytes stay valid until the
+    // next receive.
+    std::optional<TIdDatagramView> ReceiveDatagram(Clock::Duration wait, Clock& clock);
 
     void CloseEndpoint() noexcept;
     bool IsOpen() const { return Socket != IdSocket::NoSocket; }
@@ -35,5 +35,5 @@ private:
     // The last host resolved, so that the replies of a transfer do not resolve once per packet.
     std::string ResolvedHost;
     std::uint32_t ResolvedAddress = 0;
-    std::vector<char> ReceiveBuffer;
+    IdSocket::ReceiveRoom Received;
 };

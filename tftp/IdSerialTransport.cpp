@@ -33,18 +33,24 @@ void TIdSerialTransport::SendToPeer(const std::string& packet) {
     Link.SendPacket(packet);
 }
 
-std::optional<std::string> TIdSerialTransport::ReceiveSlice(std::size_t maxLength) {
+std::optional<std::string_view> TIdSerialTransport::ReceiveSlice(std::size_t maxLength) {
     // The port stops collecting one byte beyond the limit, which is how an overlong packet (or
-    // two packets without a pause between them) shows; it must not pass for a full block.
-    std::string data;
-    Link.ReceivePacket(static_cast<std::int32_t>(maxLength), FirstByteWait, GapTimeout, data);
-    if (data.empty()) {
+    // two packets without a pause between them) shows; it must not pass for a full block. A
+    // packet that is whole by its length ends at once, unless a byte already follows it: bytes
+    // right behind a full block make it overlong like that, never the start of a packet.
+    const auto whole = [maxLength](std::string_view received) {
+        return (received.size() == maxLength && PacketOpcode(received) == TFTP_DATA) ||
+               (received.size() == TFTP_HEADER_SIZE && PacketOpcode(received) == TFTP_ACK);
+    };
+    Link.ReceivePacket(static_cast<std::int32_t>(maxLength), FirstByteWait, GapTimeout, Received,
+                       whole);
+    if (Received.empty()) {
         return std::nullopt;
     }
-    if (data.size() > maxLength) {
-        RaiseOversizedPacket(data.size(), maxLength);
+    if (Received.size() > maxLength) {
+        RaiseOversizedPacket(Received.size(), maxLength);
     }
-    return data;
+    return Received;
 }
 
 bool TIdSerialTransport::TrailingBytesFollow() {

@@ -6,6 +6,7 @@
 #include "tftp/IdTrivialFTPBase.h"
 
 #include <algorithm>
+#include <climits>
 #include <memory>
 #include <mutex>
 
@@ -128,6 +129,78 @@ std::vector<bool> WaitReadable(const std::vector<Handle>& sockets, std::int32_t 
         readable[i] = flags[i];
     }
     return readable;
+}
+
+namespace {
+
+// The wait of one ReceiveWithin, as the clock runs it: the receives it makes and what they got.
+// It is captured by reference alone, so that handing it to the clock allocates nothing.
+struct ReceiveAttempt {
+    Handle Socket;
+    Clock& Time;
+    Clock::TimePoint Deadline;
+    ReceiveRoom& Room;
+    std::int64_t Received = -1;
+    std::uint32_t Address = 0;
+    std::uint16_t Port = 0;
+
+    // Receives within limit; true when a datagram came, or the report of one.
+    bool Within(Clock::Duration limit) {
+        for (;;) {
+            Received = ReceiveOnce(limit);
+            if (Received >= 0) {
+                return true;
+            }
+            const int error = Native::LastError();
+            if (Native::IsTimeOut(error)) {
+                return false;
+            }
+            if (Native::IsInterruption(error)) {
+                limit = std::min(limit, Time.Until(Deadline)); // never beyond the wait asked for
+                continue;
+            }
+            if (Native::IsNothingToRead(error)) {
+                return true; // the report of an earlier datagram that could not be delivered
+            }
+            RaiseCallError("recvfrom", error);
+        }
+    }
+
+    // One receive: at once when limit is 0 (a socket's receive wait of 0 would mean "for ever"),
+    // else waiting up to limit.
+    std::int64_t ReceiveOnce(Clock::Duration limit) {
+        const bool wait = limit.count() > 0;
+        if (wait) {
+            const int waitMs =
+                static_cast<int>(std::min<Clock::Duration::rep>(limit.count(), INT_MAX));
+            if (waitMs != Room.WaitMs) {
+                if (Native::SetReceiveWait(Socket, waitMs) != 0) {
+                    RaiseLastError("setsockopt SO_RCVTIMEO");
+                }
+                Room.WaitMs = waitMs;
+            }
+        }
+        return Native::ReceiveFrom(Socket, Room.Buffer.data(), Room.Buffer.size(), Address, Port,
+                                   wait);
+    }
+};
+
+} // namespace
+
+std::optional<TIdDatagramView> ReceiveWithin(Handle socket, Clock::Duration wait, Clock& clock,
+                                             ReceiveRoom& room) {
+    room.Buffer.resize(MaxDatagram);
+    ReceiveAttempt attempt{socket, clock, clock.Now() + wait, room};
+    clock.Await(wait, [&attempt](Clock::Duration limit) { return attempt.Within(limit); });
+    if (attempt.Received < 0) {
+        return std::nullopt;
+    }
+    if (room.SenderText.empty() || attempt.Address != room.SenderAddress) {
+        room.SenderAddress = attempt.Address;
+        room.SenderText = AddressText(attempt.Address);
+    }
+    return TIdDatagramView{{room.Buffer.data(), static_cast<std::size_t>(attempt.Received)},
+                           {room.SenderText, attempt.Port}};
 }
 
 std::optional<TIdDatagram> ReceiveWaiting(Handle socket, std::vector<char>& buffer) {

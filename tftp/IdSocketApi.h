@@ -46,6 +46,23 @@ bool WaitReadable(Handle socket, Clock::Duration wait, Clock& clock);
 // or an error to read; the result marks those. A wait interrupted by a signal marks none.
 std::vector<bool> WaitReadable(const std::vector<Handle>& sockets, std::int32_t waitMs);
 
+// The room a socket's datagrams are read into, kept by the socket's owner between receives: the
+// bytes of the last one, and the receive wait in force on the socket, which is set only when it
+// changes.
+struct ReceiveRoom {
+    std::vector<char> Buffer;
+    int WaitMs = 0; // 0: none set on this socket yet
+    // The last sender's address, and its dotted text, made once for the datagrams of a transfer.
+    std::uint32_t SenderAddress = 0;
+    std::string SenderText;
+};
+
+// Waits up to wait, as the clock lets time pass, for one datagram and reads it whole into room,
+// however long it is. The waiting is the receive's own (the socket's receive wait), so a packet
+// costs one system call. Nothing when none came; a signal does not shorten the wait.
+std::optional<TIdDatagramView> ReceiveWithin(Handle socket, Clock::Duration wait, Clock& clock,
+                                             ReceiveRoom& room);
+
 // Reads the datagram a wait has just reported, whole, however long it is. Nothing when it is
 // gone by now or was only the system's report of an earlier datagram that could not be
 // delivered. buffer is the room it is read into, kept by the caller between receives.

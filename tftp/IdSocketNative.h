@@ -41,8 +41,13 @@ std::int64_t SendTo(Handle socket, std::uint32_t address, std::uint16_t port, co
 // Number of sockets with a datagram or an error to read (marked in readable), or -1. waitMs
 // negative: without limit.
 int Poll(const Handle* sockets, bool* readable, std::size_t count, int waitMs);
-// Bytes of one datagram read without waiting, or -1.
+// Bytes of one datagram read, or -1: without waiting, or (wait) waiting for one up to the
+// socket's receive wait.
 std::int64_t ReceiveFrom(Handle socket, char* buffer, std::size_t size, std::uint32_t& address,
-                         std::uint16_t& port);
+                         std::uint16_t& port, bool wait = false);
+// How long a waiting receive on the socket may wait, in ms (1 or more); 0, or -1.
+int SetReceiveWait(Handle socket, int waitMs);
+// A receive ended because nothing came: its wait ran out, or it was not to wait.
+bool IsTimeOut(int error);
 
 } // namespace IdSocket::Native

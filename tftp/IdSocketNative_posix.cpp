@@ -6,6 +6,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -115,10 +116,19 @@ int Poll(const Handle* sockets, bool* readable, std::size_t count, int waitMs) {
 }
 
 std::int64_t ReceiveFrom(Handle socket, char* buffer, std::size_t size, std::uint32_t& address,
-                         std::uint16_t& port) {
+                         std::uint16_t& port, bool wait) {
     return ReportedAddress(address, port, [&](sockaddr* from, socklen_t* length) {
-        return ::recvfrom(Descriptor(socket), buffer, size, MSG_DONTWAIT, from, length);
+        return ::recvfrom(Descriptor(socket), buffer, size, wait ? 0 : MSG_DONTWAIT, from, length);
     });
+}
+
+int SetReceiveWait(Handle socket, int waitMs) {
+    const timeval wait{.tv_sec = waitMs / 1000, .tv_usec = (waitMs % 1000) * 1000};
+    return ::setsockopt(Descriptor(socket), SOL_SOCKET, SO_RCVTIMEO, &wait, sizeof wait);
+}
+
+bool IsTimeOut(int error) {
+    return error == EAGAIN || error == EWOULDBLOCK;
 }
 
 } // namespace IdSocket::Native

@@ -108,16 +108,6 @@ std::int64_t SendTo(Handle socket, std::uint32_t address, std::uint16_t port, co
         ::sendto(Native(socket), bytes, static_cast<int>(size), 0, to.Generic(), to.size));
 }
 
-// The socket blocks, but only one thread reads it and a wait has seen the datagram.
-std::int64_t ReceiveFrom(Handle socket, char* buffer, std::size_t size, std::uint32_t& address,
-                         std::uint16_t& port) {
-    Inet from;
-    const int received = Result(
-        ::recvfrom(Native(socket), buffer, static_cast<int>(size), 0, from.Generic(), &from.size));
-    from.Unpack(address, port);
-    return received;
-}
-
 int Poll(const Handle* sockets, bool* readable, std::size_t count, int waitMs) {
     std::vector<WSAPOLLFD> wanted(count);
     for (std::size_t i = 0; i < count; ++i) {
@@ -128,6 +118,36 @@ int Poll(const Handle* sockets, bool* readable, std::size_t count, int waitMs) {
         readable[i] = ready > 0 && (wanted[i].revents & (POLLRDNORM | POLLERR)) != 0;
     }
     return ready;
+}
+
+// The socket blocks: a receive that is not to wait reads only a datagram that is there already.
+std::int64_t ReceiveFrom(Handle socket, char* buffer, std::size_t size, std::uint32_t& address,
+                         std::uint16_t& port, bool wait) {
+    if (!wait) {
+        bool readable = false;
+        const int ready = Poll(&socket, &readable, 1, 0);
+        if (ready <= 0) {
+            if (ready == 0) {
+                ::WSASetLastError(WSAEWOULDBLOCK);
+            }
+            return -1;
+        }
+    }
+    Inet from;
+    const int received = Result(
+        ::recvfrom(Native(socket), buffer, static_cast<int>(size), 0, from.Generic(), &from.size));
+    from.Unpack(address, port);
+    return received;
+}
+
+int SetReceiveWait(Handle socket, int waitMs) {
+    const DWORD wait = static_cast<DWORD>(waitMs);
+    return Result(::setsockopt(Native(socket), SOL_SOCKET, SO_RCVTIMEO,
+                               reinterpret_cast<const char*>(&wait), sizeof wait));
+}
+
+bool IsTimeOut(int error) {
+    return error == WSAETIMEDOUT || error == WSAEWOULDBLOCK;
 }
 
 int LookUp(const std::string& host, std::uint32_t& address) {

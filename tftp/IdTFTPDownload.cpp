@@ -40,8 +40,14 @@ BlockOrder ClassifyBlock(std::int32_t lastStored, std::uint16_t block, bool wrap
 } // namespace
 
 void TIdTrivialFTP::Download(const std::string& remoteFile, std::ostream& destination) {
-    RunTransfer(workRead, 0, TFTP_RRQ, remoteFile,
-                [&](TIdTFTPTransport& transport) { RunDownload(transport, destination); });
+    TIdReceivedData received(destination);
+    try {
+        RunTransfer(workRead, 0, TFTP_RRQ, remoteFile,
+                    [&](TIdTFTPTransport& transport) { RunDownload(transport, received); });
+    } catch (...) {
+        received.FlushAfterFailure();
+        throw;
+    }
 }
 
 void TIdTrivialFTP::Download(const std::string& remoteFile, const std::string& localPath) {
@@ -50,12 +56,12 @@ void TIdTrivialFTP::Download(const std::string& remoteFile, const std::string& l
     CloseLocalFile(file, localPath);
 }
 
-void TIdTrivialFTP::RunDownload(TIdTFTPTransport& transport, std::ostream& destination) {
+void TIdTrivialFTP::RunDownload(TIdTFTPTransport& transport, TIdReceivedData& received) {
     std::int32_t lastStored = NoBlockStored;
     bool wrapped = false;
     bool finished = false;
     while (!finished) {
-        const std::optional<std::string> packet = WaitForReply(transport, workRead);
+        const std::optional<std::string_view> packet = WaitForReply(transport, workRead);
         if (!packet) {
             throw EIdTFTPException(RSTFTPTimeout);
         }
@@ -79,7 +85,7 @@ void TIdTrivialFTP::RunDownload(TIdTFTPTransport& transport, std::ostream& desti
                                                     "Data block " + std::to_string(current) +
                                                     " was cut in two by a pause on the line"));
                 }
-                finished = StoreBlock(transport, destination, DataPayload(*packet));
+                finished = StoreBlock(transport, received, DataPayload(*packet));
                 lastStored = current;
                 break;
             case BlockOrder::Repeated:
@@ -107,11 +113,16 @@ void TIdTrivialFTP::RunDownload(TIdTFTPTransport& transport, std::ostream& desti
 }
 
 // Stores one new block; true when it was the last one (shorter than a full block).
-bool TIdTrivialFTP::StoreBlock(TIdTFTPTransport& transport, std::ostream& destination,
+bool TIdTrivialFTP::StoreBlock(TIdTFTPTransport& transport, TIdReceivedData& received,
                                std::string_view data) {
+    const bool last = data.size() < FullBlockSize();
     try {
-        if (!data.empty()) {
-            WriteBlock(destination, data);
+        received.Append(data);
+        if (last) {
+            // The device takes the ACK of the last block for a transfer that has succeeded, and
+            // may then delete or change its copy: the data must have reached the file before.
+            // A full disk found here goes to the device as an ERROR in place of that ACK.
+            received.Flush();
         }
         DoWork(workRead, static_cast<std::int64_t>(data.size()));
     } catch (const std::exception& error) {
@@ -119,5 +130,5 @@ bool TIdTrivialFTP::StoreBlock(TIdTFTPTransport& transport, std::ostream& destin
         TellPeer(transport, BuildErrorPacketFor(error));
         throw;
     }
-    return data.size() < FullBlockSize();
+    return last;
 }

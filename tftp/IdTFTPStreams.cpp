@@ -1,5 +1,6 @@
 #include "tftp/IdTFTPStreams.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -59,28 +60,69 @@ std::ifstream OpenSourceFile(const std::string& localPath) {
     return file;
 }
 
-void WriteBlock(std::ostream& destination, std::string_view data) {
+TIdReceivedData::TIdReceivedData(std::ostream& destination) : Destination(destination) {
+    Piece.reserve(StreamPieceSize);
+}
+
+void TIdReceivedData::Append(std::string_view block) {
+    if (Piece.size() + block.size() > StreamPieceSize) {
+        Flush();
+    }
+    Piece.append(block);
+}
+
+void TIdReceivedData::Flush() {
     errno = 0;
-    destination.write(data.data(), static_cast<std::streamsize>(data.size()));
-    destination.flush();
-    if (!destination) {
+    Destination.write(Piece.data(), static_cast<std::streamsize>(Piece.size()));
+    Destination.flush();
+    Piece.clear(); // what the stream did not take is lost with the transfer
+    if (!Destination) {
         throw std::runtime_error("Writing the received data failed" + Reason(errno));
     }
 }
 
-std::string ReadBlock(std::istream& source, std::size_t count) {
-    std::string data(count, '\0');
-    if (count == 0) {
-        return data;
+void TIdReceivedData::FlushAfterFailure() noexcept {
+    try {
+        Flush();
+    } catch (...) {
+        // Dropped on purpose, see the declaration.
     }
-    errno = 0;
-    source.read(data.data(), static_cast<std::streamsize>(count));
-    const auto got = static_cast<std::size_t>(source.gcount());
-    if (got != count) {
-        throw std::runtime_error("Reading the data to send failed after " + std::to_string(got) +
-                                 " of " + std::to_string(count) + " bytes" + Reason(errno));
+}
+
+TIdSourceData::TIdSourceData(std::istream& source, std::int64_t size)
+    : Source(source), Unread(size) {}
+
+std::string_view TIdSourceData::Next(std::size_t count) {
+    if (Piece.size() - Taken < count) {
+        // The rest of the piece moves to its front, and the stream fills up the room behind it.
+        Piece.erase(0, Taken);
+        Taken = 0;
+        const std::size_t kept = Piece.size();
+        const auto wanted = static_cast<std::size_t>(
+            std::min<std::int64_t>(Unread, static_cast<std::int64_t>(StreamPieceSize - kept)));
+        Piece.resize(kept + wanted);
+        errno = 0;
+        Source.read(Piece.data() + kept, static_cast<std::streamsize>(wanted));
+        const auto got = static_cast<std::size_t>(Source.gcount());
+        Piece.resize(kept + got);
+        Unread -= static_cast<std::int64_t>(got);
+        if (got != wanted) {
+            throw std::runtime_error("Reading the data to send failed after " +
+                                     std::to_string(got) + " of " + std::to_string(wanted) +
+                                     " bytes" + Reason(errno));
+        }
     }
+    const std::string_view data(Piece.data() + Taken, count);
+    Taken += count;
     return data;
+}
+
+void TIdSourceData::RewindUntaken() noexcept {
+    const auto untaken = static_cast<std::streamoff>(Piece.size() - Taken);
+    if (untaken > 0) {
+        Source.clear();
+        Source.seekg(-untaken, std::ios::cur);
+    }
 }
 
 std::int64_t RemainingSize(std::istream& source) {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 class TIdTFTPTransport {
 public:
@@ -19,8 +20,9 @@ public:
     // Every later packet: to the peer of the transfer, or onto the line.
     virtual void SendToPeer(const std::string& packet) = 0;
     // Waits one second at most for the next packet of the transfer. Nothing when none came; a
-    // packet longer than maxLength is an error, never cut short.
-    virtual std::optional<std::string> ReceiveSlice(std::size_t maxLength) = 0;
+    // packet longer than maxLength is an error, never cut short. The packet's bytes are the
+    // transport's and stay valid until its next receive.
+    virtual std::optional<std::string_view> ReceiveSlice(std::size_t maxLength) = 0;
     // Asked after a DATA packet shorter than a full block, before it is stored as the last one:
     // true when more bytes follow right behind it, which means a pause on the line cut a packet
     // in two. A datagram always arrives whole, so this is never the case on the network.

@@ -35,13 +35,13 @@ public:
         Done,      // the upload has ended successfully
     };
 
-    TUploadState(TIdTrivialFTP& client, TIdTFTPTransport& transport, std::istream& source,
+    TUploadState(TIdTrivialFTP& client, TIdTFTPTransport& transport, TIdSourceData& source,
                  std::int64_t size, std::int32_t retries)
         : Client(client), Transport(transport), Source(source), Unsent(size), Retries(retries) {}
 
     // What follows a reply wait (nothing: it ended without a packet). Raises when the upload
     // fails.
-    Step After(const std::optional<std::string>& reply) {
+    Step After(const std::optional<std::string_view>& reply) {
         if (!reply) {
             return AfterSilence();
         }
@@ -69,7 +69,7 @@ public:
         const std::size_t full = Client.FullBlockSize();
         const auto count = static_cast<std::size_t>(std::min<std::int64_t>(Unsent, full));
         LastSent = static_cast<std::uint16_t>(LastSent + 1); // 65535 is followed by 0
-        Current = BuildDataPacket(LastSent, ReadBlock(Source, count));
+        FillDataPacket(Current, LastSent, Source.Next(count));
         Unsent -= static_cast<std::int64_t>(count);
         ++Built;
         Failures = 0;
@@ -133,7 +133,7 @@ private:
 
     TIdTrivialFTP& Client;
     TIdTFTPTransport& Transport;
-    std::istream& Source;
+    TIdSourceData& Source;
     std::int64_t Unsent;        // bytes of the source not yet built into a block
     std::int32_t Retries;       // consecutive failed attempts that fail the upload
     std::uint16_t LastSent = 0; // number of the current block; 0 stands for the request
@@ -156,8 +156,15 @@ void TIdTrivialFTP::Upload(std::istream& source, const std::string& remoteFile,
         throw std::out_of_range("File too large to send: " + std::to_string(size) +
                                 " bytes, at most " + std::to_string(MaxUploadSize));
     }
-    RunTransfer(workWrite, size, TFTP_WRQ, remoteFile,
-                [&](TIdTFTPTransport& transport) { RunUpload(transport, source, size, retries); });
+    TIdSourceData data(source, size);
+    try {
+        RunTransfer(workWrite, size, TFTP_WRQ, remoteFile, [&](TIdTFTPTransport& transport) {
+            RunUpload(transport, data, size, retries);
+        });
+    } catch (...) {
+        data.RewindUntaken();
+        throw;
+    }
 }
 
 void TIdTrivialFTP::Upload(const std::string& localPath, const std::string& remoteFile,
@@ -168,7 +175,7 @@ void TIdTrivialFTP::Upload(const std::string& localPath, const std::string& remo
     Upload(file, remoteFile, retries);
 }
 
-void TIdTrivialFTP::RunUpload(TIdTFTPTransport& transport, std::istream& source, std::int64_t size,
+void TIdTrivialFTP::RunUpload(TIdTFTPTransport& transport, TIdSourceData& source, std::int64_t size,
                               std::int32_t retries) {
     TUploadState upload(*this, transport, source, size, retries);
     for (;;) {

@@ -88,12 +88,12 @@ std::unique_ptr<TIdTFTPTransport> TIdTrivialFTP::OpenTransport() {
     return std::make_unique<TIdSerialTransport>(*SerialLink, Port, SerialGapTimeout);
 }
 
-std::optional<std::string> TIdTrivialFTP::WaitForReply(TIdTFTPTransport& transport,
-                                                       TWorkMode mode) {
+std::optional<std::string_view> TIdTrivialFTP::WaitForReply(TIdTFTPTransport& transport,
+                                                            TWorkMode mode) {
     // Time-outs count in whole seconds; anything below one second still waits one slice.
     const std::int32_t slices = std::max(1, ReceiveTimeout / SliceMs);
     for (std::int32_t slice = 0; slice < slices; ++slice) {
-        std::optional<std::string> packet =
+        const std::optional<std::string_view> packet =
             transport.ReceiveSlice(static_cast<std::size_t>(BufferSize));
         PeerIP = transport.SenderIP();
         PeerPort = transport.SenderPort();
@@ -112,7 +112,7 @@ std::size_t TIdTrivialFTP::FullBlockSize() const {
     return static_cast<std::size_t>(BufferSize) - TFTP_HEADER_SIZE;
 }
 
-void TIdTrivialFTP::ApplyOptionAck(const std::string& packet, TIdTFTPTransport& transport) {
+void TIdTrivialFTP::ApplyOptionAck(std::string_view packet, TIdTFTPTransport& transport) {
     // Only the first option counts; the client asks for nothing but the block size.
     const TIdTFTPOptions options = DecodeOptions(packet, 2);
     if (options.empty()) {

@@ -22,6 +22,8 @@
 class CancelToken;
 class TPivotobject;
 class TIdTFTPTransport;
+class TIdReceivedData;
+class TIdSourceData;
 
 enum TIdTFTPMode { tfNetAscii, tfOctet };
 
@@ -86,18 +88,18 @@ private:
                      const std::string& remoteFile,
                      const std::function<void(TIdTFTPTransport&)>& exchange);
     std::unique_ptr<TIdTFTPTransport> OpenTransport();
-    std::optional<std::string> WaitForReply(TIdTFTPTransport& transport, TWorkMode mode);
+    std::optional<std::string_view> WaitForReply(TIdTFTPTransport& transport, TWorkMode mode);
     std::size_t FullBlockSize() const;
 
-    void ApplyOptionAck(const std::string& packet, TIdTFTPTransport& transport);
+    void ApplyOptionAck(std::string_view packet, TIdTFTPTransport& transport);
     // Refuses a block size that follows another option and differs from the blocks in force.
     void RefuseLaterBlockSize(const TIdTFTPOptions& options, TIdTFTPTransport& transport) const;
     void AcknowledgeBlock(std::uint16_t block, TIdTFTPTransport& transport);
     [[noreturn]] static void RaiseShortPacket(std::size_t length);
     std::string UnexpectedOperationText() const;
 
-    void RunDownload(TIdTFTPTransport& transport, std::ostream& destination);
-    bool StoreBlock(TIdTFTPTransport& transport, std::ostream& destination, std::string_view data);
-    void RunUpload(TIdTFTPTransport& transport, std::istream& source, std::int64_t size,
+    void RunDownload(TIdTFTPTransport& transport, TIdReceivedData& received);
+    bool StoreBlock(TIdTFTPTransport& transport, TIdReceivedData& received, std::string_view data);
+    void RunUpload(TIdTFTPTransport& transport, TIdSourceData& source, std::int64_t size,
                    std::int32_t retries);
 };

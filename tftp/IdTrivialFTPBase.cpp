@@ -53,9 +53,15 @@ std::string BuildRequestPacket(std::uint16_t opcode, const std::string& fileName
 }
 
 std::string BuildDataPacket(std::uint16_t block, std::string_view data) {
-    std::string packet = EncodeWord(TFTP_DATA) + EncodeWord(block);
-    packet.append(data);
+    std::string packet;
+    FillDataPacket(packet, block, data);
     return packet;
+}
+
+void FillDataPacket(std::string& packet, std::uint16_t block, std::string_view data) {
+    packet.assign(EncodeWord(TFTP_DATA));
+    packet.append(EncodeWord(block));
+    packet.append(data);
 }
 
 std::string BuildAckPacket(std::uint16_t block) {

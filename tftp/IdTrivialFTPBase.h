@@ -45,6 +45,8 @@ std::string EncodeWord(std::uint16_t value);
 std::string BuildRequestPacket(std::uint16_t opcode, const std::string& fileName,
                                const std::string& mode, const TIdTFTPOptions& options);
 std::string BuildDataPacket(std::uint16_t block, std::string_view data);
+// The same DATA packet built into packet, whose room is used again.
+void FillDataPacket(std::string& packet, std::uint16_t block, std::string_view data);
 std::string BuildAckPacket(std::uint16_t block);
 std::string BuildErrorPacket(std::uint16_t code, const std::string& message);
 std::string BuildOptionAckPacket(const TIdTFTPOptions& options);

@@ -25,11 +25,12 @@ void TIdUDPTransport::SendToPeer(const std::string& packet) {
     Endpoint.SendDatagram(Peer->IP, Peer->Port, packet);
 }
 
-std::optional<std::string> TIdUDPTransport::ReceiveSlice(std::size_t maxLength) {
+std::optional<std::string_view> TIdUDPTransport::ReceiveSlice(std::size_t maxLength) {
     const Clock::TimePoint deadline = Time.Now() + SliceLength;
     LastSender = {};
     do {
-        std::optional<TIdDatagram> datagram = Endpoint.ReceiveDatagram(Time.Until(deadline), Time);
+        std::optional<TIdDatagramView> datagram =
+            Endpoint.ReceiveDatagram(Time.Until(deadline), Time);
         if (!datagram) {
             continue; // silence until the deadline, or a report of nothing after all
         }
@@ -46,7 +47,7 @@ std::optional<std::string> TIdUDPTransport::ReceiveSlice(std::size_t maxLength) 
         }
         LastSender = sender;
         Peer = sender;
-        return std::move(datagram->Data);
+        return datagram->Data;
     } while (Time.Now() < deadline);
     return std::nullopt;
 }
@@ -55,7 +56,7 @@ void TIdUDPTransport::Close() {
     Endpoint.CloseEndpoint();
 }
 
-void TIdUDPTransport::AnswerStranger(const TIdDatagram& datagram) {
+void TIdUDPTransport::AnswerStranger(const TIdDatagramView& datagram) {
     // An ERROR is never answered with an ERROR, so two confused peers cannot keep each other
     // busy.
     if (datagram.Data.size() >= 2 && PacketOpcode(datagram.Data) == TFTP_ERROR) {

@@ -19,7 +19,7 @@ public:
 
     void SendRequest(const std::string& packet) override;
     void SendToPeer(const std::string& packet) override;
-    std::optional<std::string> ReceiveSlice(std::size_t maxLength) override;
+    std::optional<std::string_view> ReceiveSlice(std::size_t maxLength) override;
     bool TrailingBytesFollow() override { return false; }
     bool PeerKnown() const override { return Peer.has_value(); }
     const std::string& SenderIP() const override { return LastSender.IP; }
@@ -27,7 +27,7 @@ public:
     void Close() override;
 
 private:
-    void AnswerStranger(const TIdDatagram& datagram);
+    void AnswerStranger(const TIdDatagramView& datagram);
 
     TIdDatagramEndpoint& Endpoint;
     std::string Host;

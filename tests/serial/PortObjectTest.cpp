@@ -137,4 +137,29 @@ TEST_F(PortObject, AReceiveStopsAfterMaxLengthPlusOneAndLeavesTheRest) {
     }
 }
 
+TEST_F(PortObject, AWholePacketEndsAtOnceUnlessAByteIsAlreadyBehindIt) {
+    OpenQuietly();
+    const auto fourBytes = [](std::string_view received) { return received.size() == 4; };
+    std::string data;
+    for (const std::string behind : {"", "xy"}) {
+        Journal->calls.clear();
+        Journal->line = "ack!" + behind;
+        Journal->lineStart = 0;
+        Port.ReceivePacket(516, 1000, 10, data, fourBytes);
+        EXPECT_EQ(data, "ack!" + behind);
+        // The first byte, the gap, a look that does not wait; bytes behind bring the gap back.
+        const std::vector<std::string> told =
+            behind.empty() ? std::vector<std::string>{"timeouts 999", "timeouts 9", "timeouts 0"}
+                           : std::vector<std::string>{"timeouts 999", "timeouts 9", "timeouts 0",
+                                                      "timeouts 9"};
+        EXPECT_EQ(Journal->calls, told) << behind;
+    }
+    // At the limit, the one byte behind is the last one read.
+    Journal->line = std::string(10, 'z');
+    Journal->lineStart = 0;
+    Port.ReceivePacket(8, 1000, 10, data,
+                       [](std::string_view received) { return received.size() == 8; });
+    EXPECT_EQ(data.size(), 9u);
+}
+
 } // namespace

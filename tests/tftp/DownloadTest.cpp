@@ -290,38 +290,67 @@ private:
 
 } // namespace
 
-TEST(Download, StoreFailureIsReportedToTheServerWithItsCode) {
-    // A stream error carries code 0; a failure of the progress handler keeps its own code.
+// A device that sends blocks of 512 bytes (the last one as given) in answer to the request and
+// to each ACK, and falls silent after the last one or at an ERROR.
+MemoryPeer BlockDevice(const std::vector<std::string>& blocks) {
+    return MemoryPeer([blocks](const std::string& packet) -> std::vector<std::string> {
+        const std::uint16_t opcode = PacketOpcode(packet);
+        const std::size_t next = opcode == TFTP_RRQ ? 1 : PacketWord(packet) + 1u;
+        if (opcode == TFTP_ERROR || next > blocks.size()) {
+            return {};
+        }
+        return {BuildDataPacket(static_cast<std::uint16_t>(next), blocks[next - 1])};
+    });
+}
+
+TEST(Download, StoreFailureIsReportedToTheDeviceWithItsCode) {
+    // Blocks are written out 64 KiB at a time: a full disk shows at the block that fills such a
+    // piece, or at the last block, whose ACK is then never sent. A failure of the progress
+    // handler keeps its own code.
     struct Case {
-        bool handlerFails;
+        std::size_t blocks; // of 512 bytes; the last one has 200
+        std::size_t room;   // what the disk takes
+        bool handlerFails;  // above 6 blocks
+        std::size_t acks;   // ACKs sent before the ERROR
         std::uint16_t code;
+        std::string text;
     };
-    for (const Case c : {Case{false, ERR_UNDEFINED}, Case{true, ERR_ALLOCATION_EXCEEDED}}) {
-        FakeTftpServer server([&](FakeTftpServer& s) {
-            s.ReceiveRequest();
-            for (std::uint16_t block = 1; block <= 7; ++block) {
-                s.Send(BuildDataPacket(block, PatternBytes(512, block)));
-                if (block < 7) {
-                    s.Expect(BuildAckPacket(block));
-                }
-            }
-            const std::optional<std::string> error = s.Receive();
-            ASSERT_TRUE(error.has_value());
-            EXPECT_EQ(PacketWord(*error), c.code);
-            EXPECT_EQ(ErrorText(*error),
-                      c.handlerFails ? "Disk full" : "Writing the received data failed");
-        });
-        auto client = ClientFor(server);
+    const Case cases[] = {
+        {7, 6 * 512 + 100, false, 6, ERR_UNDEFINED, "Writing the received data failed"},
+        {7, 1 << 20, true, 6, ERR_ALLOCATION_EXCEEDED, "Disk full"},
+        {200, 1000, false, 128, ERR_UNDEFINED, "Writing the received data failed"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> blocks(c.blocks, PatternBytes(512));
+        blocks.back() = PatternBytes(200);
+        MemoryPeer device = BlockDevice(blocks);
+        TIdTrivialFTP client;
+        device.Attach(client);
         if (c.handlerFails) {
-            client->OnWork = [](TIdComponent*, TWorkMode, std::int64_t total) {
+            client.OnWork = [](TIdComponent*, TWorkMode, std::int64_t total) {
                 if (total > 6 * 512) {
                     throw EIdTFTPAllocationExceeded("Disk full");
                 }
             };
         }
-        FullDisk disk(c.handlerFails ? 1 << 20 : 6 * 512 + 100);
+        FullDisk disk(c.room);
         std::ostream stream(&disk);
-        EXPECT_THROW(client->Download("f", stream), std::exception);
-        EXPECT_EQ(disk.Stored, c.handlerFails ? 7 * 512u : 6 * 512u + 100);
+        EXPECT_THROW(client.Download("f", stream), std::exception);
+        ASSERT_EQ(device.sent.size(), c.acks + 2) << c.blocks;
+        EXPECT_EQ(device.sent[c.acks], BuildAckPacket(static_cast<std::uint16_t>(c.acks)));
+        const std::string& error = device.sent.back();
+        EXPECT_EQ(PacketOpcode(error), TFTP_ERROR);
+        EXPECT_EQ(PacketWord(error), c.code);
+        EXPECT_EQ(ErrorText(error), c.text);
+        EXPECT_EQ(disk.Stored, std::min<std::size_t>(c.room, 6 * 512 + 200)) << c.blocks;
     }
+}
+
+TEST(Download, BlocksStoredBeforeAFailureReachTheStream) {
+    MemoryPeer device = BlockDevice(std::vector<std::string>(3, PatternBytes(512)));
+    TIdTrivialFTP client;
+    device.Attach(client);
+    std::ostringstream stream;
+    EXPECT_EQ(FailureOf<EIdTFTPException>([&] { client.Download("f", stream); }), "Timeout");
+    EXPECT_EQ(stream.str(), PatternBytes(512) + PatternBytes(512) + PatternBytes(512));
 }

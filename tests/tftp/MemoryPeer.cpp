@@ -15,7 +15,7 @@ public:
             Peer.replies_.push_back(std::move(reply));
         }
     }
-    std::optional<std::string> ReceiveSlice(std::size_t maxLength) override {
+    std::optional<std::string_view> ReceiveSlice(std::size_t maxLength) override {
         if (Peer.duringSlice) {
             Peer.duringSlice();
         }
@@ -24,14 +24,14 @@ public:
             ++Peer.silentSlices;
             return std::nullopt;
         }
-        std::string packet = std::move(Peer.replies_.front());
+        Received = std::move(Peer.replies_.front());
         Peer.replies_.pop_front();
-        if (packet.size() > maxLength) {
-            RaiseOversizedPacket(packet.size(), maxLength);
+        if (Received.size() > maxLength) {
+            RaiseOversizedPacket(Received.size(), maxLength);
         }
         Sender = "127.0.0.1";
         Peer.answered_ = true;
-        return packet;
+        return Received;
     }
     bool TrailingBytesFollow() override { return false; }
     bool PeerKnown() const override { return Peer.answered_; }
@@ -42,6 +42,7 @@ public:
 private:
     MemoryPeer& Peer;
     std::string Sender;
+    std::string Received;
 };
 
 void MemoryPeer::Attach(TIdTrivialFTP& client) {
