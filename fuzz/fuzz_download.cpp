@@ -4,9 +4,10 @@
 //
 // Besides "no crash, no sanitizer report", whatever the device sends: the client answers every
 // packet it takes in with the ACK of its block (ACK 0 for an option acknowledgement), or last with
-// an ERROR; it stores the new blocks in order, each once, and nothing else; it returns exactly
-// when a block shorter than a full block has been stored; and it fails only with the TFTP layer's
-// exceptions or the destination's own failure.
+// an ERROR; it stores the new blocks in order, each once, and nothing else (a destination that
+// refuses holds a start of them, and the download fails); it returns exactly when a block shorter
+// than a full block has been stored; and it fails only with the TFTP layer's exceptions or the
+// destination's own failure.
 #include "fuzz/FuzzedExchange.h"
 
 #include <ostream>
@@ -130,8 +131,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     exchange.CheckFrame(TFTP_RRQ, "plog.zel");
     const StoredBlocks stored = FollowExchange(exchange, failed);
     Check(failed != stored.finished, "the download returns exactly after the last block");
-    Check(destination.data.starts_with(stored.data) &&
-              (destination.refused || destination.data == stored.data),
+    // The blocks reach the destination in pieces, so a destination that refuses holds a start
+    // of them; its refusal fails the download, at the latest when its last block is stored.
+    Check(failed || !destination.refused, "a destination that refused data fails the download");
+    Check(destination.refused ? stored.data.starts_with(destination.data) ||
+                                    destination.data.starts_with(stored.data)
+                              : destination.data == stored.data,
           "the new blocks are stored in order, each once, and nothing else");
     Check(exchange.workMax == 0 &&
               exchange.workTotal == static_cast<std::int64_t>(stored.data.size()),
