@@ -39,8 +39,12 @@ std::optional<std::string_view> TIdSerialTransport::ReceiveSlice(std::size_t max
     // packet that is whole by its length ends at once, unless a byte already follows it: bytes
     // right behind a full block make it overlong like that, never the start of a packet.
     const auto whole = [maxLength](std::string_view received) {
-        return (received.size() == maxLength && PacketOpcode(received) == TFTP_DATA) ||
-               (received.size() == TFTP_HEADER_SIZE && PacketOpcode(received) == TFTP_ACK);
+        if (received.size() < TFTP_HEADER_SIZE) {
+            return false; // too short to say what it is
+        }
+        const std::uint16_t opcode = PacketOpcode(received);
+        return (received.size() == maxLength && opcode == TFTP_DATA) ||
+               (received.size() == TFTP_HEADER_SIZE && opcode == TFTP_ACK);
     };
     Link.ReceivePacket(static_cast<std::int32_t>(maxLength), FirstByteWait, GapTimeout, Received,
                        whole);
