@@ -55,7 +55,7 @@ struct Receiver {
     bool wholeEnds; // the transport ends a packet that says by its length that it is whole
 
     bool Whole(std::string_view packet) const {
-        return wholeEnds &&
+        return wholeEnds && packet.size() >= TFTP_HEADER_SIZE &&
                ((packet.size() == limit && PacketOpcode(packet) == TFTP_DATA) ||
                 (packet.size() == TFTP_HEADER_SIZE && PacketOpcode(packet) == TFTP_ACK));
     }
