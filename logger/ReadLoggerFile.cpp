@@ -1,7 +1,7 @@
 #include "logger/ReadLoggerFile.h"
 
-#include "support/CFile.h"
 #include "logger/Crc16Modbus.h"
+#include "support/CFile.h"
 
 #include <algorithm>
 #include <array>
