@@ -69,6 +69,7 @@ void TIdTrivialFTP::RunDownload(TIdTFTPTransport& transport, TIdReceivedData& re
             RaiseShortPacket(packet->size());
         }
         std::uint16_t current = 0;
+        bool acknowledged = false;
         switch (PacketOpcode(*packet)) {
         case TFTP_DATA:
             current = PacketWord(*packet);
@@ -85,7 +86,14 @@ void TIdTrivialFTP::RunDownload(TIdTFTPTransport& transport, TIdReceivedData& re
                                                     "Data block " + std::to_string(current) +
                                                     " was cut in two by a pause on the line"));
                 }
-                finished = StoreBlock(transport, received, DataPayload(*packet));
+                finished = DataPayload(*packet).size() < FullBlockSize();
+                if (!finished) {
+                    // A full block is acknowledged before it is stored, so that the device sends
+                    // the next one meanwhile; only the last block's ACK says the file is whole.
+                    AcknowledgeBlock(current, transport);
+                    acknowledged = true;
+                }
+                StoreBlock(transport, received, DataPayload(*packet), finished);
                 lastStored = current;
                 break;
             case BlockOrder::Repeated:
@@ -108,14 +116,15 @@ void TIdTrivialFTP::RunDownload(TIdTFTPTransport& transport, TIdReceivedData& re
         default:
             throw EIdTFTPException(UnexpectedOperationText());
         }
-        AcknowledgeBlock(current, transport);
+        if (!acknowledged) {
+            AcknowledgeBlock(current, transport);
+        }
     }
 }
 
-// Stores one new block; true when it was the last one (shorter than a full block).
-bool TIdTrivialFTP::StoreBlock(TIdTFTPTransport& transport, TIdReceivedData& received,
-                               std::string_view data) {
-    const bool last = data.size() < FullBlockSize();
+// Stores one new block, the last one (shorter than a full block) through to the destination.
+void TIdTrivialFTP::StoreBlock(TIdTFTPTransport& transport, TIdReceivedData& received,
+                               std::string_view data, bool last) {
     try {
         received.Append(data);
         if (last) {
@@ -130,5 +139,4 @@ bool TIdTrivialFTP::StoreBlock(TIdTFTPTransport& transport, TIdReceivedData& rec
         TellPeer(transport, BuildErrorPacketFor(error));
         throw;
     }
-    return last;
 }

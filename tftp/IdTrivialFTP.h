@@ -99,7 +99,8 @@ private:
     std::string UnexpectedOperationText() const;
 
     void RunDownload(TIdTFTPTransport& transport, TIdReceivedData& received);
-    bool StoreBlock(TIdTFTPTransport& transport, TIdReceivedData& received, std::string_view data);
+    void StoreBlock(TIdTFTPTransport& transport, TIdReceivedData& received, std::string_view data,
+                    bool last);
     void RunUpload(TIdTFTPTransport& transport, TIdSourceData& source, std::int64_t size,
                    std::int32_t retries);
 };
