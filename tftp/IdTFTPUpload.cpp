@@ -76,8 +76,15 @@ public:
         SpareAcks = Copies - 1;
         Copies = 1;
         Finished = count < full;
-        if (count > 0) {
-            Client.DoWork(workWrite, static_cast<std::int64_t>(count));
+        Unreported = count;
+    }
+
+    // Counts the bytes of a block that has just gone out for the first time. The progress events
+    // come after the send, so that they never hold up a block the device is waiting for.
+    void ReportSent() {
+        if (Unreported > 0) {
+            Client.DoWork(workWrite, static_cast<std::int64_t>(Unreported));
+            Unreported = 0;
         }
     }
 
@@ -144,6 +151,7 @@ private:
     std::int32_t Copies = 1;    // times the current block (or the request) has gone out
     std::int32_t SpareAcks = 0; // repeated ACKs that extra copies of the block before still owe
     std::string Current;        // the DATA packet last built, sent again when needed
+    std::size_t Unreported = 0; // bytes of the current block not yet counted as sent
 };
 
 void TIdTrivialFTP::Upload(std::istream& source, const std::string& remoteFile,
@@ -190,5 +198,6 @@ void TIdTrivialFTP::RunUpload(TIdTFTPTransport& transport, TIdSourceData& source
             break;
         }
         transport.SendToPeer(upload.CurrentPacket());
+        upload.ReportSent();
     }
 }
