@@ -1,6 +1,6 @@
 // quorvel-udp-floor: the floor under any lock-step TFTP transfer on this machine's loopback.
 //
-//   quorvel-udp-floor ROUNDS BLOCK_SIZE
+//   quorvel-udp-floor ROUNDS BLOCK_SIZE [--apart]
 //
 // Two processes, each on its own UDP socket on 127.0.0.1, play one block each way as a transfer
 // does: a datagram of BLOCK_SIZE + 4 bytes (a DATA packet) answered by one of 4 bytes (its ACK),
@@ -8,8 +8,14 @@
 // Prints the mean time of one round trip in microseconds. No TFTP client or server can move a
 // block faster than this, so a transfer's time divided by its blocks, beside this number, tells
 // how much of it is the peers' own work.
+//
+// Where the two ends run matters more than anything they do: on one CPU a round trip is two
+// context switches, on two it is two wake-ups of a sleeping CPU, several times as long. --apart
+// puts the device on the first CPU the program may use and the client on the last, as the
+// benchmark places servers and clients.
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sched.h>
 #include <sys/socket.h>
 #include <sys/time.h>
 #include <sys/wait.h>
@@ -18,6 +24,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -44,6 +51,24 @@ int BoundSocket(sockaddr_in& address) {
     return fd;
 }
 
+// Moves the calling process onto the first (or last) CPU of those it may use.
+void PlaceOnEnd(bool last) {
+    cpu_set_t allowed;
+    if (::sched_getaffinity(0, sizeof allowed, &allowed) != 0) {
+        return;
+    }
+    int chosen = -1;
+    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
+        if (CPU_ISSET(cpu, &allowed) && (chosen < 0 || last)) {
+            chosen = cpu;
+        }
+    }
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(chosen, &one);
+    ::sched_setaffinity(0, sizeof one, &one);
+}
+
 // Sends size bytes to peer and waits for the answer; false when the exchange broke.
 bool Exchange(int fd, const std::vector<char>& out, std::size_t size, const sockaddr_in& peer,
               std::vector<char>& in) {
@@ -55,8 +80,9 @@ bool Exchange(int fd, const std::vector<char>& out, std::size_t size, const sock
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: quorvel-udp-floor ROUNDS BLOCK_SIZE\n");
+    const bool apart = argc == 4 && std::strcmp(argv[3], "--apart") == 0;
+    if (argc != 3 && !apart) {
+        std::fprintf(stderr, "usage: quorvel-udp-floor ROUNDS BLOCK_SIZE [--apart]\n");
         return 2;
     }
     const long rounds = std::strtol(argv[1], nullptr, 10);
@@ -75,6 +101,9 @@ int main(int argc, char** argv) {
 
     const pid_t child = ::fork();
     if (child == 0) { // the device: answers every block with its ACK
+        if (apart) {
+            PlaceOnEnd(false);
+        }
         ::close(client);
         const std::vector<char> ack(AckSize, 'a');
         for (long round = 0; round < rounds; ++round) {
@@ -86,6 +115,9 @@ int main(int argc, char** argv) {
             }
         }
         return 0;
+    }
+    if (apart) {
+        PlaceOnEnd(true);
     }
     ::close(server);
     const auto start = std::chrono::steady_clock::now();
