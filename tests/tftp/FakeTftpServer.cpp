@@ -86,6 +86,13 @@ void FakeTftpServer::ExpectSilence(int waitMs) const {
     EXPECT_FALSE(got.has_value()) << "unexpected packet of " << got->size() << " bytes";
 }
 
+void FakeTftpServer::ExpectError(std::uint16_t code, int waitMs) const {
+    const std::optional<std::string> error = Receive(waitMs);
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(PacketOpcode(*error), TFTP_ERROR);
+    EXPECT_EQ(PacketWord(*error), code);
+}
+
 void ServeBlocks(FakeTftpServer& server, const std::string& content, std::size_t blockSize,
                  std::uint16_t firstBlock) {
     std::uint16_t block = firstBlock;

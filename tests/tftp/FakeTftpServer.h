@@ -60,6 +60,8 @@ public:
     void Expect(const std::string& packet, int waitMs = 3000) const;
     // Nothing may arrive at the transfer port for waitMs.
     void ExpectSilence(int waitMs) const;
+    // The client's next packet is an ERROR with code; anything else fails the test.
+    void ExpectError(std::uint16_t code, int waitMs = 3000) const;
 
     const TIdUDPAddress& Client() const { return ClientAddress; }
     std::int32_t ClientPort() const { return ClientAddress.Port; }
