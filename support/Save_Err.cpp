@@ -243,6 +243,11 @@ void WriteLog(const std::string& text, char fileLetter) {
     }
 }
 
+bool LogWanted() {
+    return g_loggingOn.load(std::memory_order_relaxed) ||
+           g_debuggerOutput.load(std::memory_order_relaxed);
+}
+
 bool DebugOn() {
     return g_dbgFlag.load(std::memory_order_relaxed) != 0;
 }

@@ -34,6 +34,9 @@ inline constexpr std::uint32_t kFatalErrorLocation = 0xFFFFFF;
 // Writes one line. fileLetter 0 means the normal files; a letter above the blank sends this one
 // line to a parallel family of files whose names end in that letter.
 void WriteLog(const std::string& text, char fileLetter = 0);
+// True when a line given to WriteLog would go anywhere; lines written for every block of a
+// transfer are put together only then.
+bool LogWanted();
 
 // The debug level word from the "DEBUG" marker, fixed by the start-up step.
 bool DebugOn();

@@ -42,7 +42,9 @@ void ActionTransfer::WorkBegin(TWorkMode mode, std::int64_t max) {
 }
 
 void ActionTransfer::Work(std::int64_t count) {
-    WriteLog("WorkEvent " + std::to_string(count));
+    if (LogWanted()) {
+        WriteLog("WorkEvent " + std::to_string(count));
+    }
     // A negative carry is what an earlier transfer of the action has shown.
     shown_ = count + (ProgressCarry < 0 ? -std::int64_t{ProgressCarry} : 0);
     host_.ClientWork(shown_);
