@@ -27,26 +27,15 @@ void WriteBytes(const std::filesystem::path& path, std::string_view bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-std::string_view TrimmedLine(std::string_view line) {
-    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    while (!line.empty() && blank(line.front())) {
-        line.remove_prefix(1);
-    }
-    while (!line.empty() && blank(line.back())) {
-        line.remove_suffix(1);
-    }
-    return line;
-}
-
 // The names of the sections of a saved file (and perhaps a few more): the section lookups of two
 // images are compared under each.
 std::vector<std::string> SectionNames(std::string_view saved) {
     std::vector<std::string> names{"Param", "zel-codes", "zel-select", "ComPorts"};
     for (std::string_view rest = saved; !rest.empty();) {
         const std::size_t end = std::min(rest.find('\n'), rest.size());
-        const std::string_view line = TrimmedLine(rest.substr(0, end));
+        const std::string_view line = TrimIniText(rest.substr(0, end));
         if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-            names.emplace_back(TrimmedLine(line.substr(1, line.size() - 2)));
+            names.emplace_back(TrimIniText(line.substr(1, line.size() - 2)));
         }
         rest.remove_prefix(std::min(end + 1, rest.size()));
     }
@@ -61,7 +50,7 @@ bool Plain(std::string_view text) {
             return false;
         }
     }
-    return TrimmedLine(text) == text;
+    return TrimIniText(text) == text;
 }
 
 // An entry that reads back as written: a line "key=value" that is neither a section header nor a

@@ -15,9 +15,7 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string_view Trim(std::string_view text) {
+std::string_view TrimIniText(std::string_view text) {
     const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
     while (!text.empty() && isBlank(text.front())) {
         text.remove_prefix(1);
@@ -27,6 +25,8 @@ std::string_view Trim(std::string_view text) {
     }
     return text;
 }
+
+namespace {
 
 // Names are compared without regard to case in the ASCII letters; other bytes must match.
 bool SameName(std::string_view a, std::string_view b) {
@@ -84,7 +84,7 @@ IniStore::IniStore(std::string filePath) : path_(std::move(filePath)) {
 }
 
 bool IniStore::Line::IsBlank() const {
-    return kind == Kind::Note && Trim(text).empty();
+    return kind == Kind::Note && TrimIniText(text).empty();
 }
 
 void IniStore::Parse(std::string_view text) {
@@ -100,9 +100,9 @@ void IniStore::Parse(std::string_view text) {
 }
 
 void IniStore::AddLine(std::string_view raw) {
-    const std::string_view line = Trim(raw);
+    const std::string_view line = TrimIniText(raw);
     if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
-        sections_.push_back({std::string(Trim(line.substr(1, line.size() - 2))), {}});
+        sections_.push_back({std::string(TrimIniText(line.substr(1, line.size() - 2))), {}});
         return;
     }
     if (sections_.empty()) {
@@ -118,8 +118,8 @@ void IniStore::AddLine(std::string_view raw) {
     if (equals == std::string_view::npos) {
         lines.push_back({Line::Kind::Bare, std::string(line), {}});
     } else {
-        lines.push_back({Line::Kind::Entry, std::string(Trim(line.substr(0, equals))),
-                         std::string(Trim(line.substr(equals + 1)))});
+        lines.push_back({Line::Kind::Entry, std::string(TrimIniText(line.substr(0, equals))),
+                         std::string(TrimIniText(line.substr(equals + 1)))});
     }
 }
 

@@ -22,6 +22,10 @@
 #include <utility>
 #include <vector>
 
+// Text of a settings-file line, name or value without the blanks and control characters around
+// it, as the loader takes it.
+std::string_view TrimIniText(std::string_view text);
+
 class IniStore {
 public:
     using Entry = std::pair<std::string, std::string>; // name, value
