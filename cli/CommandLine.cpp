@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include "support/IntText.h"
+
 #include <algorithm>
 
 bool ParsedArgs::Has(const std::string& name) const {
@@ -106,13 +108,10 @@ unsigned long ParseNumber(const std::string& text, unsigned long min, unsigned l
         return UsageError(what + " must be a number from " + std::to_string(min) + " to " +
                           std::to_string(max) + ", not \"" + text + "\"");
     };
-    if (text.empty() || text.size() > 10 ||
-        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    const std::optional<std::int64_t> value =
+        ParseInteger(text, {}, static_cast<std::int64_t>(min), static_cast<std::int64_t>(max));
+    if (!value) {
         throw fail();
     }
-    const unsigned long value = std::stoul(text);
-    if (value < min || value > max) {
-        throw fail();
-    }
-    return value;
+    return static_cast<unsigned long>(*value);
 }

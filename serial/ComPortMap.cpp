@@ -1,8 +1,8 @@
 #include "serial/ComPortMap.h"
 
 #include "support/IniStore.h"
+#include "support/IntText.h"
 
-#include <charconv>
 #include <exception>
 #include <map>
 #include <string_view>
@@ -24,12 +24,11 @@ std::optional<std::int32_t> ComNumberOf(std::string_view key) {
     while (!key.empty() && key.front() == ' ') {
         key.remove_prefix(1);
     }
-    std::int32_t number = 0;
-    const auto [end, error] = std::from_chars(key.data(), key.data() + key.size(), number);
-    if (error != std::errc() || end != key.data() + key.size() || number < 1) {
+    const std::optional<std::int64_t> number = ParseInteger(key, {}, 1, INT32_MAX);
+    if (!number) {
         return std::nullopt;
     }
-    return number;
+    return static_cast<std::int32_t>(*number);
 }
 
 } // namespace

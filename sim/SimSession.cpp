@@ -3,6 +3,7 @@
 #include "sim/PacketText.h"
 #include "sim/ReadSession.h"
 #include "sim/WriteSession.h"
+#include "support/IntText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -15,17 +16,8 @@ constexpr std::size_t kLargestSendableBlock = 65507 - TFTP_HEADER_SIZE;
 // The block size the simulator itself uses for an announced value: the value when a datagram
 // can carry blocks of that size, else the protocol's default.
 std::size_t UsableBlockSize(const std::string& announced) {
-    if (announced.empty() || announced.size() > 6) {
-        return TFTP_DEFAULT_BLOCK_SIZE;
-    }
-    std::size_t value = 0;
-    for (char c : announced) {
-        if (c < '0' || c > '9') {
-            return TFTP_DEFAULT_BLOCK_SIZE;
-        }
-        value = value * 10 + static_cast<std::size_t>(c - '0');
-    }
-    return value >= 1 && value <= kLargestSendableBlock ? value : TFTP_DEFAULT_BLOCK_SIZE;
+    const std::optional<std::int64_t> value = ParseInteger(announced, {}, 1, kLargestSendableBlock);
+    return value ? static_cast<std::size_t>(*value) : TFTP_DEFAULT_BLOCK_SIZE;
 }
 
 bool KnownMode(std::string mode) {

@@ -1,5 +1,7 @@
 #include "tftp/IdTrivialFTPBase.h"
 
+#include "support/IntText.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -151,23 +153,12 @@ TIdTFTPRequest DecodeRequest(std::string_view packet) {
 }
 
 std::optional<std::int32_t> ParseBlockSize(std::string_view text) {
-    if (text.empty()) {
+    const std::optional<std::int64_t> value =
+        ParseInteger(text, {}, TFTP_MIN_BLOCK_SIZE, TFTP_MAX_BLOCK_SIZE);
+    if (!value) {
         return std::nullopt;
     }
-    std::int32_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            return std::nullopt;
-        }
-        value = value * 10 + (c - '0');
-        if (value > TFTP_MAX_BLOCK_SIZE) {
-            return std::nullopt; // also keeps the accumulation far from overflowing
-        }
-    }
-    if (value < TFTP_MIN_BLOCK_SIZE) {
-        return std::nullopt;
-    }
-    return value;
+    return static_cast<std::int32_t>(*value);
 }
 
 bool BlockPrecedes(std::uint16_t block, std::uint16_t reference) {

@@ -16,6 +16,9 @@ TEST(CliUsage, MistakesExitWithTwoAndAHint) {
         {"get", "a", "b", "c", "--host", "127.0.0.1"},
         {"get", "x", "--host", "127.0.0.1", "--port", "0"},
         {"get", "x", "--host", "127.0.0.1", "--port", "65536"},
+        // More than 32 bits: refused like any other wrong number, on every system.
+        {"get", "x", "--host", "127.0.0.1", "--port", "9999999999"},
+        {"get", "x", "--host", "127.0.0.1", "--timeout", "99999999999999999999999"},
         {"get", "x", "--host", "127.0.0.1", "--timeout", "0"},
         {"get", "x", "--host", "127.0.0.1", "--timeout", "17"},
         {"get", "x", "--host", "127.0.0.1", "--blksize", "7"},

@@ -33,6 +33,24 @@ TEST(IntegerText, AcceptedAndRejectedForms) {
     }
 }
 
+TEST(IntegerText, RangesOfEveryWidthAndNoForeignForms) {
+    // The command lines' numbers: decimal digits only, up to the largest unsigned 32-bit value,
+    // which a 32-bit "unsigned long" could not take past.
+    EXPECT_EQ(ParseInteger("4294967295", {}, 0, 4'294'967'295), 4'294'967'295);
+    EXPECT_EQ(ParseInteger("0065535", {}, 1, 65535), 65535);
+    for (const char* text : {"9999999999", "65536", "0", "-1", "+5", "$10", "0x10", "18446744073709551617"}) {
+        EXPECT_FALSE(ParseInteger(text, {}, 1, 65535).has_value()) << '"' << text << '"';
+    }
+    EXPECT_FALSE(ParseInteger("9", {}, 0, 5).has_value());
+    // The window's options also take a lone "x".
+    EXPECT_EQ(ParseInteger("x1F", {.sign = true, .hex = true, .bareX = true}, INT32_MIN, INT32_MAX),
+              31);
+    EXPECT_FALSE(ParseInteger("x1F", {.sign = true, .hex = true}, INT32_MIN, INT32_MAX));
+    EXPECT_EQ(ParseInteger("-9223372036854775808", {.sign = true}, INT64_MIN, INT64_MAX), INT64_MIN);
+    EXPECT_FALSE(ParseInteger("9223372036854775808", {.sign = true}, INT64_MIN, INT64_MAX));
+    EXPECT_EQ(ParseInteger("-0", {.sign = true}, 0, 10), 0);
+}
+
 TEST(TickTimer, DifferenceIsUnsignedAndLimitedTo31Bits) {
     EXPECT_EQ(TickDiffBetween(1000, 1010), 10u);
     EXPECT_EQ(TickDiffBetween(0xFFFFFFFAu, 4), 10u); // the counter wrapped past 2^32
