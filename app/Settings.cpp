@@ -5,10 +5,22 @@
 // (the default when loading, the value to store when saving) and puts the result back. All calls
 // of a run share one image of the file, so a save keeps every section and key it does not write.
 #include "app/Main.h"
+#include "support/CodePage.h"
 
 namespace {
 
 const std::string kParam; // empty section name: "Param"
+
+// A text key as the file holds it: in the system's code page, as the technicians' files always
+// were. A text that code page cannot hold (a folder named in another script) is not written, so
+// the file keeps the value it had rather than a name with "?" in place of its letters.
+std::string ReadWriteText(const std::string& value, IniStoreRef& store, bool write,
+                          const std::string& file, const std::string& key) {
+    const std::optional<std::string> held = ToCodePage(value);
+    const std::string stored = IniString(held.value_or(std::string()), store, write && held, file,
+                                         kParam, key, false, false);
+    return write ? value : FromCodePage(stored);
+}
 
 } // namespace
 
@@ -44,15 +56,14 @@ void TForm1::ReadWriteWindowKeys(IniStoreRef& store, bool write) {
         IniBool(ui_.Checked(Control::rb2), store, write, file, kParam, "connection", false, false);
     SetRadio(Control::rb2, serial);
 
-    ui_.SetText(Control::eIP, IniString(ui_.Text(Control::eIP), store, write, file, kParam, "host",
-                                        false, false));
+    ui_.SetText(Control::eIP, ReadWriteText(ui_.Text(Control::eIP), store, write, file, "host"));
     SelectComPort(
         IniInteger(ui_.Value(Control::cbPort), store, write, file, kParam, "Port", false, false));
 
     DialogMemory& get = DialogState(Dialog::DlgGet);
-    get.folder = IniString(get.folder, store, write, file, kParam, "Dir", false, false);
+    get.folder = ReadWriteText(get.folder, store, write, file, "Dir");
     DialogMemory& firmware = DialogState(Dialog::DlgFW);
-    firmware.folder = IniString(firmware.folder, store, write, file, kParam, "DirFW", false, false);
+    firmware.folder = ReadWriteText(firmware.folder, store, write, file, "DirFW");
 
     SetTimeoutSeconds(
         IniInteger(ui_.Value(Control::seTO), store, write, file, kParam, "Timeout", false, false));

@@ -4,6 +4,7 @@
 #include "cli/ConsoleHost.h"
 #include "cli/LocalFiles.h"
 #include "logger/DefaultCsvPath.h"
+#include "support/PathText.h"
 #include "support/Save_Err.h"
 #include "support/SettingsFolder.h"
 
@@ -20,7 +21,7 @@ std::string TablesSettingsFile(const ParsedArgs& args) {
     // A settings file that is missing would only give empty tables; a name given on purpose
     // that misses is a mistake worth telling.
     std::error_code ignored;
-    if (!fs::is_regular_file(*named, ignored)) {
+    if (!fs::is_regular_file(FilePath(*named), ignored)) {
         throw UsageError("settings file \"" + *named + "\" not found");
     }
     return *named;
@@ -44,7 +45,7 @@ int RunConvert(const std::vector<std::string>& arguments, const ParsedArgs& args
     const std::string csv =
         arguments.size() < 2
             ? defaultCsv
-            : FileOrInFolder(arguments[1], fs::path(defaultCsv).filename().string());
+            : FileOrInFolder(arguments[1], PathText(FilePath(defaultCsv).filename()));
     TransferSettings answers;
     answers.yes = args.Has("yes");
     ConsoleHost host(io, std::nullopt, answers, TablesSettingsFile(args));

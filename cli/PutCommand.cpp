@@ -3,12 +3,12 @@
 #include "cli/Commands.h"
 #include "cli/ConsoleHost.h"
 
-#include <filesystem>
+#include "support/PathText.h"
 
 int RunPut(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io) {
     const std::string& local = arguments[0];
     const std::string remote =
-        arguments.size() > 1 ? arguments[1] : std::filesystem::path(local).filename().string();
+        arguments.size() > 1 ? arguments[1] : PathText(FilePath(local).filename());
     if (local.empty() || remote.empty()) {
         throw UsageError("\"" + local + "\" names no file to send");
     }

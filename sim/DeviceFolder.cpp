@@ -1,16 +1,18 @@
 #include "sim/DeviceFolder.h"
 
 #include "logger/SampleLogger.h"
+#include "support/PathText.h"
 
 #include <system_error>
 
 SimFolder DeviceFolder(const SimOptions& options) {
-    return SimFolder(options.folder, {{kLoggerFileName, MakeSamplePlogZel(options.zelSeed)}});
+    return SimFolder(FilePath(options.folder),
+                     {{kLoggerFileName, MakeSamplePlogZel(options.zelSeed)}});
 }
 
 std::string DescribeLoggerFile(const SimOptions& options) {
     std::error_code ignored;
-    if (std::filesystem::exists(std::filesystem::path(options.folder) / kLoggerFileName, ignored)) {
+    if (std::filesystem::exists(FilePath(options.folder) / kLoggerFileName, ignored)) {
         return std::string(kLoggerFileName) + " from the folder";
     }
     return std::string(kLoggerFileName) + " generated from seed " +

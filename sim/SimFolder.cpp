@@ -1,5 +1,8 @@
 #include "sim/SimFolder.h"
 
+#include "support/CodePage.h"
+#include "support/PathText.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -14,6 +17,12 @@ namespace {
 
 constexpr std::size_t kMaxNameLength = 255;
 
+// A file name as a device gets it, bytes in the code page of the computer that sent it, as a
+// name in the folder.
+fs::path DeviceNamePath(const std::string& name) {
+    return FilePath(FromCodePage(name));
+}
+
 SimFileError AccessViolation(const std::string& why) {
     return SimFileError(2, "Access violation: " + why);
 }
@@ -22,8 +31,8 @@ SimFileError AccessViolation(const std::string& why) {
 fs::path TempPathFor(const fs::path& root, const std::string& name) {
     static std::atomic<unsigned> counter{0};
     static const unsigned salt = std::random_device{}();
-    return root / ("." + name.substr(0, 64) + "." + std::to_string(salt) + "-" +
-                   std::to_string(++counter) + ".part");
+    return root / DeviceNamePath("." + name.substr(0, 64) + "." + std::to_string(salt) + "-" +
+                                 std::to_string(++counter) + ".part");
 }
 
 bool IsInside(const fs::path& root, const fs::path& path) {
@@ -76,11 +85,11 @@ void IncomingFile::Commit() {
 SimFolder::SimFolder(const fs::path& root, BuiltInFiles builtIns) : builtIns_(std::move(builtIns)) {
     std::error_code error;
     if (!fs::is_directory(root, error)) {
-        throw std::runtime_error("folder \"" + root.string() + "\" does not exist");
+        throw std::runtime_error("folder \"" + PathText(root) + "\" does not exist");
     }
     root_ = fs::canonical(root, error);
     if (error) {
-        throw std::runtime_error("folder \"" + root.string() + "\": " + error.message());
+        throw std::runtime_error("folder \"" + PathText(root) + "\": " + error.message());
     }
 }
 
@@ -110,7 +119,7 @@ fs::path SimFolder::PathOf(const std::string& name) const {
     if (!reason.empty()) {
         throw AccessViolation(reason);
     }
-    return root_ / name;
+    return root_ / DeviceNamePath(name);
 }
 
 FileSource SimFolder::OpenForReading(const std::string& name) const {
@@ -151,7 +160,7 @@ std::unique_ptr<IncomingFile> SimFolder::CreateForWriting(const std::string& nam
     }
     const fs::path temp = TempPathFor(root_, name);
     // "x": never reuse a file that is already there.
-    std::FILE* file = std::fopen(temp.string().c_str(), "wbx");
+    std::FILE* file = OpenFile(PathText(temp), "wbx");
     if (file == nullptr) {
         throw AccessViolation(std::string("cannot create the file (fopen: ") +
                               std::strerror(errno) + ")");

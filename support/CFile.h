@@ -1,6 +1,8 @@
 // A C stream that closes itself, and the error numbers of the C file layer as plain ints.
 #pragma once
 
+#include "support/PathText.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <string>
@@ -12,7 +14,7 @@ inline int ErrnoOr(int fallback) {
 
 class CFile {
 public:
-    CFile(const std::string& path, const char* mode) : file_(std::fopen(path.c_str(), mode)) {}
+    CFile(const std::string& path, const char* mode) : file_(OpenFile(path, mode)) {}
     ~CFile() {
         if (file_)
             std::fclose(file_);

@@ -1,5 +1,6 @@
 #include "support/IniStore.h"
 
+#include "support/PathText.h"
 #include "support/Platform.h"
 #include "support/ScratchFile.h"
 
@@ -44,10 +45,10 @@ bool SameName(std::string_view a, std::string_view b) {
 
 std::string ReadWholeFile(const std::string& path) {
     std::error_code error;
-    if (fs::is_directory(path, error)) {
+    if (fs::is_directory(FilePath(path), error)) {
         throw std::runtime_error("Cannot read settings file \"" + path + "\": it is a folder");
     }
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(FilePath(path), std::ios::binary);
     if (!in) {
         throw std::runtime_error("open failed for \"" + path + "\": " + std::strerror(errno));
     }
@@ -73,7 +74,7 @@ std::string_view WithoutLineEnd(std::string_view line) {
 
 IniStore::IniStore(std::string filePath) : path_(std::move(filePath)) {
     std::error_code error;
-    const auto status = fs::status(path_, error);
+    const auto status = fs::status(::FilePath(path_), error);
     if (status.type() == fs::file_type::not_found) {
         return;
     }
@@ -227,8 +228,9 @@ std::string IniStore::Serialize() const {
 void IniStore::Flush() const {
     // A file reached through a link is replaced where it lives, so the link survives the save.
     std::error_code error;
-    const fs::path resolved = fs::is_symlink(path_, error) ? fs::canonical(path_, error) : "";
-    const std::string target = error || resolved.empty() ? path_ : resolved.string();
+    const fs::path link = ::FilePath(path_);
+    const fs::path resolved = fs::is_symlink(link, error) ? fs::canonical(link, error) : "";
+    const std::string target = error || resolved.empty() ? path_ : PathText(resolved);
     if (platform::IsReadOnlyFile(target)) {
         throw std::runtime_error("Cannot write settings file \"" + path_ + "\": it is read-only");
     }

@@ -1,5 +1,6 @@
 #include "support/LogFile.h"
 
+#include "support/PathText.h"
 #include "support/Platform.h"
 #include "support/Save_Err.h"
 #include "support/Save_Err_Testing.h"
@@ -37,9 +38,9 @@ LogFileNames NamesFor(char fileLetter) {
 // The first file that ever overflowed is kept as the oldest; later overflows replace only the
 // previous file. Failures skip the step, a size that cannot be measured means no rotation.
 void Rotate(const std::string& folder, const LogFileNames& names, std::int64_t maxSize) {
-    const fs::path current = folder + names.current;
-    const fs::path previous = folder + names.previous;
-    const fs::path oldest = folder + names.oldest;
+    const fs::path current = FilePath(folder + names.current);
+    const fs::path previous = FilePath(folder + names.previous);
+    const fs::path oldest = FilePath(folder + names.oldest);
     std::error_code error;
     const auto size = fs::file_size(current, error);
     if (error || static_cast<std::int64_t>(size) <= maxSize) {
@@ -110,7 +111,7 @@ void AppendLogFile(const LogTarget& target, std::string_view text) {
     const std::string line =
         LogTimeStamp(dateTime, hundredths) + "  >" + EscapeLogText(text) + "<\r\n";
     const std::string path = target.folder + names.current;
-    if (std::FILE* file = std::fopen(path.c_str(), "ab")) {
+    if (std::FILE* file = OpenFile(path, "ab")) {
         std::fwrite(line.data(), 1, line.size(), file);
         std::fclose(file);
     }

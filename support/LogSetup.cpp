@@ -2,6 +2,7 @@
 
 #include "support/FileNames.h"
 #include "support/IntText.h"
+#include "support/PathText.h"
 #include "support/Platform.h"
 
 #include <filesystem>
@@ -24,10 +25,10 @@ std::string ProgramName(const std::string& programPath) {
 
 bool MarkerExists(const std::string& path) {
     std::error_code error;
-    if (!fs::is_regular_file(path, error)) {
+    if (!fs::is_regular_file(FilePath(path), error)) {
         return false;
     }
-    std::ifstream probe(path, std::ios::binary);
+    std::ifstream probe(FilePath(path), std::ios::binary);
     return probe.is_open();
 }
 
@@ -35,7 +36,7 @@ std::int32_t ReadDebugLevel(const std::string& path) {
     if (!MarkerExists(path)) {
         return 0;
     }
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(FilePath(path), std::ios::binary);
     const auto isBlank = [](int c) { return c <= ' '; };
     int c = in.get();
     while (c != std::char_traits<char>::eof() && isBlank(c)) {
@@ -71,5 +72,5 @@ void CreateDataFolder(const std::string& programDir, const std::string& programP
     const std::string folder = DataFolderFor(platform::AllUsersDataFolder(),
                                              platform::UserDataFolder(), programDir, programPath);
     std::error_code error;
-    fs::create_directories(folder, error);
+    fs::create_directories(FilePath(folder), error);
 }

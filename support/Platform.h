@@ -7,8 +7,22 @@
 #include <cstdint>
 #include <ctime>
 #include <string>
+#include <vector>
 
 namespace platform {
+
+// The program's command-line arguments, the program itself first, as text. On Windows they are
+// read in the system's UTF-16 form, not from the ANSI copy main() receives, in which a name
+// with a letter beyond the code page would already be lost.
+std::vector<std::string> ProgramArguments(int argc, char** argv);
+// The same without the program.
+inline std::vector<std::string> ArgumentsAfterProgram(int argc, char** argv) {
+    std::vector<std::string> arguments = ProgramArguments(argc, argv);
+    if (!arguments.empty()) {
+        arguments.erase(arguments.begin());
+    }
+    return arguments;
+}
 
 // Full path of the running program file; empty when the system cannot tell.
 std::string ExecutablePath();

@@ -59,6 +59,10 @@ void SyncFolder(const std::string& folder) {
 
 } // namespace
 
+std::vector<std::string> ProgramArguments(int argc, char** argv) {
+    return std::vector<std::string>(argv, argv + argc);
+}
+
 std::string ExecutablePath() {
     std::string buffer(256, '\0');
     for (;;) {

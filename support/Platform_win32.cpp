@@ -1,8 +1,12 @@
 // Win32 backend of the support subsystem's system calls.
 #include "support/Platform.h"
 
+#include "support/PathText.h"
+#include "support/WideText.h"
+
 #include <windows.h>
 
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <cerrno>
@@ -24,10 +28,10 @@ std::string SpecialFolder(int csidl) {
     if (SHGetSpecialFolderLocation(nullptr, csidl, &list) != S_OK) {
         return {};
     }
-    char buffer[MAX_PATH] = {};
-    const bool found = SHGetPathFromIDListA(list, buffer) != FALSE;
+    wchar_t buffer[MAX_PATH] = {};
+    const bool found = SHGetPathFromIDListW(list, buffer) != FALSE;
     ILFree(list);
-    return found ? std::string(buffer) : std::string();
+    return found ? Utf8Text(buffer) : std::string();
 }
 
 // The C library's error number for what a Win32 file call reports, as the rest of the file
@@ -81,17 +85,28 @@ void ClaimRoom(HANDLE file, const std::string& path, std::size_t size) {
 
 } // namespace
 
+std::vector<std::string> ProgramArguments(int /*argc*/, char** /*argv*/) {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> arguments;
+    for (int i = 0; wide && i < count; ++i) {
+        arguments.push_back(Utf8Text(wide[i]));
+    }
+    LocalFree(wide);
+    return arguments;
+}
+
 std::string ExecutablePath() {
-    std::string buffer(MAX_PATH, '\0');
+    std::wstring buffer(MAX_PATH, L'\0');
     while (buffer.size() <= 32768) {
         const DWORD n =
-            GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+            GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (n == 0) {
             return {};
         }
         if (n < buffer.size()) {
             buffer.resize(n);
-            return buffer;
+            return Utf8Text(buffer);
         }
         buffer.resize(buffer.size() * 2);
     }
@@ -111,7 +126,7 @@ std::string UserConfigFolder() {
 }
 
 void DebuggerOutput(const std::string& text) {
-    OutputDebugStringA(text.c_str());
+    OutputDebugStringW(WideText(text).c_str());
 }
 
 std::uint32_t TickMilliseconds() {
@@ -125,24 +140,24 @@ std::tm LocalTime(std::time_t time) {
 }
 
 bool IsReadOnlyFile(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(FilePath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
            (attributes & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
 FileCallResult CreateNewFile(const std::string& path) {
-    const int fd =
-        ::_open(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
+    const int fd = ::_wopen(FilePath(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY,
+                            _S_IREAD | _S_IWRITE);
     if (fd < 0) {
-        return {errno, "_open"};
+        return {errno, "_wopen"};
     }
     return ::_close(fd) == 0 ? FileCallResult{} : FileCallResult{errno, "_close"};
 }
 
 FileCallResult SyncFileToDisk(const std::string& path) {
-    const int fd = ::_open(path.c_str(), _O_WRONLY | _O_BINARY);
+    const int fd = ::_wopen(FilePath(path).c_str(), _O_WRONLY | _O_BINARY);
     if (fd < 0) {
-        return {errno, "_open"};
+        return {errno, "_wopen"};
     }
     const int error = ::_commit(fd) == 0 ? 0 : errno;
     ::_close(fd);
@@ -152,17 +167,18 @@ FileCallResult SyncFileToDisk(const std::string& path) {
 // Write-through: the rename is on the disk when the call returns. A new file gets the folder's
 // default permissions, which is all a replaced file had on Windows as well.
 FileCallResult RenameOver(const std::string& from, const std::string& to) {
-    if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (MoveFileExW(FilePath(from).c_str(), FilePath(to).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         return {};
     }
-    return {ErrnoOf(GetLastError()), "MoveFileExA"};
+    return {ErrnoOf(GetLastError()), "MoveFileExW"};
 }
 
 void WriteFileInPlace(const std::string& path, const std::string& data) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+    HANDLE file = CreateFileW(FilePath(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        ThrowCallFailed("CreateFileA", path, GetLastError());
+        ThrowCallFailed("CreateFileW", path, GetLastError());
     }
     try {
         ClaimRoom(file, path, data.size());

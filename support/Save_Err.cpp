@@ -5,6 +5,7 @@
 #include "support/FileNames.h"
 #include "support/LogFile.h"
 #include "support/LogSetup.h"
+#include "support/PathText.h"
 #include "support/Platform.h"
 #include "support/Save_Err_Testing.h"
 #include "support/SettingsFolder.h"
@@ -52,8 +53,8 @@ std::string g_settingsDir;
 
 std::string Absolute(const std::string& path) {
     std::error_code error;
-    const auto absolute = std::filesystem::absolute(path, error);
-    return error ? path : absolute.string();
+    const auto absolute = std::filesystem::absolute(FilePath(path), error);
+    return error ? path : PathText(absolute);
 }
 
 std::string DetectProgramPath() {
@@ -79,7 +80,7 @@ std::string OpenSettingsFolder(const std::string& programDir) {
     std::string folder = SettingsFolderFor(programDir);
     if (folder != programDir) {
         std::error_code error;
-        std::filesystem::create_directories(folder, error);
+        std::filesystem::create_directories(FilePath(folder), error);
     }
     return folder;
 }

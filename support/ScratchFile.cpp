@@ -1,6 +1,7 @@
 #include "support/ScratchFile.h"
 
 #include "support/CFile.h"
+#include "support/PathText.h"
 #include "support/Platform.h"
 
 #include <filesystem>
@@ -15,10 +16,11 @@ constexpr int kNumberedNames = 99;
 
 std::string Followed(const std::string& target) {
     std::error_code error;
-    if (!fs::is_symlink(target, error))
+    const fs::path path = FilePath(target);
+    if (!fs::is_symlink(path, error))
         return target;
-    const fs::path real = fs::weakly_canonical(target, error);
-    return error ? target : real.string();
+    const fs::path real = fs::weakly_canonical(path, error);
+    return error ? target : PathText(real);
 }
 
 std::system_error CallFailure(const std::string& call, const std::string& path, int error) {
@@ -41,7 +43,7 @@ ScratchFile::ScratchFile(const std::string& target, const std::string& suffix)
 ScratchFile::~ScratchFile() {
     if (error_ == 0 && !placed_) {
         std::error_code ignored;
-        fs::remove(path_, ignored);
+        fs::remove(FilePath(path_), ignored);
     }
 }
 

@@ -1,6 +1,8 @@
 // The upload source's lock on Windows: a handle of its own whose share mode admits readers only.
 #include "tftp/IdSourceLock.h"
 
+#include "support/PathText.h"
+
 #include <stdexcept>
 #include <system_error>
 
@@ -13,7 +15,7 @@
 // renaming fails. The other way round, when another program already has the file open for
 // writing (or open without letting others read), this open fails with a sharing violation.
 TIdSourceLock::TIdSourceLock(const std::string& path)
-    : Handle(reinterpret_cast<std::intptr_t>(::CreateFileA(path.c_str(), GENERIC_READ,
+    : Handle(reinterpret_cast<std::intptr_t>(::CreateFileW(FilePath(path).c_str(), GENERIC_READ,
                                                            FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                                            FILE_ATTRIBUTE_NORMAL, nullptr))) {
     if (reinterpret_cast<HANDLE>(Handle) != INVALID_HANDLE_VALUE) {

@@ -1,5 +1,7 @@
 #include "tftp/IdTFTPStreams.h"
 
+#include "support/PathText.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -31,7 +33,7 @@ std::string Quoted(const std::string& path) {
 
 std::ofstream CreateLocalFile(const std::string& localPath) {
     errno = 0;
-    std::ofstream file(localPath, std::ios::binary | std::ios::trunc);
+    std::ofstream file(FilePath(localPath), std::ios::binary | std::ios::trunc);
     if (!file) {
         RaiseFileError("Cannot create file " + Quoted(localPath), errno);
     }
@@ -49,11 +51,11 @@ void CloseLocalFile(std::ofstream& file, const std::string& localPath) {
 std::ifstream OpenSourceFile(const std::string& localPath) {
     // A folder opens for reading on some systems and then has no end that a seek could find.
     std::error_code ignored;
-    if (std::filesystem::is_directory(localPath, ignored)) {
+    if (std::filesystem::is_directory(FilePath(localPath), ignored)) {
         RaiseFileError("Cannot open file " + Quoted(localPath), EISDIR);
     }
     errno = 0;
-    std::ifstream file(localPath, std::ios::binary);
+    std::ifstream file(FilePath(localPath), std::ios::binary);
     if (!file) {
         RaiseFileError("Cannot open file " + Quoted(localPath), errno);
     }

@@ -6,6 +6,11 @@
 
 // The file's name without its folder (and drive): the name it has on the device.
 std::string RemoteName(const std::string& path);
+// The name as it goes to the device: its bytes in the system's code page, as the technicians'
+// devices have always been given them (on Linux the UTF-8 bytes). A name with a character that
+// code page cannot hold fails with a message naming it, before anything is sent: sent with a "?"
+// in its place it would land on the device under another name.
+std::string DeviceName(const std::string& name);
 // The file's folder with its trailing separator; empty for a bare file name.
 std::string FolderOf(const std::string& path);
 // The name's extension from its last "." on, dot included; empty when the name has no ".".

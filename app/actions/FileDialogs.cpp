@@ -1,5 +1,7 @@
 #include "app/actions/FileDialogs.h"
 
+#include "support/PathText.h"
+
 #include <array>
 #include <filesystem>
 #include <system_error>
@@ -24,7 +26,7 @@ const std::array<FileDialogSetup, kDialogCount> kDialogs{{
 // clang-format on
 
 std::string Quoted(const fs::path& path) {
-    return "\"" + path.string() + "\"";
+    return "\"" + PathText(path) + "\"";
 }
 
 bool IsReadOnly(const fs::path& path) {
@@ -43,7 +45,7 @@ std::string CheckChosenFile(const FileDialogSetup& setup, const std::string& pat
     if (path.empty()) {
         return "Please choose a file.";
     }
-    const fs::path file(path);
+    const fs::path file = FilePath(path);
     std::error_code ec;
     if (fs::is_directory(file, ec)) {
         return Quoted(file) + " is a folder, not a file.";

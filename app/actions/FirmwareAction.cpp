@@ -8,6 +8,7 @@
 #include "app/actions/ActionTransfer.h"
 #include "app/actions/Actions.h"
 
+#include "support/PathText.h"
 #include "tftp/IdTrivialFTP.h"
 
 #include <algorithm>
@@ -35,7 +36,7 @@ const std::string kSuccessText =
 // told (its own upload then fails and says why).
 std::int32_t CompanionSize(const std::string& path) {
     std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    const std::uintmax_t size = std::filesystem::file_size(FilePath(path), error);
     if (error) {
         return 0;
     }
@@ -46,19 +47,23 @@ std::int32_t CompanionSize(const std::string& path) {
 // Sends the image and, where it has one, its companion; shows the result.
 void SendFirmware(ActionHost& host, const std::string& image, const std::string& companion,
                   const std::string& companionName) {
+    // Both names are checked before the image goes: its companion must be able to follow.
+    const std::string imageName = DeviceName(RemoteName(image));
+    const std::string companionDeviceName =
+        companion.empty() ? std::string() : DeviceName(RemoteName(companionName));
     host.ShowBusy();
     ActionTransfer transfer(host, Action::Firmware);
     if (!companion.empty()) {
         // One display across both files.
         transfer.ProgressCarry = CompanionSize(companion);
     }
-    transfer.Client().Upload(image, RemoteName(image), kUploadRetries);
+    transfer.Client().Upload(image, imageName, kUploadRetries);
     if (!companion.empty()) {
         host.ForbidCancel();
         transfer.ContinueProgress();
         // Deliberately without letting the user act: nothing may start or close meanwhile.
         transfer.Client().TimeSource->Sleep(kCompanionPause);
-        transfer.Client().Upload(companion, RemoteName(companionName), kUploadRetries);
+        transfer.Client().Upload(companion, companionDeviceName, kUploadRetries);
     }
     host.ShowInfo(kSuccessText);
 }

@@ -25,8 +25,9 @@ bool RunPut(ActionHost& host) {
 bool PutFile(ActionHost& host, const std::string& localPath, const std::string& remoteName) {
     try {
         host.RememberFolder(Dialog::DlgPut, FolderOf(localPath));
+        const std::string deviceName = DeviceName(remoteName);
         ActionTransfer transfer(host, Action::Put);
-        transfer.Client().Upload(localPath, remoteName, kUploadRetries);
+        transfer.Client().Upload(localPath, deviceName, kUploadRetries);
         host.ShowInfo("File " + Quoted(localPath) + " successfull sent");
         return true;
     } catch (const std::exception& error) {
@@ -51,10 +52,11 @@ bool GetFile(ActionHost& host, const std::string& remoteName, const std::string&
     }
     try {
         host.RememberFolder(Dialog::DlgGet, FolderOf(localPath));
+        const std::string deviceName = DeviceName(remoteName);
         ActionTransfer transfer(host, Action::Get);
         // "Overwrite?" agreed to the device's file taking the place of the older one, not to
         // losing it when the transfer fails: it is replaced only by a complete file.
-        DownloadReplacing(transfer.Client(), remoteName, localPath);
+        DownloadReplacing(transfer.Client(), deviceName, localPath);
         host.ShowInfo("File " + Quoted(localPath) + " successfull received");
         return true;
     } catch (const std::exception& error) {
