@@ -32,8 +32,10 @@ private:
     int unitY_ = kDesignUnitY;
 };
 
-// The window's font: "MS Sans Serif" 8 pt at the screen's resolution.
-HFONT CreateWindowFont();
+// The screen's resolution in pixels per inch, as the system gave it to the program at start.
+int ScreenDpi();
+// The window's font: "MS Sans Serif" 8 pt at a resolution in pixels per inch.
+HFONT CreateWindowFont(int pixelsPerInch);
 
 struct NativeControl {
     HWND hwnd = nullptr;
@@ -50,6 +52,12 @@ void AddHint(HWND tips, HWND window, HWND control, std::string_view hint);
 // Creates every designed control as a child of window, in tab order, with its text, range,
 // visibility and font; controls of a group box lie inside the box's area. Hints go to tips.
 NativeControls BuildControls(HWND window, HWND tips, HFONT font, const DialogScale& scale);
+
+// Gives every control the font and the place of its bounds (design pixels inside its parent) on
+// the screen of scale: at the start, and again when the window moves to a screen of another
+// resolution. A label designed without a size takes the size of its text.
+void LayOutControls(const NativeControls& controls, const std::map<Control, Bounds>& bounds,
+                    HFONT font, const DialogScale& scale);
 
 // Where a control lies in the window: its design position plus that of its group box.
 Bounds WindowBounds(Control control, const Bounds& bounds);

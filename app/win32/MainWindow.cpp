@@ -1,15 +1,22 @@
 #include "app/win32/MainWindow.h"
 
+#include "support/WideText.h"
+
 #include <algorithm>
 #include <exception>
+#include <iterator>
 #include <map>
 #include <stdexcept>
 #include <string_view>
 
 namespace {
 
-constexpr const char* kWindowClass = "TForm1";
+constexpr const wchar_t* kWindowClass = L"TForm1";
 constexpr COLORREF kLightRed = RGB(240, 128, 128);
+
+// WM_DPICHANGED, which headers for Windows 7 do not name: the window moved to a screen of
+// another resolution, or the user changed the scaling.
+constexpr UINT kDpiChanged = 0x02E0;
 
 // A single border that cannot be dragged, a title bar with only the system menu and the close
 // box. The controls' parent takes part in Tab and the arrow keys between them.
@@ -17,27 +24,27 @@ constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
 
 void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
-    WNDCLASSEXA windowClass{};
+    WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    if (GetClassInfoExA(instance, kWindowClass, &windowClass)) {
+    if (GetClassInfoExW(instance, kWindowClass, &windowClass)) {
         return;
     }
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
-    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    windowClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
     windowClass.hIconSm = static_cast<HICON>(
-        LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+        LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
                    GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = kWindowClass;
-    RegisterClassExA(&windowClass);
+    RegisterClassExW(&windowClass);
 }
 
 // Where the system centres a window on the primary screen's work area.
 POINT CentredOnPrimaryScreen(HWND window) {
     RECT area{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     RECT frame{};
     GetWindowRect(window, &frame);
     return {(area.left + area.right - (frame.right - frame.left)) / 2,
@@ -45,11 +52,11 @@ POINT CentredOnPrimaryScreen(HWND window) {
 }
 
 BOOL CALLBACK CancelOwnedDialog(HWND window, LPARAM owner) {
-    char className[16] = {};
-    GetClassNameA(window, className, sizeof className);
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, static_cast<int>(std::size(className)));
     if (GetWindow(window, GW_OWNER) == reinterpret_cast<HWND>(owner) &&
-        std::string_view(className) == "#32770") {
-        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+        std::wstring_view(className) == L"#32770") {
+        PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
     }
     return TRUE;
 }
@@ -57,38 +64,39 @@ BOOL CALLBACK CancelOwnedDialog(HWND window, LPARAM owner) {
 } // namespace
 
 MainWindow::MainWindow(const std::string& programPath, const std::vector<std::string>& params)
-    : font_(CreateWindowFont()), lightRed_(CreateSolidBrush(kLightRed)), scale_(font_) {
+    : font_(CreateWindowFont(ScreenDpi())), lightRed_(CreateSolidBrush(kLightRed)), scale_(font_) {
     const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX),
                                        ICC_PROGRESS_CLASS | ICC_UPDOWN_CLASS | ICC_BAR_CLASSES |
                                            ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&classes);
-    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
     RegisterWindowClass(instance, WindowProc);
     RECT frame{0, 0, scale_.ToScreenX(kFormWidth), scale_.ToScreenY(kFormHeight)};
     AdjustWindowRectEx(&frame, kWindowStyle, FALSE, kWindowExStyle);
     // The system picks the first position; the settings then move the window.
-    CreateWindowExA(kWindowExStyle, kWindowClass, std::string(kCaption).c_str(), kWindowStyle,
+    CreateWindowExW(kWindowExStyle, kWindowClass, WideText(kCaption).c_str(), kWindowStyle,
                     CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left,
                     frame.bottom - frame.top, nullptr, nullptr, instance, this);
     if (!hwnd_) {
         throw std::runtime_error("The window could not be created");
     }
-    SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     HWND tips = CreateToolTips(hwnd_);
     toolkit_ =
         std::make_unique<Win32Toolkit>(hwnd_, tips, BuildControls(hwnd_, tips, font_, scale_),
                                        scale_, [this](MSG& message) { Dispatch(message); });
     form_ = std::make_unique<TForm1>(*toolkit_, programPath);
     runner_ = std::make_unique<HandlerRunner>(
-        *form_, HandlerRunner::Hooks{.showError =
-                                         [this](const std::exception& error) {
-                                             MessageBoxA(hwnd_, error.what(),
-                                                         form_->ApplicationTitle().c_str(),
-                                                         MB_OK | MB_ICONERROR | MB_APPLMODAL);
-                                         },
-                                     .silence = [this] { toolkit_->Silence(); },
-                                     .dismissModal = [this] { DismissModalWindows(); },
-                                     .closeAgain = [this] { OnClose(); }});
+        *form_,
+        HandlerRunner::Hooks{.showError =
+                                 [this](const std::exception& error) {
+                                     MessageBoxW(hwnd_, WideText(error.what()).c_str(),
+                                                 WideText(form_->ApplicationTitle()).c_str(),
+                                                 MB_OK | MB_ICONERROR | MB_APPLMODAL);
+                                 },
+                             .silence = [this] { toolkit_->Silence(); },
+                             .dismissModal = [this] { DismissModalWindows(); },
+                             .closeAgain = [this] { OnClose(); }});
     Run([this, &params] { form_->FormCreate(params); });
     KeepOnScreen();
 }
@@ -112,7 +120,7 @@ void MainWindow::Show(int showCommand) {
 
 int MainWindow::RunMessageLoop() {
     MSG message{};
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         Dispatch(message);
     }
     return message.message == WM_QUIT ? static_cast<int>(message.wParam) : 0;
@@ -124,11 +132,11 @@ void MainWindow::Dispatch(MSG& message) {
     if (ours && keyDown && PreviewKey(message)) {
         return;
     }
-    if (ours && IsDialogMessageA(hwnd_, &message)) {
+    if (ours && IsDialogMessageW(hwnd_, &message)) {
         return;
     }
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
 }
 
 bool MainWindow::PreviewKey(const MSG& message) {
@@ -144,13 +152,13 @@ bool MainWindow::PreviewKey(const MSG& message) {
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
         auto* self =
-            static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+            static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->hwnd_ = hwnd;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self || !self->runner_) {
-        return DefWindowProcA(hwnd, message, wParam, lParam);
+        return DefWindowProcW(hwnd, message, wParam, lParam);
     }
     return self->OnMessage(message, wParam, lParam);
 }
@@ -174,8 +182,8 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(font_);
     case WM_NOTIFY:
-        if (reinterpret_cast<const NMHDR*>(lParam)->code == TTN_GETDISPINFOA) {
-            FillToolTip(*reinterpret_cast<NMTTDISPINFOA*>(lParam));
+        if (reinterpret_cast<const NMHDR*>(lParam)->code == TTN_GETDISPINFOW) {
+            FillToolTip(*reinterpret_cast<NMTTDISPINFOW*>(lParam));
             return 0;
         }
         break;
@@ -210,6 +218,9 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             runner_->RequestClose();
         }
         return 0;
+    case kDpiChanged:
+        OnDpiChanged(LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
     case WM_DESTROY:
         hwnd_ = nullptr;
         PostQuitMessage(0);
@@ -217,11 +228,17 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     default:
         break;
     }
-    return DefWindowProcA(hwnd_, message, wParam, lParam);
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
 }
 
 void MainWindow::OnCommand(Control control, WORD notification) {
     using enum Control;
+    if (control == seTO && notification == EN_KILLFOCUS) {
+        // A typed number outside the range shows the value it was brought to, which is the one
+        // used and saved.
+        toolkit_->SetValue(seTO, toolkit_->Value(seTO));
+        return;
+    }
     if (control == cbPort) {
         // Only the user's choices send these; a selection made from code (the settings load)
         // sends none.
@@ -278,9 +295,29 @@ void MainWindow::KeepOnScreen() {
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void MainWindow::FillToolTip(NMTTDISPINFOA& request) {
+void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
+    HFONT font = CreateWindowFont(dpi);
+    scale_ = DialogScale(font);
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    toolkit_->Rescale(font, scale_);
+    DeleteObject(font_);
+    font_ = font;
+    // The system's suggestion keeps the window where it was; its client area is the design's
+    // size in the new font.
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    const int extraX = scale_.ToScreenX(kFormWidth) - client.right;
+    const int extraY = scale_.ToScreenY(kFormHeight) - client.bottom;
+    SetWindowPos(hwnd_, nullptr, 0, 0, suggested.right - suggested.left + extraX,
+                 suggested.bottom - suggested.top + extraY,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::FillToolTip(NMTTDISPINFOW& request) {
     const auto control = toolkit_->ControlOf(reinterpret_cast<HWND>(request.hdr.idFrom));
-    tip_ = control ? toolkit_->ItemHint(*control) : std::string();
+    tip_ = control ? WideText(toolkit_->ItemHint(*control)) : std::wstring();
     request.lpszText = tip_.data();
 }
 
@@ -317,16 +354,16 @@ void MainWindow::DrawListItem(const DRAWITEMSTRUCT& item) {
     FillRect(item.hDC, &item.rcItem, brush);
     DeleteObject(brush);
     if (item.itemID != static_cast<UINT>(-1)) {
-        std::string entry(static_cast<std::size_t>(std::max<LRESULT>(
-                              0, SendMessageA(item.hwndItem, CB_GETLBTEXTLEN, item.itemID, 0))),
-                          '\0');
-        SendMessageA(item.hwndItem, CB_GETLBTEXT, item.itemID,
+        std::wstring entry(static_cast<std::size_t>(std::max<LRESULT>(
+                               0, SendMessageW(item.hwndItem, CB_GETLBTEXTLEN, item.itemID, 0))),
+                           L'\0');
+        SendMessageW(item.hwndItem, CB_GETLBTEXT, item.itemID,
                      reinterpret_cast<LPARAM>(entry.data()));
         RECT area = item.rcItem;
         area.left += 2;
         SetBkMode(item.hDC, TRANSPARENT);
         SetTextColor(item.hDC, text);
-        DrawTextA(item.hDC, entry.c_str(), -1, &area, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        DrawTextW(item.hDC, entry.c_str(), -1, &area, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     }
     if (red && (item.itemState & ODS_FOCUS)) {
         DrawFocusRect(item.hDC, &item.rcItem);

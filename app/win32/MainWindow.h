@@ -47,7 +47,10 @@ private:
     // The COM list's field and entries; the field shows the colour the logic gave the list.
     void DrawListItem(const DRAWITEMSTRUCT& item);
     // The text of a tool tip that asks the window for it.
-    void FillToolTip(NMTTDISPINFOA& request);
+    void FillToolTip(NMTTDISPINFOW& request);
+    // The window moved to a screen of another resolution (dpi, pixels per inch): a font for it,
+    // and the controls and the window laid out in it at the place the system suggests.
+    void OnDpiChanged(int dpi, const RECT& suggested);
     // The background of a control that the logic coloured; nullptr for the system's own.
     HBRUSH ControlBrush(HWND control, HDC dc);
     void Run(const std::function<void()>& handler) { runner_->Run(handler); }
@@ -56,7 +59,7 @@ private:
     HBRUSH lightRed_ = nullptr;
     DialogScale scale_;
     HWND hwnd_ = nullptr;
-    std::string tip_;      // the text of the tool tip being shown
+    std::wstring tip_;     // the text of the tool tip being shown
     HWND focus_ = nullptr; // the control that had the focus when the window was deactivated
     std::unique_ptr<Win32Toolkit> toolkit_;
     std::unique_ptr<TForm1> form_;

@@ -1,4 +1,6 @@
 #include "app/win32/Win32Dialogs.h"
+#include "support/FileNames.h"
+#include "support/WideText.h"
 
 #include <commdlg.h>
 
@@ -44,28 +46,28 @@ std::string FileDialogFilter(const FileDialogSetup& setup) {
 std::optional<std::string> RunNativeFileDialog(HWND owner, const FileDialogRequest& request) {
     const FileDialogSetup& setup = *request.setup;
     // Room for the longest path the system knows; the last file's name is preselected.
-    std::vector<char> file(32768, '\0');
-    const std::size_t nameStart = request.fileName.find_last_of("\\/");
-    const std::string name =
-        nameStart == std::string::npos ? request.fileName : request.fileName.substr(nameStart + 1);
+    std::vector<wchar_t> file(32768, L'\0');
+    const std::wstring name = WideText(FileName(request.fileName));
     name.copy(file.data(), std::min(name.size(), file.size() - 1));
-    const std::string filter = FileDialogFilter(setup);
-    const std::string extension(setup.defaultExtension);
+    const std::wstring filter = WideText(FileDialogFilter(setup));
+    const std::wstring extension = WideText(setup.defaultExtension);
+    const std::wstring folder = WideText(request.folder);
+    const std::wstring title = WideText(request.title);
 
-    OPENFILENAMEA dialog{};
+    OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
     dialog.lpstrFilter = filter.empty() ? nullptr : filter.c_str();
     dialog.nFilterIndex = 1;
     dialog.lpstrFile = file.data();
     dialog.nMaxFile = static_cast<DWORD>(file.size());
-    dialog.lpstrInitialDir = request.folder.empty() ? nullptr : request.folder.c_str();
-    dialog.lpstrTitle = request.title.c_str();
+    dialog.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+    dialog.lpstrTitle = title.c_str();
     dialog.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
     dialog.Flags = FileDialogFlags(setup);
-    const BOOL chosen = setup.save ? GetSaveFileNameA(&dialog) : GetOpenFileNameA(&dialog);
+    const BOOL chosen = setup.save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
     if (!chosen) {
         return std::nullopt;
     }
-    return std::string(file.data());
+    return Utf8Text(file.data());
 }

@@ -1,5 +1,6 @@
 #include "app/actions/MessageText.h"
 #include "app/win32/Win32Dialogs.h"
+#include "support/WideText.h"
 
 #include <algorithm>
 #include <array>
@@ -48,6 +49,8 @@ UINT ButtonsOf(const std::vector<MessageButton>& buttons) {
 struct Placement {
     std::optional<int> left;
     std::optional<int> top;
+    // Instead of left and top: the box centred on this rectangle (and kept on its screen).
+    std::optional<RECT> centreOn;
     HHOOK hook = nullptr;
 };
 Placement g_placement;
@@ -62,16 +65,34 @@ LRESULT CALLBACK PlaceBox(int code, WPARAM wParam, LPARAM lParam) {
     GetWindowRect(box, &frame);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
-    GetMonitorInfoA(MonitorFromWindow(box, MONITOR_DEFAULTTOPRIMARY), &monitor);
+    GetMonitorInfoW(MonitorFromWindow(box, MONITOR_DEFAULTTOPRIMARY), &monitor);
     const RECT& area = monitor.rcWork;
     const int width = frame.right - frame.left;
     const int height = frame.bottom - frame.top;
-    const int left = g_placement.left.value_or((area.left + area.right - width) / 2);
-    const int top = g_placement.top.value_or((area.top + area.bottom - height) / 2);
+    int left = g_placement.left.value_or((area.left + area.right - width) / 2);
+    int top = g_placement.top.value_or((area.top + area.bottom - height) / 2);
+    if (const std::optional<RECT>& centre = g_placement.centreOn) {
+        left = std::clamp<int>((centre->left + centre->right - width) / 2, area.left,
+                               std::max<int>(area.left, area.right - width));
+        top = std::clamp<int>((centre->top + centre->bottom - height) / 2, area.top,
+                              std::max<int>(area.top, area.bottom - height));
+    }
     SetWindowPos(box, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     UnhookWindowsHookEx(g_placement.hook);
     g_placement.hook = nullptr;
     return 0;
+}
+
+// A box the system would place in the middle of the screen goes over the window instead, centred
+// on it, as the window's other boxes come up over it too.
+Placement OverOwner(HWND owner) {
+    RECT window{};
+    if (!owner || !GetWindowRect(owner, &window)) {
+        return {};
+    }
+    Placement placement;
+    placement.centreOn = window;
+    return placement;
 }
 
 } // namespace
@@ -106,12 +127,16 @@ MessageButton AnswerOf(int result) {
 }
 
 MessageButton RunNativeMessageBox(HWND owner, const MessageRequest& request) {
-    if (!request.systemPlaced) {
-        g_placement = {request.left, request.top,
-                       SetWindowsHookExA(WH_CBT, PlaceBox, nullptr, GetCurrentThreadId())};
+    if (request.systemPlaced) {
+        g_placement = OverOwner(owner);
+    } else {
+        g_placement = {};
+        g_placement.left = request.left;
+        g_placement.top = request.top;
     }
-    const int result = MessageBoxA(owner, WithLineBreaks(request.text).c_str(),
-                                   request.caption.c_str(), MessageBoxStyle(request));
+    g_placement.hook = SetWindowsHookExW(WH_CBT, PlaceBox, nullptr, GetCurrentThreadId());
+    const int result = MessageBoxW(owner, WideText(WithLineBreaks(request.text)).c_str(),
+                                   WideText(request.caption).c_str(), MessageBoxStyle(request));
     if (g_placement.hook) {
         // The box never came up.
         UnhookWindowsHookEx(g_placement.hook);

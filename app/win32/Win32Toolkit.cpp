@@ -1,20 +1,21 @@
 #include "app/win32/Win32Toolkit.h"
 #include "app/win32/Win32Dialogs.h"
+#include "support/IntText.h"
 #include "support/Save_Err.h"
+#include "support/WideText.h"
 
 #include <commctrl.h>
 
 #include <algorithm>
-#include <charconv>
 #include <stdexcept>
 
 namespace {
 
 std::string WindowText(HWND hwnd) {
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
     text.resize(
-        static_cast<std::size_t>(GetWindowTextA(hwnd, text.data(), static_cast<int>(text.size()))));
-    return text;
+        static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    return Utf8Text(text);
 }
 
 // The spin field's number as typed, kept inside its range; a field left empty or unreadable
@@ -22,17 +23,17 @@ std::string WindowText(HWND hwnd) {
 int SpinValue(HWND edit, HWND arrows) {
     int low = 0;
     int high = 0;
-    SendMessageA(arrows, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
+    SendMessageW(arrows, UDM_GETRANGE32, reinterpret_cast<WPARAM>(&low),
                  reinterpret_cast<LPARAM>(&high));
-    const std::string text = WindowText(edit);
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end == text.data()) {
+    const std::optional<std::int64_t> typed =
+        ParseInteger(WindowText(edit), {.sign = true}, INT32_MIN, INT32_MAX);
+    if (!typed) {
         BOOL failed = FALSE;
-        value = static_cast<int>(
-            SendMessageA(arrows, UDM_GETPOS32, 0, reinterpret_cast<LPARAM>(&failed)));
+        return std::clamp(static_cast<int>(SendMessageW(arrows, UDM_GETPOS32, 0,
+                                                        reinterpret_cast<LPARAM>(&failed))),
+                          low, high);
     }
-    return std::clamp(value, low, high);
+    return static_cast<int>(std::clamp<std::int64_t>(*typed, low, high));
 }
 
 } // namespace
@@ -77,15 +78,18 @@ std::string Win32Toolkit::Text(Control control) const {
 }
 
 void Win32Toolkit::SetText(Control control, const std::string& text) {
-    SetWindowTextA(Handle(control), text.c_str());
+    SetWindowTextW(Handle(control), WideText(text).c_str());
+    if (DesignOf(control).alignRight) {
+        FitRightAlignedLabel(control);
+    }
 }
 
 bool Win32Toolkit::Checked(Control control) const {
-    return SendMessageA(Handle(control), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendMessageW(Handle(control), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void Win32Toolkit::SetChecked(Control control, bool checked) {
-    SendMessageA(Handle(control), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(Handle(control), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     if (!checked) {
         return;
     }
@@ -94,7 +98,7 @@ void Win32Toolkit::SetChecked(Control control, bool checked) {
     for (const ControlDesign& other : FormControls()) {
         if (other.id != control && other.kind == ControlKind::RadioButton &&
             other.parent == design.parent) {
-            SendMessageA(Handle(other.id), BM_SETCHECK, BST_UNCHECKED, 0);
+            SendMessageW(Handle(other.id), BM_SETCHECK, BST_UNCHECKED, 0);
         }
     }
 }
@@ -105,9 +109,9 @@ int Win32Toolkit::Value(Control control) const {
     case ControlKind::SpinEdit:
         return SpinValue(native.hwnd, native.buddy);
     case ControlKind::DropDownList:
-        return static_cast<int>(SendMessageA(native.hwnd, CB_GETCURSEL, 0, 0));
+        return static_cast<int>(SendMessageW(native.hwnd, CB_GETCURSEL, 0, 0));
     case ControlKind::ProgressBar:
-        return static_cast<int>(SendMessageA(native.hwnd, PBM_GETPOS, 0, 0));
+        return static_cast<int>(SendMessageW(native.hwnd, PBM_GETPOS, 0, 0));
     default:
         throw std::logic_error("control " + std::string(DesignOf(control).name) + " has no value");
     }
@@ -117,13 +121,13 @@ void Win32Toolkit::SetValue(Control control, int value) {
     const NativeControl& native = controls_.at(control);
     switch (DesignOf(control).kind) {
     case ControlKind::SpinEdit:
-        SendMessageA(native.buddy, UDM_SETPOS32, 0, value);
+        SendMessageW(native.buddy, UDM_SETPOS32, 0, value);
         break;
     case ControlKind::DropDownList:
-        SendMessageA(native.hwnd, CB_SETCURSEL, static_cast<WPARAM>(value), 0);
+        SendMessageW(native.hwnd, CB_SETCURSEL, static_cast<WPARAM>(value), 0);
         break;
     case ControlKind::ProgressBar:
-        SendMessageA(native.hwnd, PBM_SETPOS, static_cast<WPARAM>(value), 0);
+        SendMessageW(native.hwnd, PBM_SETPOS, static_cast<WPARAM>(value), 0);
         break;
     default:
         throw std::logic_error("control " + std::string(DesignOf(control).name) + " has no value");
@@ -131,20 +135,20 @@ void Win32Toolkit::SetValue(Control control, int value) {
 }
 
 int Win32Toolkit::Maximum(Control control) const {
-    return static_cast<int>(SendMessageA(Handle(control), PBM_GETRANGE, FALSE, 0));
+    return static_cast<int>(SendMessageW(Handle(control), PBM_GETRANGE, FALSE, 0));
 }
 
 void Win32Toolkit::SetMaximum(Control control, int maximum) {
-    SendMessageA(Handle(control), PBM_SETRANGE32, 0, maximum);
+    SendMessageW(Handle(control), PBM_SETRANGE32, 0, maximum);
 }
 
 void Win32Toolkit::SetItems(Control control, const std::vector<std::string>& items) {
     HWND list = Handle(control);
-    SendMessageA(list, CB_RESETCONTENT, 0, 0);
+    SendMessageW(list, CB_RESETCONTENT, 0, 0);
     for (const std::string& item : items) {
-        SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+        SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideText(item).c_str()));
     }
-    SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    SendMessageW(list, CB_SETCURSEL, static_cast<WPARAM>(-1), 0);
 }
 
 void Win32Toolkit::SetItemHint(Control control, int position, const std::string& hint) {
@@ -213,7 +217,7 @@ void Win32Toolkit::ApplyEnabled(Control control) {
 }
 
 bool Win32Toolkit::Visible(Control control) const {
-    return (GetWindowLongA(Handle(control), GWL_STYLE) & WS_VISIBLE) != 0;
+    return (GetWindowLongW(Handle(control), GWL_STYLE) & WS_VISIBLE) != 0;
 }
 
 void Win32Toolkit::SetVisible(Control control, bool visible) {
@@ -239,6 +243,53 @@ void Win32Toolkit::SetBounds(Control control, const Bounds& bounds) {
     const RECT area = scale_.ToScreen(WindowBounds(control, bounds));
     MoveWindow(Handle(control), area.left, area.top, area.right - area.left, area.bottom - area.top,
                TRUE);
+}
+
+int Win32Toolkit::TextWidth(Control control) const {
+    HWND label = Handle(control);
+    const std::wstring text = WideText(WindowText(label));
+    HDC dc = GetDC(label);
+    HGDIOBJ previous =
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0)));
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    SelectObject(dc, previous);
+    ReleaseDC(label, dc);
+    return scale_.ToDesignX(size.cx) + 1;
+}
+
+void Win32Toolkit::FitRightAlignedLabel(Control control) {
+    const ControlDesign& design = DesignOf(control);
+    const Bounds& designed = design.bounds;
+    const int right = designed.left + designed.width;
+    // The free space reaches to the nearest control on its left in the same row; a label
+    // designed without a size is as wide as its text.
+    int freeFrom = 0;
+    for (const ControlDesign& other : FormControls()) {
+        const Bounds& place = other.bounds;
+        const bool sameRow =
+            place.top <= designed.top + designed.height && designed.top <= place.top + place.height;
+        if (other.id != control && other.parent == design.parent && sameRow &&
+            place.left < designed.left) {
+            const int width = place.width != 0 ? place.width : TextWidth(other.id);
+            freeFrom = std::max(freeFrom, place.left + width + kLabelGap);
+        }
+    }
+    Bounds bounds = designed;
+    bounds.width = std::max(designed.width, std::min(TextWidth(control), right - freeFrom));
+    bounds.left = right - bounds.width;
+    SetBounds(control, bounds);
+}
+
+void Win32Toolkit::Rescale(HFONT font, const DialogScale& scale) {
+    scale_ = scale;
+    LayOutControls(controls_, bounds_, font, scale_);
+    for (const ControlDesign& design : FormControls()) {
+        if (design.alignRight) {
+            FitRightAlignedLabel(design.id);
+        }
+    }
+    InvalidateRect(window_, nullptr, TRUE);
 }
 
 void Win32Toolkit::SetColour(Control control, Colour colour) {
@@ -267,7 +318,7 @@ MessageButton Win32Toolkit::ShowMessage(const MessageRequest& request) {
 
 void Win32Toolkit::ProcessEvents() {
     MSG message{};
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
             // For the loop that waits for it once the handler has returned.
             PostQuitMessage(static_cast<int>(message.wParam));
@@ -284,5 +335,5 @@ void Win32Toolkit::SetCursor(Cursor cursor) {
 }
 
 void Win32Toolkit::CloseWindow() {
-    SendMessageA(window_, WM_CLOSE, 0, 0);
+    SendMessageW(window_, WM_CLOSE, 0, 0);
 }

@@ -56,7 +56,19 @@ public:
     // to the diagnostic log instead. Only a box marked evenWhileClosing is still shown.
     void Silence() { silent_ = true; }
 
+    // Lays the controls out anew in font on a screen of another resolution (their design
+    // places stay).
+    void Rescale(HFONT font, const DialogScale& scale);
+
 private:
+    // Space between a label and the text of a right-aligned one that grew towards it.
+    static constexpr int kLabelGap = 4;
+
+    // The width of a label's text in design pixels.
+    int TextWidth(Control control) const;
+    // A right-aligned label whose text outgrows its designed width grows to the left, over the
+    // free space up to its neighbour in the row, instead of losing the start of its text.
+    void FitRightAlignedLabel(Control control);
     // Enables a control as its own flag and its group's say.
     void ApplyEnabled(Control control);
     // A disabled control loses the keyboard focus, and without a focus the window would see its

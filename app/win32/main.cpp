@@ -1,6 +1,7 @@
 // Program entry on Windows: the diagnostic log's start, the window and its message loop, the
 // log's end.
 #include "app/win32/MainWindow.h"
+#include "support/Platform.h"
 #include "support/Save_Err.h"
 
 #include <windows.h>
@@ -10,9 +11,9 @@
 #include <vector>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
-    LogStartup(__argv[0]);
+    const std::vector<std::string> params = platform::ProgramArguments(__argc, __argv);
+    LogStartup(params.empty() ? nullptr : params[0].c_str());
     InstallFatalErrorHook();
-    const std::vector<std::string> params(__argv, __argv + __argc);
     int exitCode = 0;
     {
         MainWindow window(ProgramPath(), params);
