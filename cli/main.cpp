@@ -1,8 +1,10 @@
 // quorvel-cli: put and get files on the radio-modem device from the command line.
 #include "cli/Cancel.h"
 #include "cli/Cli.h"
+#include "cli/ConsoleText.h"
 #include "cli/Interrupt.h"
 #include "cli/Terminal.h"
+#include "support/Platform.h"
 #include "support/Save_Err.h"
 
 #include <cstdlib>
@@ -25,12 +27,14 @@ void OnInterrupt() {
 } // namespace
 
 int main(int argc, char** argv) {
-    LogStartup(argv[0]);
+    UseConsoleText();
+    const std::vector<std::string> arguments = platform::ProgramArguments(argc, argv);
+    LogStartup(arguments.empty() ? nullptr : arguments[0].c_str());
     // Every work-event line is written as it comes, as in the window.
     SetSuppressRepeats(false);
     WatchInterrupts(OnInterrupt);
     CliIo io{std::cin, std::cout, std::cerr, IsTerminal(0), IsTerminal(2)};
-    const int status = RunCli(std::vector<std::string>(argv + 1, argv + argc), io);
+    const int status = RunCli(platform::ArgumentsAfterProgram(argc, argv), io);
     std::cout.flush();
     LogShutdown(status);
     return status;

@@ -1,10 +1,13 @@
 // quorvel-sim: the radio-modem device simulator, for trying Quorvel without a device.
 #include "cli/CommandLine.h"
+#include "cli/ConsoleText.h"
 #include "cli/Interrupt.h"
 #include "sim/DeviceFolder.h"
 #include "sim/SerialSimServer.h"
 #include "sim/SimArguments.h"
 #include "sim/SimServer.h"
+#include "support/PathText.h"
+#include "support/Platform.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -40,10 +43,11 @@ SimService* StartService(const SimOptions& options) {
 } // namespace
 
 int main(int argc, char** argv) {
+    UseConsoleText();
     WatchInterrupts(OnInterrupt);
     SimCommandLine commandLine;
     try {
-        commandLine = ParseSimArguments(std::vector<std::string>(argv + 1, argv + argc));
+        commandLine = ParseSimArguments(platform::ArgumentsAfterProgram(argc, argv));
     } catch (const UsageError& error) {
         std::cerr << "quorvel-sim: " << error.what() << "\nTry \"quorvel-sim --help\".\n";
         return 2;
@@ -56,7 +60,7 @@ int main(int argc, char** argv) {
     try {
         // Never destroyed: the interrupt thread may still reach it while main returns.
         SimService* service = StartService(options);
-        std::cout << "folder " << SimFolder(options.folder).Root().string() << "\n"
+        std::cout << "folder " << PathText(DeviceFolder(options).Root()) << "\n"
                   << DescribeLoggerFile(options) << "\n";
         if (options.faults.Any()) {
             std::cout << "faults: " << options.faults.Describe() << "\n";

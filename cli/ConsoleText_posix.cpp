@@ -1,0 +1,4 @@
+#include "cli/ConsoleText.h"
+
+// A terminal here shows UTF-8 as it is.
+void UseConsoleText() {}
