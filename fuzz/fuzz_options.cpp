@@ -12,6 +12,7 @@
 #include "app/Main.h"
 #include "cli/TransferSettings.h"
 #include "fuzz/FuzzInput.h"
+#include "support/PathText.h"
 #include "tftp/IdTrivialFTPBase.h"
 
 #include <algorithm>
@@ -42,7 +43,7 @@ bool Contains(const std::string& text, std::string_view part) {
 // The window after its start-up with these parameters, against its four rules.
 void CheckWindowOptions(const std::vector<std::string>& arguments) {
     FakeToolkit ui;
-    TForm1 form(ui, (FuzzFolder() / "quorvel").string());
+    TForm1 form(ui, PathText(FuzzFolder() / "quorvel"));
     std::vector<std::string> params{"quorvel"};
     params.insert(params.end(), arguments.begin(), arguments.end());
     form.FormCreate(params);

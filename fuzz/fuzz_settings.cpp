@@ -12,6 +12,7 @@
 #include "fuzz/FuzzInput.h"
 #include "serial/ComPortMap.h"
 #include "support/IniStore.h"
+#include "support/PathText.h"
 
 #include <fstream>
 #include <iterator>
@@ -87,10 +88,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::filesystem::path file = FuzzFolder() / "quorvel.INI";
     WriteBytes(file, parts[0]);
 
-    IniStore first(file.string());
+    IniStore first(PathText(file));
     first.Flush();
     const std::string saved = ReadBytes(file);
-    IniStore second(file.string());
+    IniStore second(PathText(file));
     CheckSameImage(first, second, saved);
     second.Flush();
     Check(ReadBytes(file) == saved, "a second save writes the same bytes");
@@ -98,10 +99,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         second.Write(parts[1], parts[2], parts[3]);
         second.Flush();
         if (Representable(parts[1], parts[2], parts[3])) {
-            Check(IniStore(file.string()).Read(parts[1], parts[2]) == parts[3],
+            Check(IniStore(PathText(file)).Read(parts[1], parts[2]) == parts[3],
                   "a written entry reads back");
         }
     }
-    CheckComTable(file.string());
+    CheckComTable(PathText(file));
     return 0;
 }

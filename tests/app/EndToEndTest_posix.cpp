@@ -1,6 +1,7 @@
 // The real program, copied into a temporary folder and started on the offscreen platform, is
 // asked to terminate; it must close its window like the close box does.
 #include "kit/TempFolder.h"
+#include "support/PathText.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +37,7 @@ std::vector<std::string> Lines(const std::string& text) {
 pid_t Spawn(const fs::path& program) {
     const fs::path folder = program.parent_path();
     std::vector<std::string> environment{"QT_QPA_PLATFORM=offscreen",
-                                         "XDG_DATA_HOME=" + folder.string()};
+                                         "XDG_DATA_HOME=" + PathText(folder)};
     for (char** variable = environ; *variable; ++variable) {
         const std::string text(*variable);
         if (!text.starts_with("QT_QPA_PLATFORM=") && !text.starts_with("XDG_DATA_HOME=")) {
@@ -48,7 +49,7 @@ pid_t Spawn(const fs::path& program) {
         envp.push_back(variable.data());
     }
     envp.push_back(nullptr);
-    std::string path = program.string();
+    std::string path = PathText(program);
     char* argv[] = {path.data(), nullptr};
 
     sigset_t term;

@@ -1,10 +1,11 @@
 // The file dialogs' memory and the checks of the user's choice.
 #include "app/FormFixture.h"
+#include "support/PathText.h"
 
 namespace {
 
 std::string Inside(const TempFolder& folder, const std::string& name) {
-    return (folder.Path() / name).string();
+    return PathText(folder.Path() / name);
 }
 
 } // namespace
@@ -20,7 +21,7 @@ TEST_F(FormTest, DialogStartsWithItsFolderTitleAndLastFile) {
     TForm1& f = Start();
     const std::string chosen = Inside(folder, "cfg.bin");
     WriteFile(chosen, "x");
-    f.SetDialogFolder(folder.Path().string() + "/");
+    f.SetDialogFolder(PathText(folder.Path()) + "/");
     ui->dialogAnswers = {chosen, std::nullopt};
 
     EXPECT_EQ(f.ExecuteDialog(Dialog::DlgPut, "Select file for sending"), chosen);
@@ -30,7 +31,7 @@ TEST_F(FormTest, DialogStartsWithItsFolderTitleAndLastFile) {
     const FileDialogRequest& first = ui->dialogRequests[0];
     EXPECT_EQ(first.setup->id, Dialog::DlgPut);
     EXPECT_EQ(first.title, "Select file for sending");
-    EXPECT_EQ(first.folder, folder.Path().string() + "/");
+    EXPECT_EQ(first.folder, PathText(folder.Path()) + "/");
     EXPECT_EQ(first.fileName, "");
     EXPECT_EQ(ui->dialogRequests[1].fileName, chosen) << "the last choice is preselected";
 }
@@ -58,7 +59,8 @@ TEST(CheckChosenFile, OpenDialogsWantAnExistingFile) {
         const FileDialogSetup& setup = DialogSetupOf(d);
         EXPECT_EQ(CheckChosenFile(setup, present), "") << setup.name;
         EXPECT_NE(CheckChosenFile(setup, Inside(folder, "absent.pfw")), "") << setup.name;
-        EXPECT_NE(CheckChosenFile(setup, folder.Path().string()), "") << "a folder, " << setup.name;
+        EXPECT_NE(CheckChosenFile(setup, PathText(folder.Path())), "")
+            << "a folder, " << setup.name;
     }
 }
 
@@ -66,7 +68,7 @@ TEST(CheckChosenFile, SaveDialogsWantAnExistingFolderAndNoReadOnlyFile) {
     TempFolder folder;
     const std::string readOnly = Inside(folder, "old.csv");
     WriteFile(readOnly, "a;b");
-    fs::permissions(readOnly, fs::perms::owner_read);
+    fs::permissions(FilePath(readOnly), fs::perms::owner_read);
     for (Dialog d : {Dialog::DlgGet, Dialog::DlgReadLogger}) {
         const FileDialogSetup& setup = DialogSetupOf(d);
         EXPECT_EQ(CheckChosenFile(setup, Inside(folder, "new.csv")), "") << setup.name;

@@ -1,6 +1,7 @@
 // "Firmware update" against the simulated device: which files go out, the one progress bar
 // across two uploads, the point after which nothing can be cancelled, and every failure.
 #include "app/TransferFixture.h"
+#include "support/PathText.h"
 
 #include "tftp/IdTrivialFTP.h"
 
@@ -36,7 +37,7 @@ TEST_F(FirmwareTest, PfwImageAndItsCompanionShareOneBar) {
         return !seen.cancelEnabled;
     })) << "the companion cannot be cancelled";
     EXPECT_EQ(ui->GetBounds(ProgressBar1).left, ui->GetBounds(btnFirmware).left);
-    EXPECT_EQ(form->DialogState(Dialog::DlgFW).folder, (data / "").string());
+    EXPECT_EQ(form->DialogState(Dialog::DlgFW).folder, PathText(data / ""));
     EXPECT_EQ(form->DialogState(Dialog::DlgPut).folder, "") << "the data folder is apart";
     ExpectIdle();
 }
@@ -71,7 +72,7 @@ TEST_F(FirmwareTest, CompanionIsFoundInAnyLetterCaseAndSentAsPch) {
 
 TEST_F(FirmwareTest, ChoicesThatSendNothing) {
     const std::string missing = "Transmit of firmware is not possible!\rThe required file \"" +
-                                (data / "R7.pch").string() + "\" was not found.";
+                                PathText(data / "R7.pch") + "\" was not found.";
     const std::pair<std::string, std::string> cases[] = {
         {"R7.bin", "Please select an firmware file"},
         {"R7", "Please select an firmware file"},
@@ -84,7 +85,7 @@ TEST_F(FirmwareTest, ChoicesThatSendNothing) {
         form->btnFirmwareClick();
         EXPECT_EQ(Message(), expected);
         EXPECT_EQ(ui->messages.back().kind, MessageKind::Warning);
-        EXPECT_EQ(form->DialogState(Dialog::DlgFW).folder, (data / "").string())
+        EXPECT_EQ(form->DialogState(Dialog::DlgFW).folder, PathText(data / ""))
             << "the folder is remembered all the same";
         ExpectIdle();
     }

@@ -8,6 +8,7 @@
 #include "logger/ReadLoggerFile.h"
 #include "logger/SampleLogger.h"
 #include "sim/SimServer.h"
+#include "support/PathText.h"
 #include "tftp/IdTrivialFTP.h"
 
 #include <algorithm>
@@ -30,7 +31,7 @@ SimOptions DeviceOptions(const fs::path& folder, const std::string& refusal = {}
         options.faults.errorCode = 1;
         options.faults.errorText = refusal;
     }
-    options.folder = folder.string();
+    options.folder = PathText(folder);
     options.bindAddress = "127.0.0.1";
     options.log = [](const std::string&) {};
     return options;
@@ -59,22 +60,22 @@ protected:
     std::string Expected(bool includeEmpty) const {
         const fs::path zel = folder.Path() / "expected.zel", csv = folder.Path() / "expected";
         WriteFile(zel, kSample);
-        EXPECT_EQ(ConvertLoggerFile(zel.string(), csv.string(), includeEmpty,
-                                    SettingsFileTables(SettingsFile().string())),
+        EXPECT_EQ(ConvertLoggerFile(PathText(zel), PathText(csv), includeEmpty,
+                                    SettingsFileTables(PathText(SettingsFile()))),
                   "");
         return ReadFile(csv);
     }
 
     // Chooses path in the next dialog and answers the overwrite question, if one comes.
     void Choose(const fs::path& path, MessageButton answer = MessageButton::Yes) {
-        ui->dialogAnswers.push_back(path.string());
+        ui->dialogAnswers.push_back(PathText(path));
         ui->messageAnswers.push_back(answer);
     }
 
     std::vector<std::string> DataFiles() const {
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(data)) {
-            names.push_back(entry.path().filename().string());
+            names.push_back(PathText(entry.path().filename()));
         }
         std::sort(names.begin(), names.end());
         return names;
@@ -103,7 +104,7 @@ TEST_F(LoggerActionsTest, ReadLoggerDownloadsConvertsAndRemembersTheFolder) {
     form->btnReadLoggerClick();
 
     ASSERT_EQ(ui->messages.size(), 1u);
-    EXPECT_EQ(LastText(), kSuccess + csv.string() + "\"");
+    EXPECT_EQ(LastText(), kSuccess + PathText(csv) + "\"");
     EXPECT_EQ(ui->dialogRequests.at(0).title, "Select filename for received data");
     EXPECT_EQ(ReadFile(csv), Expected(false));
     EXPECT_NE(ReadFile(csv).find(";Power on;"), std::string::npos);
@@ -112,7 +113,7 @@ TEST_F(LoggerActionsTest, ReadLoggerDownloadsConvertsAndRemembersTheFolder) {
     EXPECT_EQ(ui->GetBounds(ProgressBar1).left, ui->GetBounds(btnReadLogger).left);
     ExpectIdle();
     for (Dialog dialog : {Dialog::DlgPut, Dialog::DlgGet, Dialog::DlgConvert}) {
-        EXPECT_EQ(form->DialogState(dialog).folder, (data / "").string());
+        EXPECT_EQ(form->DialogState(dialog).folder, PathText(data / ""));
     }
     EXPECT_EQ(form->DialogState(Dialog::DlgFW).folder, "/fw/");
 }
@@ -132,10 +133,10 @@ TEST_F(LoggerActionsTest, CancelledDialogOrRefusedOverwriteChangesNothing) {
 
     ASSERT_EQ(ui->messages.size(), 2u) << "the questions only";
     EXPECT_EQ(ui->messages[0].caption, "Question");
-    EXPECT_EQ(ui->messages[0].text, "File \"" + csv.string() + "\" already exists!\rOverwrite?");
+    EXPECT_EQ(ui->messages[0].text, "File \"" + PathText(csv) + "\" already exists!\rOverwrite?");
     EXPECT_EQ(ui->messages[0].buttons, (std::vector{MessageButton::Yes, MessageButton::No}));
     EXPECT_EQ(ui->messages[1].text,
-              "File \"" + (data / "report.CSV").string() + "\" already exists!\rOverwrite?");
+              "File \"" + PathText(data / "report.CSV") + "\" already exists!\rOverwrite?");
     if (platform_facts::kCaseSensitiveNames)
         EXPECT_EQ(DataFiles(),
                   (std::vector<std::string>{"report.CSV", "report.csv", "report.zel"}));
@@ -189,9 +190,9 @@ TEST_F(LoggerActionsTest, OnlyConvertWritesTheCsvBesideWithTablesReloadedEveryTi
     Choose(data / "report.zel");
     form->btnconvertLoggerClick();
     EXPECT_EQ(ui->dialogRequests.at(0).title, "Select filename with received zel logger data");
-    EXPECT_EQ(LastText(), kSuccess + (data / "report.CSV").string() + "\"");
+    EXPECT_EQ(LastText(), kSuccess + PathText(data / "report.CSV") + "\"");
     EXPECT_EQ(ReadFile(data / "report.CSV"), Expected(false));
-    EXPECT_EQ(form->DialogState(Dialog::DlgReadLogger).folder, (data / "").string());
+    EXPECT_EQ(form->DialogState(Dialog::DlgReadLogger).folder, PathText(data / ""));
 
     // Tables edited while the tool runs take effect at the next conversion.
     WriteSettings("[zel-codes]\r\n" + code + "=Mains lost\r\n[zel-select]\r\n" + code + "=x\r\n");

@@ -1,6 +1,8 @@
 // "Put file" and "Get file" against the simulated device: texts, the overwrite question, folder
 // memory, the files left behind, every failure, and errors passed on.
 #include "app/TransferFixture.h"
+#include "support/CodePage.h"
+#include "support/PathText.h"
 
 #include "tftp/IdTrivialFTP.h"
 
@@ -32,9 +34,35 @@ TEST_F(PutGetTest, PutSendsTheFileUnderItsNameAndRemembersTheFolder) {
     EXPECT_EQ(ui->GetBounds(ProgressBar1).left, ui->GetBounds(btnPut).left);
     for (Dialog dialog :
          {Dialog::DlgPut, Dialog::DlgGet, Dialog::DlgReadLogger, Dialog::DlgConvert}) {
-        EXPECT_EQ(form->DialogState(dialog).folder, (data / "").string());
+        EXPECT_EQ(form->DialogState(dialog).folder, PathText(data / ""));
     }
     EXPECT_EQ(form->DialogState(Dialog::DlgFW).folder, "") << "the firmware folder is apart";
+    ExpectIdle();
+}
+
+// A name with letters beyond ASCII goes to the device in the system's code page, and the device
+// stores it under that name; one the code page cannot hold is refused before anything is sent.
+TEST_F(PutGetTest, NamesBeyondAsciiGoInTheCodePageOrAreRefusedByName) {
+    const std::string name = "Prüfprotokoll-Süd.txt";
+    ui->dialogAnswers.push_back(DataFile(name, 700));
+    form->btnPutClick();
+    EXPECT_EQ(ReadFile(device / FilePath(name)), PatternBytes(700));
+    ui->dialogAnswers.push_back(PathText(data / FilePath("Empfang-" + name)));
+    fs::copy_file(device / FilePath(name), device / FilePath("Empfang-" + name));
+    form->btnGetClick();
+    EXPECT_EQ(ReadFile(data / FilePath("Empfang-" + name)), PatternBytes(700));
+
+    if (ToCodePage("ő")) {
+        GTEST_SKIP() << "the system's code page holds every character (UTF-8)";
+    }
+    ui->dialogAnswers.push_back(DataFile("Győr.txt", 10));
+    form->btnPutClick();
+    EXPECT_EQ(ui->messages.back().text,
+              kPutFailed + "Exception: The file name \"Győr.txt\" cannot be given to "
+                           "the device: its character \"ő\" has no place in the "
+                           "system's code page.");
+    EXPECT_EQ(std::distance(fs::directory_iterator(device), fs::directory_iterator()), 2)
+        << "nothing sent for it";
     ExpectIdle();
 }
 
@@ -50,7 +78,7 @@ TEST_F(PutGetTest, PutFailuresNameTheExceptionClassAndKeepTheLocalFile) {
         {"cancel", Fault::Cancel, SilentAfter(0), "EIdTFTPException: Operation canceled"},
     };
     // COM 40 is a device node that does not exist: nothing real is touched.
-    SetEnv("QUORVEL_COM40", (folder.Path() / "no-such-port").string());
+    SetEnv("QUORVEL_COM40", PathText(folder.Path() / "no-such-port"));
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.what);
         DeviceMisbehaves(c.faults);
@@ -93,21 +121,21 @@ TEST_F(PutGetTest, OnlyTheLogsDebugLevelMakesPutPassItsErrorOn) {
 
 TEST_F(PutGetTest, GetFetchesTheFileNamedLikeTheLocalOne) {
     WriteFile(device / "Report.TXT", PatternBytes(1024));
-    const std::string path = (data / "Report.TXT").string();
+    const std::string path = PathText(data / "Report.TXT");
     ui->dialogAnswers.push_back(path);
     form->btnGetClick();
     EXPECT_EQ(ui->dialogRequests.at(0).title, "Select filename for receiving");
     EXPECT_EQ(ReadFile(path), PatternBytes(1024));
-    EXPECT_FALSE(fs::exists(path + ".tmp"));
+    EXPECT_FALSE(fs::exists(FilePath(path + ".tmp")));
     EXPECT_EQ(Message(), "File \"" + path + "\" successfull received");
     EXPECT_EQ(ui->GetBounds(ProgressBar1).left, ui->GetBounds(btnGet).left);
-    EXPECT_EQ(form->DialogState(Dialog::DlgConvert).folder, (data / "").string());
+    EXPECT_EQ(form->DialogState(Dialog::DlgConvert).folder, PathText(data / ""));
     ExpectIdle();
 }
 
 TEST_F(PutGetTest, GetReplacesAnExistingFileOnlyAfterYes) {
     WriteFile(device / "cfg.bin", "new");
-    const std::string path = (data / "cfg.bin").string();
+    const std::string path = PathText(data / "cfg.bin");
     WriteFile(path, "old");
     ui->dialogAnswers.push_back(path);
     ui->messageAnswers.push_back(MessageButton::No);
@@ -147,7 +175,7 @@ TEST_F(PutGetTest, FailedGetKeepsAnOlderFileAsItWasAndLeavesNothingElse) {
             pauses.LimitRealWaits(kSilentSlice);
         }
         const bool older = c.faults.Any();
-        const std::string path = (data / (older ? "log.bin" : "missing.bin")).string();
+        const std::string path = PathText(data / (older ? "log.bin" : "missing.bin"));
         if (older) {
             WriteFile(path, olderFile);
         }
@@ -174,7 +202,7 @@ TEST_F(PutGetTest, FailedGetKeepsAnOlderFileAsItWasAndLeavesNothingElse) {
 
 TEST_F(PutGetTest, OptionExMakesGetPassItsErrorOnAfterGoingIdle) {
     form->ReraiseErrors = true;
-    ui->dialogAnswers.push_back((data / "missing.bin").string());
+    ui->dialogAnswers.push_back(PathText(data / "missing.bin"));
     EXPECT_THROW(form->btnGetClick(), EIdTFTPFileNotFound);
     EXPECT_EQ(Message(), kGetFailed + "\"File not found\"");
     ExpectIdle();

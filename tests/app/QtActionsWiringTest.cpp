@@ -2,6 +2,7 @@
 #include "app/qt/MainWindow.h"
 #include "kit/TempFolder.h"
 #include "logger/SampleLogger.h"
+#include "support/PathText.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -37,7 +38,7 @@ void CloseNextBox(int attemptsLeft = 200) {
 class QtActionsWiringTest : public ::testing::Test {
 protected:
     std::unique_ptr<MainWindow> Open() {
-        const std::string program = (folder.Path() / "quorvel").string();
+        const std::string program = PathText(folder.Path() / "quorvel");
         auto window = std::make_unique<MainWindow>(program, std::vector<std::string>{program});
         window->show();
         return window;

@@ -5,6 +5,7 @@
 #include "kit/FakeClock.h"
 #include "kit/TempFolder.h"
 #include "sim/SimServer.h"
+#include "support/PathText.h"
 #include "tftp/IdTrivialFTP.h"
 
 #include <QApplication>
@@ -71,7 +72,7 @@ protected:
                                      std::vector<std::string> params = {}) {
         fs::create_directories(device);
         SimOptions options;
-        options.folder = device.string();
+        options.folder = PathText(device);
         options.bindAddress = "127.0.0.1";
         if (silent) {
             options.faults.silentAfterBlock = 0;
@@ -80,7 +81,7 @@ protected:
         options.log = [](const std::string&) {};
         server = std::make_unique<SimServerThread>(options);
 
-        const std::string program = (folder.Path() / "quorvel").string();
+        const std::string program = PathText(folder.Path() / "quorvel");
         params.insert(params.begin(), program);
         auto window = std::make_unique<MainWindow>(program, params);
         window->Toolkit().SetText(eIP, "127.0.0.1");
@@ -90,7 +91,7 @@ protected:
         }
         QtToolkit& toolkit = window->Toolkit();
         toolkit.answerFileDialog = [&toolkit, file](const FileDialogRequest&) {
-            std::optional<std::string> chosen = file.string();
+            std::optional<std::string> chosen = PathText(file);
             toolkit.answerFileDialog = nullptr; // destroys this function: use nothing of it after
             return chosen;
         };
@@ -147,7 +148,7 @@ TEST_F(QtTransferTest, PutShowsTheBarUnderItsButtonTheHourglassAndTheResult) {
     };
     Click(*window, btnPut);
     EXPECT_EQ(ReadFile(device / "cfg.bin"), std::string(3000, 'x'));
-    EXPECT_EQ(user.texts, std::vector<QString>{QString::fromStdString("File \"" + file.string() +
+    EXPECT_EQ(user.texts, std::vector<QString>{QString::fromStdString("File \"" + PathText(file) +
                                                                       "\" successfull sent")});
     EXPECT_TRUE(barAndHourglass);
     ExpectIdle(*window);

@@ -3,6 +3,7 @@
 #include "app/qt/QtDialogs.h"
 #include "kit/TempFolder.h"
 #include "serial/SerialDevice.h"
+#include "support/PathText.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -47,7 +48,7 @@ protected:
         params.insert(params.begin(), Program());
         return std::make_unique<MainWindow>(Program(), params);
     }
-    std::string Program() const { return (folder.Path() / "quorvel").string(); }
+    std::string Program() const { return PathText(folder.Path() / "quorvel"); }
     fs::path Settings() const { return folder.Path() / "quorvel.INI"; }
 
     template <class W> static W& As(MainWindow& window, Control control) {
@@ -183,7 +184,7 @@ TEST(QtFileDialogs, EachDialogGetsItsFilterModeAndOptions) {
     auto configured = [&](Dialog id) {
         auto dialog = std::make_unique<QFileDialog>();
         ConfigureFileDialog(
-            *dialog, {&DialogSetupOf(id), "title", folder.Path().string(), "/elsewhere/last.csv"});
+            *dialog, {&DialogSetupOf(id), "title", PathText(folder.Path()), "/elsewhere/last.csv"});
         return dialog;
     };
 
@@ -199,7 +200,7 @@ TEST(QtFileDialogs, EachDialogGetsItsFilterModeAndOptions) {
     EXPECT_EQ(logger->defaultSuffix(), "csv");
     EXPECT_TRUE(logger->testOption(QFileDialog::DontConfirmOverwrite))
         << "the action asks its own overwrite question";
-    EXPECT_EQ(logger->directory().absolutePath(), QString::fromStdString(folder.Path().string()));
+    EXPECT_EQ(logger->directory().absolutePath(), QString::fromStdString(PathText(folder.Path())));
 
     EXPECT_EQ(configured(Dialog::DlgConvert)->nameFilters(), QStringList{"ZEL files (*.zel)"});
     EXPECT_EQ(configured(Dialog::DlgGet)->fileMode(), QFileDialog::AnyFile);

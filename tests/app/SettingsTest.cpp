@@ -1,5 +1,6 @@
 // Loading and saving the settings file, and reloading the logger tables.
 #include "app/FormFixture.h"
+#include "support/PathText.h"
 
 using enum Control;
 

@@ -1,5 +1,6 @@
 // Start-up, connection switch and shutdown of the window, through the fake toolkit.
 #include "app/FormFixture.h"
+#include "support/PathText.h"
 #include "support/Save_Err.h"
 
 using enum Control;

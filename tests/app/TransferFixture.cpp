@@ -1,4 +1,5 @@
 #include "app/TransferFixture.h"
+#include "support/PathText.h"
 
 #include "support/Save_Err.h"
 #include "support/Save_Err_Testing.h"
@@ -38,7 +39,7 @@ void TransferTest::TearDown() {
 
 void TransferTest::DeviceMisbehaves(const SimFaults& faults) {
     SimOptions options;
-    options.folder = device.string();
+    options.folder = PathText(device);
     options.bindAddress = "127.0.0.1";
     options.timeoutMs = 300;
     options.retries = 2;
@@ -74,14 +75,14 @@ void TransferTest::OnProcessEvents() {
 
 void TransferTest::StartLog(const std::string& marker, const std::string& content) const {
     // The log's start-up also creates the program's data folder: keep it in the test's folder.
-    SetEnv("XDG_DATA_HOME", (folder.Path() / "xdg").string());
+    SetEnv("XDG_DATA_HOME", PathText(folder.Path() / "xdg"));
     WriteFile(folder.Path() / marker, content);
-    LogStartupAt(ProgramPath().string());
+    LogStartupAt(PathText(ProgramPath()));
 }
 
 std::string TransferTest::DataFile(const std::string& name, std::size_t size) const {
-    WriteFile(data / name, PatternBytes(size));
-    return (data / name).string();
+    WriteFile(data / FilePath(name), PatternBytes(size));
+    return PathText(data / FilePath(name));
 }
 
 const std::string& TransferTest::Message() const {

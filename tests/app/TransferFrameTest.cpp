@@ -1,6 +1,7 @@
 // The frame every transfer runs in: busy and idle, the client's preparation, the progress bar
 // arithmetic, event processing, the work events' log lines, cancel and close.
 #include "app/TransferFixture.h"
+#include "support/PathText.h"
 
 #include "tftp/IdTrivialFTP.h"
 
@@ -100,7 +101,7 @@ TEST_F(FrameTest, CancelDuringASilentWaitIsReportedWithinAboutASecond) {
     DeviceMisbehaves(SilentAfter(0));
     ui->SetValue(seTO, 8);
     WriteFile(device / "slow.bin", PatternBytes(100));
-    ui->dialogAnswers.push_back((data / "slow.bin").string());
+    ui->dialogAnswers.push_back(PathText(data / "slow.bin"));
     DuringSilentWait([this] { form->btnCancelClick(); });
     form->btnGetClick();
 

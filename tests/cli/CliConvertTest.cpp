@@ -5,6 +5,7 @@
 #include "logger/SampleLogger.h"
 #include "sim/SimOptions.h"
 #include "sim/SimTestKit.h"
+#include "support/PathText.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +20,7 @@ protected:
         folder.Write("quorvel.INI", "");
     }
 
-    std::string Path(const std::string& name) const { return (folder.Path() / name).string(); }
+    std::string Path(const std::string& name) const { return PathText(folder.Path() / name); }
 
     CliRun Convert(std::vector<std::string> args, const std::string& input = "",
                    bool terminal = false) const {
@@ -55,7 +56,7 @@ TEST_F(CliConvert, CsvIsNamedAfterTheLoggerFileUnlessNamed) {
     EXPECT_EQ(Convert({Path("report.zel"), Path("named.csv")}).out, Success(Path("named.csv")));
     fs::create_directory(folder.Path() / "out");
     EXPECT_EQ(Convert({Path("report.zel"), Path("out")}).out,
-              Success((folder.Path() / "out" / "report.CSV").string()));
+              Success(PathText(folder.Path() / "out" / "report.CSV")));
 }
 
 TEST_F(CliConvert, TablesComeFromTheSettingsFile) {

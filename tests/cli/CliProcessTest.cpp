@@ -5,6 +5,7 @@
 #include "sim/ChildProcess.h"
 #include "sim/SimOptions.h"
 #include "sim/SimTestKit.h"
+#include "support/PathText.h"
 
 #include <csignal>
 #include <gtest/gtest.h>
@@ -24,7 +25,7 @@ ChildProcess Cli(const std::vector<std::string>& args, const TempFolder& workDir
 // The simulator on a pseudo-terminal of its own, and the device its first line names.
 struct SerialSimProgram {
     explicit SerialSimProgram(const TempFolder& served)
-        : process({QUORVEL_SIM_PATH, "--serial", served.Path().string()}, "", served.Path()) {
+        : process({QUORVEL_SIM_PATH, "--serial", PathText(served.Path())}, "", served.Path()) {
         EXPECT_TRUE(process.WaitForOutput("\n", 10s));
         const std::string first = process.Out().substr(0, process.Out().find('\n'));
         EXPECT_EQ(first.rfind("serial line /dev/", 0), 0u) << first;
@@ -92,7 +93,7 @@ TEST(SimProgram, PrintsWhereItListensServesAndStopsOnCtrlC) {
     TempFolder served;
     TempFolder work;
     served.Write("hello.txt", "hello");
-    ChildProcess sim({QUORVEL_SIM_PATH, "--port", "0", served.Path().string()}, "", work.Path());
+    ChildProcess sim({QUORVEL_SIM_PATH, "--port", "0", PathText(served.Path())}, "", work.Path());
     ASSERT_TRUE(sim.WaitForOutput("\n", 10s));
     const std::string first = sim.Out().substr(0, sim.Out().find('\n'));
     ASSERT_EQ(first.rfind("listening on 127.0.0.1:", 0), 0u) << first;
@@ -156,11 +157,11 @@ TEST(CliProgram, ConvertTakesTheTablesFromBesideTheProgram) {
     TempFolder install;
     TempFolder work;
     const fs::path program = install.Path() / "quorvel-cli";
-    fs::copy_file(QUORVEL_CLI_PATH, program);
+    fs::copy_file(FilePath(QUORVEL_CLI_PATH), program);
     fs::permissions(program, fs::perms::owner_all);
     install.Write("quorvel.INI", "[zel-select]\n61=W\n");
     work.Write("plog.zel", MakeSamplePlogZel(kDefaultZelSeed));
-    ChildProcess convert({program.string(), "convert", "plog.zel"}, "", work.Path());
+    ChildProcess convert({PathText(program), "convert", "plog.zel"}, "", work.Path());
     ASSERT_EQ(convert.Wait(20s), 0) << convert.Err();
     const std::string csv = work.Read("plog.CSV");
     EXPECT_EQ(csv.substr(0, csv.find('\n')), "idx;timestamp;code;par1;par2;par3;source;par1-hex;"

@@ -3,6 +3,7 @@
 #include "CliTestKit.h"
 #include "kit/FakeClock.h"
 #include "sim/SimTestKit.h"
+#include "support/PathText.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,7 @@ struct Bench {
         return RunCliWith(args, input, terminal, clock);
     }
 
-    std::string Local(const std::string& name) const { return (local.Path() / name).string(); }
+    std::string Local(const std::string& name) const { return PathText(local.Path() / name); }
 
     SimHarness sim;
     TempFolder local;
@@ -74,7 +75,7 @@ TEST_F(CliTransfer, PutSendsUnderTheFileNameOfLocal) {
 
 TEST_F(CliTransfer, GetIntoAFolderUsesTheRemoteName) {
     sim.folder.Write("Report.TXT", "report");
-    EXPECT_EQ(Cli({"get", "Report.TXT", local.Path().string()}).status, 0);
+    EXPECT_EQ(Cli({"get", "Report.TXT", PathText(local.Path())}).status, 0);
     EXPECT_EQ(local.Read("Report.TXT"), "report");
 }
 
@@ -122,7 +123,7 @@ TEST_F(CliTransfer, EmptyPutFailsWithTheClassNameInTheText) {
     const CliRun run = Cli({"put", Local("empty.bin")});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "TFTP put file failed!\n\nEIdTFTPException: Filesize=0\n");
-    EXPECT_TRUE(fs::exists(Local("empty.bin"))) << "a put never deletes its file";
+    EXPECT_TRUE(fs::exists(FilePath(Local("empty.bin")))) << "a put never deletes its file";
 }
 
 TEST_F(CliTransfer, MissingLocalFileFailsThePut) {
@@ -134,11 +135,11 @@ TEST_F(CliTransfer, MissingLocalFileFailsThePut) {
 
 TEST(CliSerial, ComPortThatCannotBeOpenedFailsTheTransfer) {
     TempFolder local;
-    const std::string path = (local.Path() / "f.bin").string();
+    const std::string path = PathText(local.Path() / "f.bin");
     const CliRun get = RunCliWith({"get", "f.bin", path, "--com", "250", "--timeout", "1"});
     EXPECT_EQ(get.status, 1);
     EXPECT_EQ(get.err, "TFTP get file failed!\n\nUnable to open RS232 port COM250\n");
-    EXPECT_FALSE(fs::exists(path));
+    EXPECT_FALSE(fs::exists(FilePath(path)));
     local.Write("f.bin", "x");
     EXPECT_EQ(RunCliWith({"put", path, "--com", "250", "--gap", "20"}).err,
               "TFTP put file failed!\n\nEIdTFTPException: Unable to open RS232 port COM250\n");
@@ -184,7 +185,7 @@ TEST(CliTransferFaults, SilentDeviceFailsTheGetWithTimeoutAndNoFile) {
     const CliRun run = bench.Cli({"get", "f.bin", bench.Local("f.bin")});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "TFTP get file failed!\n\nTimeout\n");
-    EXPECT_FALSE(fs::exists(bench.Local("f.bin")));
+    EXPECT_FALSE(fs::exists(FilePath(bench.Local("f.bin"))));
 }
 
 TEST(CliTransferFaults, SkippedNumberEndsWithTheExactFileOrWithNoFile) {
@@ -197,7 +198,7 @@ TEST(CliTransferFaults, SkippedNumberEndsWithTheExactFileOrWithNoFile) {
         EXPECT_EQ(bench.local.Read("f.bin"), PatternBytes(3000));
     } else {
         EXPECT_EQ(run.status, 1);
-        EXPECT_FALSE(fs::exists(bench.Local("f.bin")));
+        EXPECT_FALSE(fs::exists(FilePath(bench.Local("f.bin"))));
     }
 }
 
@@ -208,7 +209,7 @@ TEST(CliTransferFaults, OptionBeforeBlksizeLeavesTheClientAtDefaultBlocks) {
     bench.sim.folder.Write("f.bin", PatternBytes(3000));
     const CliRun run = bench.Cli({"get", "f.bin", bench.Local("f.bin"), "--blksize", "1024"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_FALSE(fs::exists(bench.Local("f.bin")));
+    EXPECT_FALSE(fs::exists(FilePath(bench.Local("f.bin"))));
 }
 
 // The faults the client is built to survive.

@@ -4,6 +4,7 @@
 #include "CliTestKit.h"
 #include "kit/FakeClock.h"
 #include "sim/SimTestKit.h"
+#include "support/PathText.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +37,7 @@ protected:
         return RunCliWith(args, input, terminal, pauses);
     }
 
-    std::string Local(const std::string& name) const { return (local.Path() / name).string(); }
+    std::string Local(const std::string& name) const { return PathText(local.Path() / name); }
 
     bool DeviceGotAnyRequest() { return !sim.Requests().empty(); }
 
@@ -98,10 +99,10 @@ TEST_F(CliWindowAction, RefusedImagesSendNothing) {
     };
     const std::vector<Case> cases = {
         {Local("R7.pfw"), "Transmit of firmware is not possible!\nThe required file \"" +
-                              (local.Path() / "R7.pch").string() + "\" was not found.\n"},
+                              PathText(local.Path() / "R7.pch") + "\" was not found.\n"},
         {Local("R7.bin"), "Please select an firmware file\n"},
         {Local("gone.pfo"), "The file \"" + Local("gone.pfo") + "\" does not exist.\n"},
-        {local.Path().string(), "\"" + local.Path().string() + "\" is a folder, not a file.\n"},
+        {PathText(local.Path()), "\"" + PathText(local.Path()) + "\" is a folder, not a file.\n"},
     };
     for (const Case& c : cases) {
         const CliRun run = Cli({"firmware", c.image});
@@ -165,7 +166,7 @@ TEST_F(CliWindowAction, LoggerThatIsNoLoggerFailsTheConversion) {
     const CliRun run = Cli({"logger", Local("report.csv")});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err.rfind("Converting of received data failed!\n\n", 0), 0u) << run.err;
-    EXPECT_FALSE(fs::exists(Local("report.csv.tmp")));
+    EXPECT_FALSE(fs::exists(FilePath(Local("report.csv.tmp"))));
 }
 
 TEST(CliWindowSerial, WakeOnAPortThatCannotBeOpened) {
@@ -178,7 +179,7 @@ TEST(CliWindowSerial, WakeOnAPortThatCannotBeOpened) {
 TEST(CliWindowUsage, MistakesExitWithTwoAndTouchNothing) {
     TempFolder local;
     local.Write("R7.pfo", "image");
-    const std::string image = (local.Path() / "R7.pfo").string();
+    const std::string image = PathText(local.Path() / "R7.pfo");
     const std::vector<std::vector<std::string>> mistakes = {
         {"firmware", image},
         {"logger", "out.csv"},

@@ -8,8 +8,8 @@ namespace platform_facts {
 
 #ifdef _WIN32
 // The calls the file layer names in its failure messages.
-inline constexpr const char* kCreateFileCall = "_open";
-inline constexpr const char* kReplaceFileCall = "MoveFileExA";
+inline constexpr const char* kCreateFileCall = "_wopen";
+inline constexpr const char* kReplaceFileCall = "MoveFileExW";
 // Opening a folder as a file is refused as "access denied".
 inline constexpr int kFolderOpenError = EACCES;
 // "report.CSV" and "report.csv" are one file.

@@ -1,4 +1,5 @@
 #include "kit/TempFolder.h"
+#include "support/PathText.h"
 
 #include "kit/TestEnvironment.h"
 
@@ -18,7 +19,7 @@ TempFolder::~TempFolder() {
 }
 
 std::string TempFolder::operator/(const std::string& name) const {
-    return (path_ / name).string();
+    return PathText(path_ / name);
 }
 
 void TempFolder::Write(const std::string& name, const std::string& content) const {
@@ -32,7 +33,7 @@ std::string TempFolder::Read(const std::string& name) const {
 std::vector<std::string> TempFolder::Names() const {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(path_)) {
-        names.push_back(entry.path().filename().string());
+        names.push_back(PathText(entry.path().filename()));
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -49,6 +50,6 @@ void WriteFile(const fs::path& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;
     if (!out) {
-        throw std::runtime_error("cannot write " + path.string());
+        throw std::runtime_error("cannot write " + PathText(path));
     }
 }

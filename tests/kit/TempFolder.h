@@ -2,6 +2,8 @@
 // at the end (also where the test took away its permissions), and whole-file reads and writes.
 #pragma once
 
+#include "support/PathText.h"
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -28,5 +30,11 @@ private:
 
 // The whole content of a file, empty when it cannot be read.
 std::string ReadFile(const std::filesystem::path& path);
+inline std::string ReadFile(const std::string& path) {
+    return ReadFile(FilePath(path));
+}
 // Creates or empties the file and writes content; throws when it cannot.
 void WriteFile(const std::filesystem::path& path, const std::string& content);
+inline void WriteFile(const std::string& path, const std::string& content) {
+    WriteFile(FilePath(path), content);
+}

@@ -16,5 +16,6 @@ void UseTimeZone(const std::string& tz);
 // (mingw's library on Windows has no symbolic links).
 bool TryCreateSymlink(const std::filesystem::path& target, const std::filesystem::path& link);
 
-// A new, empty folder under the system's temporary folder, its name starting with prefix.
+// A new, empty folder under the system's temporary folder, its name starting with prefix, in a
+// folder whose name has letters beyond ASCII.
 std::filesystem::path MakeTempFolder(const std::string& prefix);

@@ -1,9 +1,11 @@
 #include "kit/WriterLock.h"
 
+#include "support/PathText.h"
+
 #include <windows.h>
 
 WriterLock::WriterLock(const std::string& path)
-    : handle_(reinterpret_cast<std::intptr_t>(::CreateFileA(path.c_str(), GENERIC_WRITE,
+    : handle_(reinterpret_cast<std::intptr_t>(::CreateFileW(FilePath(path).c_str(), GENERIC_WRITE,
                                                             FILE_SHARE_READ | FILE_SHARE_WRITE,
                                                             nullptr, OPEN_EXISTING, 0, nullptr))),
       locked_(reinterpret_cast<HANDLE>(handle_) != INVALID_HANDLE_VALUE) {}

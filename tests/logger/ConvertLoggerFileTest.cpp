@@ -4,6 +4,7 @@
 #include "logger/LoggerImage.h"
 #include "logger/LoggerWriter.h"
 #include "logger/ReadLoggerFile.h"
+#include "support/PathText.h"
 
 #include "kit/PlatformFacts.h"
 #include "kit/TempFolder.h"
@@ -156,7 +157,7 @@ TEST_F(ConvertTest, RejectedInputLeavesTheOutputAlone) {
     EXPECT_EQ(ReadFile(out), "previous content");
 
     EXPECT_NE(ConvertLoggerFile(dir / "missing.zel", dir / "new.csv", false, {}), "");
-    EXPECT_FALSE(std::filesystem::exists(dir / "new.csv"));
+    EXPECT_FALSE(std::filesystem::exists(FilePath(dir / "new.csv")));
 }
 
 TEST_F(ConvertTest, InputMayBeReplacedByItsOwnCsv) {
@@ -169,20 +170,20 @@ TEST_F(ConvertTest, InputMayBeReplacedByItsOwnCsv) {
 
 TEST_F(ConvertTest, UnwritableOutputGivesFileErrorAndKeepsWhatWasThere) {
     WriteFile(in, ImageFile(LoggerImage{}));
-    std::filesystem::create_directory(dir / "folder.csv");
+    std::filesystem::create_directory(FilePath(dir / "folder.csv"));
     EXPECT_EQ(ConvertLoggerFile(in, dir / "folder.csv", false, {}),
               "file error (" + std::to_string(platform_facts::kFolderOpenError) + ")");
     EXPECT_EQ(ConvertLoggerFile(in, dir / "missing/out.csv", false, {}), "file error (2)");
 
     // The CSV is written beside the output first, under a name nobody else uses: what the user
     // keeps under such a name is left alone.
-    std::filesystem::create_directory(out + ".part");
+    std::filesystem::create_directory(FilePath(out + ".part"));
     WriteFile(out + ".1.part", "user's file");
     EXPECT_EQ(ConvertLoggerFile(in, out, false, {}), "");
     EXPECT_EQ(ReadFile(out), kHeader + "\r\n");
-    EXPECT_TRUE(std::filesystem::is_directory(out + ".part"));
+    EXPECT_TRUE(std::filesystem::is_directory(FilePath(out + ".part")));
     EXPECT_EQ(ReadFile(out + ".1.part"), "user's file");
-    EXPECT_FALSE(std::filesystem::exists(out + ".2.part"));
+    EXPECT_FALSE(std::filesystem::exists(FilePath(out + ".2.part")));
 
     // When no scratch file can be made the old output stays whole.
     WriteFile(out, "previous content");

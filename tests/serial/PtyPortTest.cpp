@@ -2,6 +2,7 @@
 // other end. Time bounds are loose on purpose; they only tell "waited" from "did not".
 #include "PtyPair_posix.h"
 #include "serial/zivud232.h"
+#include "support/PathText.h"
 
 #include <gtest/gtest.h>
 
@@ -57,7 +58,7 @@ TEST(PtyPortOpen, MissingDevicesAndNonTerminalsDoNotOpen) {
                       ("quorvel-not-a-port-" + std::to_string(::getpid()));
     std::ofstream(file) << "plain file";
     TPivotobject port;
-    for (const std::string& device : {std::string("/nonexistent/quorvel-tty"), file.string()}) {
+    for (const std::string& device : {std::string("/nonexistent/quorvel-tty"), PathText(file)}) {
         ::setenv("QUORVEL_COM8", device.c_str(), 1);
         EXPECT_FALSE(port.OpenPort(8, 115200, 'n')) << device;
     }

@@ -2,6 +2,7 @@
 // byte trace with bit 8, and the exact texts a field technician searches the log for.
 #include "ScriptedSerialDevice.h"
 #include "serial/zivud232.h"
+#include "support/PathText.h"
 #include "support/Save_Err.h"
 #include "support/Save_Err_Testing.h"
 
@@ -34,7 +35,7 @@ protected:
     // Starts the log as a program in Folder would with a DEBUG marker holding level.
     void StartLog(int level) {
         std::ofstream(Folder / "DEBUG") << level << "\r\n";
-        LogStartupAt((Folder / "quorvel").string());
+        LogStartupAt(PathText(Folder / "quorvel"));
         SetSuppressRepeats(false);
     }
 

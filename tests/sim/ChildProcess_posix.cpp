@@ -1,4 +1,5 @@
 #include "ChildProcess.h"
+#include "support/PathText.h"
 
 #include <algorithm>
 #include <csignal>
@@ -76,10 +77,10 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::stri
     std::vector<std::string> envTexts = EnvironmentWith(environment);
     const std::vector<char*> args = Pointers(argTexts);
     const std::vector<char*> env = Pointers(envTexts);
-    const std::string in = (scratch_ / "in").string();
-    const std::string out = (scratch_ / "out").string();
-    const std::string err = (scratch_ / "err").string();
-    const std::string dir = workDir.string();
+    const std::string in = PathText(scratch_ / "in");
+    const std::string out = PathText(scratch_ / "out");
+    const std::string err = PathText(scratch_ / "err");
+    const std::string dir = PathText(workDir);
     pid_ = ::fork();
     if (pid_ < 0) {
         throw std::runtime_error("fork failed");

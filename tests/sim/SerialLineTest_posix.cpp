@@ -1,6 +1,7 @@
 // The simulator's side of the serial line, seen through the client's port object: where a packet
 // ends, the transfer-mode wake-up, one transfer at a time, and a client that goes away.
 #include "SerialTestKit.h"
+#include "support/PathText.h"
 
 #include <gtest/gtest.h>
 
@@ -150,7 +151,7 @@ TEST(SerialLine, AGivenTtyIsServedLikeThePseudoTerminal) {
     TempFolder folder;
     folder.Write("f.bin", "data");
     SimOptions options;
-    options.folder = folder.Path().string();
+    options.folder = PathText(folder.Path());
     options.serial = SerialSim::FastLine();
     options.serial->device = name;
     options.log = [](const std::string&) {};

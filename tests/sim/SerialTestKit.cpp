@@ -1,4 +1,5 @@
 #include "SerialTestKit.h"
+#include "support/PathText.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,7 @@ private:
 SerialSim::SerialSim(const SimFaults& faults, SimSerialOptions serial, unsigned timeoutMs,
                      unsigned retries) {
     SimOptions options;
-    options.folder = folder.Path().string();
+    options.folder = PathText(folder.Path());
     options.timeoutMs = timeoutMs;
     options.retries = retries;
     options.faults = faults;

@@ -6,6 +6,7 @@
 #include "logger/ConvertLoggerFile.h"
 #include "logger/SampleLogger.h"
 #include "sim/LineFraming.h"
+#include "support/PathText.h"
 
 #include <gtest/gtest.h>
 
@@ -108,7 +109,7 @@ TEST(SerialTransfer, NoiseEndsADownloadWithAClearMessageAndNeverReachesTheFile) 
         SerialSim sim(faults);
         sim.folder.Write("f.bin", PatternBytes(3000));
         auto client = SerialClientAt(sim.LinePath());
-        const std::string local = (sim.folder.Path() / "copy.bin").string();
+        const std::string local = PathText(sim.folder.Path() / "copy.bin");
         EXPECT_EQ(FailureOf([&] { client->Download("f.bin", local); }), c.message);
         EXPECT_EQ(sim.folder.Read("copy.bin"), PatternBytes(512)) << c.noise;
         // What the client left unread went with it: the next client finds the line empty.
@@ -134,12 +135,12 @@ TEST(SerialTransfer, NoiseDuringAnUploadCostsResendsButNoData) {
 TEST(SerialTransfer, GeneratedLoggerFileIsServedAndConverts) {
     SerialSim sim;
     auto client = SerialClientAt(sim.LinePath());
-    const std::string zel = (sim.folder.Path() / "copy.zel").string();
+    const std::string zel = PathText(sim.folder.Path() / "copy.zel");
     client->Download("plog.zel", zel);
     BetweenTransfers();
     EXPECT_EQ(sim.folder.Read("copy.zel"), MakeSamplePlogZel(kDefaultZelSeed));
 
-    const std::string csv = (sim.folder.Path() / "copy.csv").string();
+    const std::string csv = PathText(sim.folder.Path() / "copy.csv");
     ASSERT_EQ(ConvertLoggerFile(zel, csv, false, {}), "");
     EXPECT_EQ(LineCount(sim.folder.Read("copy.csv")), SampleLoggerEvents() + 1);
 }

@@ -6,6 +6,7 @@
 #include "kit/TestEnvironment.h"
 #include "logger/SampleLogger.h"
 #include "sim/DeviceFolder.h"
+#include "support/PathText.h"
 
 #include <gtest/gtest.h>
 
@@ -102,7 +103,7 @@ TEST(SimFolderFiles, TwoUploadsOfOneNameDoNotShareATemporaryFile) {
 TEST(SimFolderFiles, BuiltInFilesAreServedWhileTheFolderHoldsNoneOfTheirName) {
     TempFolder folder;
     SimOptions options;
-    options.folder = folder.Path().string();
+    options.folder = PathText(folder.Path());
     options.zelSeed = 5;
     const SimFolder device = DeviceFolder(options);
     const auto Served = [&](const std::string& name) {

@@ -2,6 +2,7 @@
 // answers malformed packets without falling over.
 #include "SimTestKit.h"
 #include "sim/PacketText.h"
+#include "support/PathText.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -22,9 +23,9 @@ TEST(SimSafety, NamesLeavingTheFolderGetAccessViolation) {
     SimHarness sim;
     TempFolder outside;
     outside.Write("victim.txt", "keep me");
-    const std::string escape = "../" + outside.Path().filename().string() + "/victim.txt";
+    const std::string escape = "../" + PathText(outside.Path().filename()) + "/victim.txt";
     for (const std::string& name : std::vector<std::string>{
-             escape, std::string(".."), (outside.Path() / "victim.txt").string(),
+             escape, std::string(".."), PathText(outside.Path() / "victim.txt"),
              std::string("sub/x"), std::string("sub\\x"), std::string("C:x")}) {
         for (const bool write : {false, true}) {
             RawPeer peer(sim.Port());
@@ -114,7 +115,7 @@ TEST(SimSafety, AnAddressThatCannotBeBoundStopsTheServerNamingTheCause) {
     TempFolder folder;
     const UdpSocket taken("127.0.0.1", 0);
     SimOptions options;
-    options.folder = folder.Path().string();
+    options.folder = PathText(folder.Path());
     options.port = taken.Local().Port;
     // quorvel-sim adds its hint about privileged ports to the messages that start like this.
     EXPECT_THAT([&] { SimServer server(options); },

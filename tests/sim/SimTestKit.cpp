@@ -1,4 +1,5 @@
 #include "SimTestKit.h"
+#include "support/PathText.h"
 
 #include "kit/TestEnvironment.h"
 #include "logger/SampleLogger.h"
@@ -63,7 +64,7 @@ std::vector<std::string> LogCapture::Lines() const {
 
 SimHarness::SimHarness(const SimFaults& faults, unsigned timeoutMs, unsigned retries) {
     SimOptions options;
-    options.folder = folder.Path().string();
+    options.folder = PathText(folder.Path());
     options.timeoutMs = timeoutMs;
     options.retries = retries;
     options.faults = faults;

@@ -38,7 +38,8 @@ TEST(IntegerText, RangesOfEveryWidthAndNoForeignForms) {
     // which a 32-bit "unsigned long" could not take past.
     EXPECT_EQ(ParseInteger("4294967295", {}, 0, 4'294'967'295), 4'294'967'295);
     EXPECT_EQ(ParseInteger("0065535", {}, 1, 65535), 65535);
-    for (const char* text : {"9999999999", "65536", "0", "-1", "+5", "$10", "0x10", "18446744073709551617"}) {
+    for (const char* text :
+         {"9999999999", "65536", "0", "-1", "+5", "$10", "0x10", "18446744073709551617"}) {
         EXPECT_FALSE(ParseInteger(text, {}, 1, 65535).has_value()) << '"' << text << '"';
     }
     EXPECT_FALSE(ParseInteger("9", {}, 0, 5).has_value());
@@ -46,7 +47,8 @@ TEST(IntegerText, RangesOfEveryWidthAndNoForeignForms) {
     EXPECT_EQ(ParseInteger("x1F", {.sign = true, .hex = true, .bareX = true}, INT32_MIN, INT32_MAX),
               31);
     EXPECT_FALSE(ParseInteger("x1F", {.sign = true, .hex = true}, INT32_MIN, INT32_MAX));
-    EXPECT_EQ(ParseInteger("-9223372036854775808", {.sign = true}, INT64_MIN, INT64_MAX), INT64_MIN);
+    EXPECT_EQ(ParseInteger("-9223372036854775808", {.sign = true}, INT64_MIN, INT64_MAX),
+              INT64_MIN);
     EXPECT_FALSE(ParseInteger("9223372036854775808", {.sign = true}, INT64_MIN, INT64_MAX));
     EXPECT_EQ(ParseInteger("-0", {.sign = true}, 0, 10), 0);
 }

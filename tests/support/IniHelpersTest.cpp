@@ -1,6 +1,7 @@
 // The one-line settings helpers: reading with defaults, writing, and the run of calls that
 // shares one image and ends with release.
 #include "kit/TempFolder.h"
+#include "support/PathText.h"
 #include "support/Tr_Util.h"
 
 #include <gtest/gtest.h>
@@ -86,11 +87,11 @@ TEST_F(IniHelpers, ReleaseWithRecreateReloadsTheFileJustWritten) {
 }
 
 TEST_F(IniHelpers, FailuresReachTheCallerAndKeepTheFile) {
-    std::filesystem::permissions(path_, std::filesystem::perms(0444));
+    std::filesystem::permissions(FilePath(path_), std::filesystem::perms(0444));
     const std::string before = ReadFile(path_);
     EXPECT_THROW(IniString("", store_, true, path_, "", "p", true, false), std::runtime_error);
     EXPECT_EQ(ReadFile(path_), before);
     store_.reset();
-    EXPECT_THROW(IniInteger(0, store_, false, temp_.Path().string(), "", "Top", false, false),
+    EXPECT_THROW(IniInteger(0, store_, false, PathText(temp_.Path()), "", "Top", false, false),
                  std::runtime_error);
 }

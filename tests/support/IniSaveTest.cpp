@@ -6,6 +6,7 @@
 #include "kit/TempFolder.h"
 #include "kit/TestEnvironment.h"
 #include "support/IniStore.h"
+#include "support/PathText.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,7 @@ protected:
     IniSave() { WriteFile(path_, kOld); }
     void TearDown() override {
         for (const auto& entry : std::filesystem::directory_iterator(temp_.Path())) {
-            EXPECT_EQ(entry.path().string().find(".tmp"), std::string::npos) << entry.path();
+            EXPECT_EQ(PathText(entry.path()).find(".tmp"), std::string::npos) << entry.path();
         }
     }
     static IniStore Changed(const std::string& path) {
@@ -39,7 +40,7 @@ protected:
 
     // Saves Top as an ordinary user: exit status 0 saved, 1 failed, kNoOrdinaryUser.
     int SaveAsOrdinaryUser(const std::string& top) {
-        return RunAsOrdinaryUser(temp_.Path().string().c_str(), [&] {
+        return RunAsOrdinaryUser(PathText(temp_.Path()).c_str(), [&] {
             try {
                 IniStore store(path_);
                 store.Write("Param", "Top", top);
@@ -60,18 +61,19 @@ protected:
 
 TEST_F(IniSave, SaveReplacesTheFileKeepingItsPermissionsAndOtherSections) {
     // Windows knows only "read-only or not"; what the system kept of 0640 must stay.
-    fs::permissions(path_, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    const fs::perms before = fs::status(path_).permissions();
+    fs::permissions(FilePath(path_),
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    const fs::perms before = fs::status(FilePath(path_)).permissions();
     Changed(path_).Flush();
     EXPECT_EQ(IniStore(path_).Read("Param", "Top"), std::string(20000, '7'));
     EXPECT_EQ(IniStore(path_).Read("zel-codes", "1"), "On");
-    EXPECT_EQ(fs::status(path_).permissions(), before);
+    EXPECT_EQ(fs::status(FilePath(path_)).permissions(), before);
 }
 
 TEST_F(IniSave, ReadOnlyFileFailsTheSaveEvenForAnAdministrator) {
     const IniStore store = Changed(path_);
     for (const auto mode : {0444, 0466}) { // no write bit for the owner
-        fs::permissions(path_, static_cast<fs::perms>(mode));
+        fs::permissions(FilePath(path_), static_cast<fs::perms>(mode));
         EXPECT_NE(FailureOf(store).find("read-only"), std::string::npos);
         EXPECT_EQ(ReadFile(path_), kOld);
     }
@@ -80,7 +82,7 @@ TEST_F(IniSave, ReadOnlyFileFailsTheSaveEvenForAnAdministrator) {
 // A shared install may leave only the settings file writable, not its folder: the save cannot
 // put a new file beside it and rewrites the file in place, growing and shrinking it.
 TEST_F(IniSave, WritableFileInReadOnlyFolderIsRewrittenInPlace) {
-    fs::permissions(path_, fs::perms(0666));
+    fs::permissions(FilePath(path_), fs::perms(0666));
     fs::permissions(temp_.Path(), fs::perms(0555));
     const int grown = SaveAsOrdinaryUser(std::string(20000, '7'));
     const std::string afterGrowing = ReadFile(path_);
@@ -103,9 +105,9 @@ TEST_F(IniSave, BadPlaceFailsTheSaveNamingTheCall) {
               std::string::npos);
     const std::string folder = temp_ / "later.INI";
     const IniStore store = Changed(folder);
-    std::filesystem::create_directory(folder);
+    std::filesystem::create_directory(FilePath(folder));
     EXPECT_NE(FailureOf(store).find(std::string(kReplaceFileCall) + " failed"), std::string::npos);
-    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    EXPECT_TRUE(std::filesystem::is_empty(FilePath(folder)));
 }
 
 // The disk "fills up" after 1000 bytes of the new content: the write fails half-way.
@@ -127,6 +129,6 @@ TEST_F(IniSave, LinkToTheFileSurvivesTheSave) {
     if (!TryCreateSymlink(path_, link))
         GTEST_SKIP() << "no symbolic links on this system";
     Changed(link).Flush();
-    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_TRUE(std::filesystem::is_symlink(FilePath(link)));
     EXPECT_EQ(IniStore(path_).Read("Param", "Top"), std::string(20000, '7'));
 }

@@ -1,6 +1,7 @@
 // The settings image: line syntax on loading, lookups, changes and the text written back.
 #include "support/IniStore.h"
 #include "kit/TempFolder.h"
+#include "support/PathText.h"
 
 #include <gtest/gtest.h>
 
@@ -93,5 +94,5 @@ TEST_F(IniImage, WritesKeepOrderAndAppendNewOnesAtTheEndOfTheirSection) {
 TEST_F(IniImage, MissingFileGivesAnEmptyImageAndAFolderCannotBeRead) {
     EXPECT_TRUE(IniStore(temp_ / "absent.INI").Section("Param").empty());
     EXPECT_FALSE(std::filesystem::exists(temp_ / "absent.INI"));
-    EXPECT_THROW(IniStore(temp_.Path().string()), std::runtime_error);
+    EXPECT_THROW(IniStore(PathText(temp_.Path())), std::runtime_error);
 }

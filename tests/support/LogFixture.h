@@ -4,6 +4,7 @@
 #include "kit/TempFolder.h"
 #include "kit/TestEnvironment.h"
 #include "support/LogFile.h"
+#include "support/PathText.h"
 #include "support/Save_Err.h"
 #include "support/Save_Err_Testing.h"
 
@@ -25,10 +26,10 @@ protected:
         savelog_testing::Reset();
         UseTimeZone("UTC0");
         SetEnv("XDG_DATA_HOME", temp_ / "xdg");
-        std::filesystem::create_directories(programDir_);
-        std::filesystem::create_directories(workDir_);
+        std::filesystem::create_directories(FilePath(programDir_));
+        std::filesystem::create_directories(FilePath(workDir_));
         savedWorkDir_ = std::filesystem::current_path();
-        std::filesystem::current_path(workDir_);
+        std::filesystem::current_path(FilePath(workDir_));
         savelog_testing::SetClock([this] {
             std::lock_guard<std::mutex> lock(clockLock_);
             return std::exchange(now_, now_ + step_);

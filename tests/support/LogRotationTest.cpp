@@ -1,5 +1,6 @@
 // Rotation of the log files: the size limit, the three file states, the start and end phase.
 #include "LogFixture.h"
+#include "support/PathText.h"
 
 namespace {
 
@@ -25,19 +26,19 @@ TEST_F(LogRotation, FileOfExactlyTheLimitStaysOneByteMoreRotates) {
     SaveErrInWorkingFolder();
     Start();
     LogEndingAt(40000, "line");
-    EXPECT_EQ(std::filesystem::file_size(LogFile()), 40000u);
+    EXPECT_EQ(std::filesystem::file_size(FilePath(LogFile())), 40000u);
     LogEndingAt(40001, "next");
-    EXPECT_FALSE(std::filesystem::exists(LogFile()));
-    EXPECT_EQ(std::filesystem::file_size(LogFile("Problem1.TXT")), 40001u);
+    EXPECT_FALSE(std::filesystem::exists(FilePath(LogFile())));
+    EXPECT_EQ(std::filesystem::file_size(FilePath(LogFile("Problem1.TXT"))), 40001u);
 }
 
 TEST_F(LogRotation, DebugLevelDoublesTheLimit) {
     Marker("DEBUG", "8");
     Start();
     LogEndingAt(80000, "line");
-    EXPECT_TRUE(std::filesystem::exists(LogFile()));
+    EXPECT_TRUE(std::filesystem::exists(FilePath(LogFile())));
     LogEndingAt(80001, "next");
-    EXPECT_FALSE(std::filesystem::exists(LogFile()));
+    EXPECT_FALSE(std::filesystem::exists(FilePath(LogFile())));
 }
 
 TEST_F(LogRotation, OldestFileKeepsTheFirstOverflowForever) {
@@ -45,21 +46,21 @@ TEST_F(LogRotation, OldestFileKeepsTheFirstOverflowForever) {
     Start();
     LogEndingAt(40001, "first"); // only the current file: it becomes the previous one
     EXPECT_EQ(Last("Problem1.TXT"), "first");
-    EXPECT_FALSE(std::filesystem::exists(LogFile("Problem0.TXT")));
+    EXPECT_FALSE(std::filesystem::exists(FilePath(LogFile("Problem0.TXT"))));
     LogEndingAt(40001, "second"); // previous becomes oldest, current becomes previous
     EXPECT_EQ(Last("Problem0.TXT"), "first");
     EXPECT_EQ(Last("Problem1.TXT"), "second");
     LogEndingAt(40001, "third"); // all three: the previous one is discarded
     EXPECT_EQ(Last("Problem0.TXT"), "first");
     EXPECT_EQ(Last("Problem1.TXT"), "third");
-    EXPECT_FALSE(std::filesystem::exists(LogFile()));
+    EXPECT_FALSE(std::filesystem::exists(FilePath(LogFile())));
 }
 
 TEST_F(LogRotation, StartAndEndLinesNeverRotate) {
     SaveErrInWorkingFolder();
     WriteFile(LogFile(), std::string(50000, '.'));
     Start();
-    EXPECT_FALSE(std::filesystem::exists(LogFile("Problem1.TXT")));
+    EXPECT_FALSE(std::filesystem::exists(FilePath(LogFile("Problem1.TXT"))));
     WriteLog("ordinary");
     EXPECT_EQ(Last("Problem1.TXT"), "ordinary");
     WriteFile(LogFile(), std::string(50000, '.'));
@@ -72,5 +73,5 @@ TEST_F(LogRotation, LetterFamilyRotatesOnItsOwn) {
     Start();
     LogEndingAt(40001, "serial", 'S');
     EXPECT_EQ(Last("Problem1.TXS"), "serial");
-    EXPECT_FALSE(std::filesystem::exists(LogFile("Problem1.TXT")));
+    EXPECT_FALSE(std::filesystem::exists(FilePath(LogFile("Problem1.TXT"))));
 }

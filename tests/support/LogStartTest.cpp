@@ -1,5 +1,6 @@
 // Start-up and end steps: marker files, debug level, start and end lines, data folder, fatal end.
 #include "LogFixture.h"
+#include "support/PathText.h"
 
 #include "kit/DebuggerCapture.h"
 #include "support/FileNames.h"
@@ -26,14 +27,14 @@ using LogStart = LogTest;
 TEST_F(LogStart, WithoutMarkerNothingIsWrittenAnywhere) {
     // SAVE_ERR counts only in the working folder, and no marker counts as a folder.
     Marker("SAVE_ERR");
-    std::filesystem::create_directory(workDir_ + "SAVE_ERR");
-    std::filesystem::create_directory(programDir_ + "DEBUG");
+    std::filesystem::create_directory(FilePath(workDir_ + "SAVE_ERR"));
+    std::filesystem::create_directory(FilePath(programDir_ + "DEBUG"));
     Start();
     WriteLog("a line");
     LogShutdown(0);
     EXPECT_FALSE(DebugOn());
-    EXPECT_FALSE(std::filesystem::exists(LogFile()));
-    EXPECT_FALSE(std::filesystem::exists(workDir_ + "Problem2.TXT"));
+    EXPECT_FALSE(std::filesystem::exists(FilePath(LogFile())));
+    EXPECT_FALSE(std::filesystem::exists(FilePath(workDir_ + "Problem2.TXT")));
 }
 
 TEST_F(LogStart, SaveErrDebug1AndDebugSpsLogWithLevelZero) {
@@ -46,8 +47,8 @@ TEST_F(LogStart, SaveErrDebug1AndDebugSpsLogWithLevelZero) {
         WriteLog("window line");
         LogShutdown(0);
         EXPECT_EQ(Texts(), (Texts_t{" ", kStart + "00]", "window line", EndLine(0, 0)}));
-        std::filesystem::remove(marker);
-        std::filesystem::remove(LogFile());
+        std::filesystem::remove(FilePath(marker));
+        std::filesystem::remove(FilePath(LogFile()));
     }
 }
 
@@ -73,7 +74,7 @@ TEST_F(LogStart, DebugLevelIsTheFirstWordOfTheDebugFile) {
         EXPECT_EQ(DebugBit(8), (c.dbgFlag & 8) != 0);
         LogShutdown(0);
         EXPECT_EQ(Texts(), (Texts_t{" ", kStart + c.hex + "]", EndLine(c.dbgFlag, 0)}));
-        std::filesystem::remove(LogFile());
+        std::filesystem::remove(FilePath(LogFile()));
     }
 }
 
@@ -87,7 +88,7 @@ TEST_F(LogStart, LevelFrom1024SendsWholeLinesToTheDebuggerOutputOnly) {
     WriteLog(longLine);
     EXPECT_EQ(debugger.Lines(), std::vector<std::string>{longLine});
     LogShutdown(0);
-    EXPECT_FALSE(std::filesystem::exists(LogFile()));
+    EXPECT_FALSE(std::filesystem::exists(FilePath(LogFile())));
 }
 
 TEST_F(LogStart, EndLineCarriesExitCodeAndLocation) {
@@ -131,7 +132,7 @@ TEST_F(LogStart, DataFolderIsCreatedEmptyAndItsFailureIsSilent) {
         return; // Windows: the all-users folder is the system's, no test can spoil it
 
     EXPECT_EQ(dataFolder, temp_ / "xdg/Xqd/tool/");
-    std::filesystem::remove_all(temp_ / "xdg");
+    std::filesystem::remove_all(FilePath(temp_ / "xdg"));
     WriteFile(temp_ / "xdg", "a file where the folder should be");
     SaveErrInWorkingFolder();
     Start();

@@ -1,5 +1,6 @@
 // WriteLog: line format, time stamp, escaping, repeat folding, file letters, concurrent callers.
 #include "LogFixture.h"
+#include "support/PathText.h"
 
 #include <thread>
 
@@ -13,7 +14,7 @@ protected:
         LogTest::SetUp();
         SaveErrInWorkingFolder();
         Start();
-        std::filesystem::remove(LogFile()); // without the start lines
+        std::filesystem::remove(FilePath(LogFile())); // without the start lines
     }
     void TearDown() override {
         LogShutdown(0);
@@ -81,9 +82,9 @@ TEST_F(LogWrite, FileLetterSelectsAParallelFileAndCountsAsNew) {
 }
 
 TEST_F(LogWrite, UnwritableLogFileLosesTheLineSilently) {
-    std::filesystem::create_directory(LogFile());
+    std::filesystem::create_directory(FilePath(LogFile()));
     WriteLog("lost");
-    std::filesystem::remove(LogFile());
+    std::filesystem::remove(FilePath(LogFile()));
     WriteLog("kept");
     EXPECT_EQ(Texts(), (Texts_t{"kept"}));
 }

@@ -2,6 +2,7 @@
 #include "support/SettingsFolder.h"
 #include "LogFixture.h"
 #include "kit/OrdinaryUser.h"
+#include "support/PathText.h"
 
 namespace fs = std::filesystem;
 
@@ -16,7 +17,7 @@ protected:
     // A program folder of a system tree unpacked below the test's folder, e.g. "usr/bin/".
     std::string SystemTree(const std::string& bin) const {
         const std::string folder = temp_ / ("root/" + bin);
-        fs::create_directories(folder);
+        fs::create_directories(FilePath(folder));
         return folder;
     }
     const std::string installed_ = temp_ / "config/quorvel/";
@@ -38,10 +39,10 @@ TEST_F(SettingsFolder, SystemProgramFoldersUseTheConfigFolderUnlessASettingsFile
 }
 
 TEST_F(SettingsFolder, AFolderTheUserMayNotWriteToUsesTheConfigFolder) {
-    fs::permissions(programDir_, fs::perms(0555));
+    fs::permissions(FilePath(programDir_), fs::perms(0555));
     const int status = RunAsOrdinaryUser(
         programDir_.c_str(), [&] { return SettingsFolderFor(programDir_) == installed_ ? 0 : 1; });
-    fs::permissions(programDir_, fs::perms(0755));
+    fs::permissions(FilePath(programDir_), fs::perms(0755));
     if (status == kNoOrdinaryUser) {
         GTEST_SKIP() << "no ordinary user can reach the temporary folder here";
     }
@@ -66,7 +67,7 @@ TEST_F(SettingsFolder, AnInstalledProgramHasItsMarkersAndLogInTheConfigFolder) {
     WriteFile(folder + "DEBUG", "8");
     LogStartupAt(folder + "quorvel");
     EXPECT_EQ(SettingsDir(), installed_);
-    EXPECT_TRUE(fs::is_directory(installed_));
+    EXPECT_TRUE(fs::is_directory(FilePath(installed_)));
     EXPECT_FALSE(DebugOn());
 
     WriteFile(installed_ + "DEBUG", "8");
@@ -75,7 +76,7 @@ TEST_F(SettingsFolder, AnInstalledProgramHasItsMarkersAndLogInTheConfigFolder) {
     WriteLog("installed");
     LogShutdown(0);
     EXPECT_NE(ReadFile(installed_ + "Problem2.TXT").find(">installed<"), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(folder + "Problem2.TXT"));
+    EXPECT_FALSE(std::filesystem::exists(FilePath(folder + "Problem2.TXT")));
 }
 #else
 TEST_F(SettingsFolder, AWindowsCopyKeepsItsSettingsBesideTheProgramWhereverItLies) {

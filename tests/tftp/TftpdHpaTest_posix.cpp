@@ -2,6 +2,7 @@
 // 127.0.0.1 at a free port with a temporary root. Files must arrive byte for byte, with and
 // without the block-size option.
 #include "ClientTestSupport.h"
+#include "support/PathText.h"
 
 #include <spawn.h>
 #include <sys/stat.h>
@@ -57,7 +58,7 @@ protected:
         if (refuseBlockSize) {
             args.insert(args.end(), {"-r", "blksize"});
         }
-        args.push_back(Root.string());
+        args.push_back(PathText(Root));
         std::vector<char*> argv;
         for (std::string& arg : args) {
             argv.push_back(arg.data());
@@ -98,12 +99,12 @@ protected:
             if (size > 0) {
                 const fs::path local = Root / ("local-" + name);
                 WriteFile(local, content);
-                client->Upload(local.string(), "up-" + name, 3);
+                client->Upload(PathText(local), "up-" + name, 3);
                 EXPECT_TRUE(ReadFile(Root / ("up-" + name)) == content) << "upload differs";
             }
             WriteFile(Root / ("down-" + name), content);
             const fs::path copy = Root / ("copy-" + name);
-            client->Download("down-" + name, copy.string());
+            client->Download("down-" + name, PathText(copy));
             EXPECT_TRUE(ReadFile(copy) == content) << "download differs";
             EXPECT_EQ(client->BufferSize, agreedSize + 4);
         }

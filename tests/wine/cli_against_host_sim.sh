@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # quorvel-cli.exe under Wine against the Linux simulator, over UDP on loopback and over the
-# serial line: get and put must be byte-exact and the wake-up must be answered.
+# serial line: get and put must be byte-exact and the wake-up must be answered. Everything runs in
+# a folder whose name has letters beyond ASCII, with such file names too: they go to the device
+# in the code page (Windows-1252 here), and a name that code page cannot hold is refused.
 #
 #   cli_against_host_sim.sh CLI_EXE HOST_SIM WINEPREFIX
 #
@@ -9,7 +11,7 @@
 set -euo pipefail
 cli=$1 sim=$2
 export WINEPREFIX=$3 WINEDEBUG=-all
-work=$(mktemp -d)
+work=$(mktemp -d -t "Außendienst-Süd.XXXXXX")
 sim_pid=""
 cleanup() {
     [ -z "$sim_pid" ] || kill "$sim_pid" 2>/dev/null || true
@@ -59,6 +61,27 @@ done
 cli put exact.bin --host 127.0.0.1 --port "$port" --quiet
 same "$work/device/exact.bin" "$work/local/exact.bin"
 check "UDP put of whole blocks"
+# A file of the technician's, sent under its own name and fetched into a folder of such a name.
+cp "$work/local/exact.bin" "$work/local/Prüfprotokoll-Süd.bin"
+cli put Prüfprotokoll-Süd.bin --host 127.0.0.1 --port "$port" --quiet
+same "$work/device/$(printf 'Pr\xfcfprotokoll-S\xfcd.bin')" "$work/local/exact.bin"
+mkdir "$work/local/Empfang-Ä"
+cli get Prüfprotokoll-Süd.bin Empfang-Ä --host 127.0.0.1 --port "$port" --quiet
+same "$work/local/Empfang-Ä/Prüfprotokoll-Süd.bin" "$work/local/exact.bin"
+check "UDP put and get of names beyond ASCII, in the code page on the device"
+cp "$work/local/exact.bin" "$work/local/Győr.bin"
+if refusal=$(cli put Győr.bin --host 127.0.0.1 --port "$port" 2>&1); then
+    echo "FAIL: a name beyond the code page was sent" >&2
+    exit 1
+fi
+grep -q 'its character "ő" has no place' <<<"$refusal" || { echo "FAIL: $refusal" >&2; exit 1; }
+[ -z "$(find "$work/device" -name 'Gy*')" ] || { echo "FAIL: something arrived" >&2; exit 1; }
+check "a name the code page cannot hold is refused, naming its character"
+status=0
+usage=$(cli get x --host 127.0.0.1 --port 9999999999 2>&1) || status=$?
+[ "$status" -eq 2 ] && grep -q 'must be a number from 1 to 65535' <<<"$usage" ||
+    { echo "FAIL: --port 9999999999 gave $status: $usage" >&2; exit 1; }
+check "a number beyond 32 bits is a usage error"
 stop_sim
 
 start_sim --serial

@@ -1,4 +1,5 @@
 #include "SoakContent.h"
+#include "support/PathText.h"
 
 #include <algorithm>
 #include <cstring>
@@ -37,7 +38,7 @@ void WriteContent(const std::filesystem::path& path, std::uint64_t seed, std::ui
     }
     file.close();
     if (!file) {
-        throw std::runtime_error("cannot write " + path.string());
+        throw std::runtime_error("cannot write " + PathText(path));
     }
 }
 

@@ -1,4 +1,5 @@
 #include "SoakDevice.h"
+#include "support/PathText.h"
 
 #include "SoakSystem.h"
 
@@ -17,7 +18,7 @@ SimSerialOptions FastLine() {
 
 SoakDevice::SoakDevice(const SoakPlan& plan, const std::filesystem::path& folder) : plan_(plan) {
     SimOptions options;
-    options.folder = folder.string();
+    options.folder = PathText(folder);
     options.timeoutMs = plan.simTimeoutMs;
     options.retries = plan.simRetries;
     options.faults = plan.faults;

@@ -1,4 +1,5 @@
 #include "SoakSystem.h"
+#include "support/PathText.h"
 
 #include <csignal>
 #include <cstdlib>
@@ -84,7 +85,7 @@ std::filesystem::path ProgramFolder() {
 
 ProgramResult RunProgram(const std::vector<std::string>& argv, const std::filesystem::path& scratch,
                          std::chrono::milliseconds limit) {
-    const std::string outputPath = (scratch / "program-output.txt").string();
+    const std::string outputPath = PathText(scratch / "program-output.txt");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);

@@ -1,4 +1,5 @@
 #include "SoakTransfer.h"
+#include "support/PathText.h"
 
 #include "SoakContent.h"
 #include "SoakDevice.h"
@@ -21,7 +22,7 @@ using Names = std::set<std::string>;
 Names NamesIn(const fs::path& folder) {
     Names names;
     for (const auto& entry : fs::directory_iterator(folder)) {
-        names.insert(entry.path().filename().string());
+        names.insert(PathText(entry.path().filename()));
     }
     return names;
 }
@@ -173,8 +174,8 @@ void SoakRunner::RunInProcess(const SoakPlan& plan, const Layout& layout, SoakDe
     SoakHost host(client_, device.Connection(), progress);
     watchdog_.Arm(progress, host.Cancel(), StallLimit(plan), WholeLimit(plan));
     result.done = plan.direction == Direction::Get
-                      ? GetFile(host, layout.name, layout.localFile.string())
-                      : PutFile(host, layout.localFile.string(), layout.name);
+                      ? GetFile(host, layout.name, PathText(layout.localFile))
+                      : PutFile(host, PathText(layout.localFile), layout.name);
     const std::string hang = watchdog_.Disarm();
     if (!hang.empty()) {
         result.violations.push_back(hang);
@@ -184,11 +185,11 @@ void SoakRunner::RunInProcess(const SoakPlan& plan, const Layout& layout, SoakDe
 
 void SoakRunner::RunByProgram(const SoakPlan& plan, const Layout& layout, const SoakDevice& device,
                               TransferResult& result) {
-    std::vector<std::string> argv = {program_.string(), DirectionName(plan.direction)};
+    std::vector<std::string> argv = {PathText(program_), DirectionName(plan.direction)};
     if (plan.direction == Direction::Get) {
-        argv.insert(argv.end(), {layout.name, layout.localFile.string(), "--yes"});
+        argv.insert(argv.end(), {layout.name, PathText(layout.localFile), "--yes"});
     } else {
-        argv.insert(argv.end(), {layout.localFile.string(), layout.name});
+        argv.insert(argv.end(), {PathText(layout.localFile), layout.name});
     }
     const std::vector<std::string> options = device.ProgramOptions();
     argv.insert(argv.end(), options.begin(), options.end());

@@ -6,6 +6,7 @@
 #include "SoakTransfer.h"
 #include "SoakWatchdog.h"
 #include "cli/CommandLine.h"
+#include "support/PathText.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -63,7 +64,7 @@ SoakOptions ReadOptions(const std::vector<std::string>& args) {
     if (const auto count = parsed.Value("count")) {
         options.count = static_cast<unsigned>(ParseNumber(*count, 1, 1'000'000, "--count"));
     }
-    options.program = parsed.Value("cli").value_or((ProgramFolder() / "quorvel-cli").string());
+    options.program = parsed.Value("cli").value_or(PathText(ProgramFolder() / "quorvel-cli"));
     options.verbose = parsed.Has("verbose");
     return options;
 }

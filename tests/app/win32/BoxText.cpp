@@ -25,9 +25,12 @@ BOOL CALLBACK ReadStatic(HWND child, LPARAM content) {
         box.icon = box.icon || SendMessageA(child, STM_GETICON, 0, 0) != 0;
         return TRUE;
     }
-    char text[4096] = {};
-    GetWindowTextA(child, text, sizeof text);
-    box.text += text;
+    wchar_t text[4096] = {};
+    const int length = GetWindowTextW(child, text, 4096);
+    // Printed as UTF-8, so that a test can compare names with letters beyond ASCII.
+    char utf8[3 * 4096 + 1] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, length, utf8, sizeof utf8 - 1, nullptr, nullptr);
+    box.text += utf8;
     return TRUE;
 }
 

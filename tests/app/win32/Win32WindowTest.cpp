@@ -3,6 +3,7 @@
 #include "app/win32/Win32Dialogs.h"
 #include "kit/TempFolder.h"
 #include "logger/SampleLogger.h"
+#include "support/PathText.h"
 
 #include <gtest/gtest.h>
 
@@ -49,7 +50,7 @@ protected:
     ~Win32WindowTest() override { KillTimer(nullptr, timer_); }
 
     std::unique_ptr<MainWindow> Open() {
-        const std::string program = (folder.Path() / "quorvel.exe").string();
+        const std::string program = PathText(folder.Path() / "quorvel.exe");
         return std::make_unique<MainWindow>(program, std::vector<std::string>{program});
     }
     static DialogScale ScaleOf(MainWindow& window) {
