@@ -9,6 +9,7 @@
 
 #include <commdlg.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
@@ -140,6 +141,61 @@ TEST_F(Win32WindowTest, SpinFieldKeepsTypedValuesInItsRange) {
     EXPECT_EQ(ui.Value(seTO), 7) << "an empty field keeps the last value";
 }
 
+TEST_F(Win32WindowTest, SpinFieldShowsTheValueATypedNumberWasBroughtToOnLeaving) {
+    auto window = Open();
+    HWND field = window->Toolkit().Handle(seTO);
+    SetWindowTextW(field, L"99");
+    SendMessageW(window->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(field), EN_KILLFOCUS),
+                 reinterpret_cast<LPARAM>(field));
+    EXPECT_EQ(window->Toolkit().Text(seTO), "16");
+}
+
+// The port label is right-aligned in a fixed width: a longer text grows it to the left, up to
+// the "Host" label, instead of losing its start under it.
+TEST_F(Win32WindowTest, PortLabelGrowsLeftOverFreeSpaceAndKeepsClearOfHost) {
+    auto window = Open();
+    Win32Toolkit& ui = window->Toolkit();
+    ui.SetText(LblPort, "(target port=65535)");
+    RECT label{};
+    RECT host{};
+    GetWindowRect(ui.Handle(LblPort), &label);
+    GetWindowRect(ui.Handle(Label1), &host);
+    HDC dc = GetDC(ui.Handle(LblPort));
+    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(ui.Handle(LblPort), WM_GETFONT, 0, 0)));
+    SIZE text{};
+    GetTextExtentPoint32W(dc, L"(target port=65535)", 19, &text);
+    ReleaseDC(ui.Handle(LblPort), dc);
+    EXPECT_GE(label.right - label.left, text.cx);
+    EXPECT_GE(label.left, host.right);
+    const RECT designed = ScaleOf(*window).ToScreen({48, 72, 88, 13});
+    EXPECT_GT(label.right - label.left, designed.right - designed.left);
+}
+
+// A new resolution (the window moved to another screen) gives a font for it and the whole
+// layout in that font, the window's client area included.
+TEST_F(Win32WindowTest, ChangeOfResolutionLaysTheWindowOutAnew) {
+    auto window = Open();
+    const DialogScale before = ScaleOf(*window);
+    RECT suggested{};
+    GetWindowRect(window->Handle(), &suggested);
+    suggested.right += (suggested.right - suggested.left) / 2;
+    suggested.bottom += (suggested.bottom - suggested.top) / 2;
+    constexpr UINT kDpiChanged = 0x02E0;
+    SendMessageW(window->Handle(), kDpiChanged, MAKEWPARAM(144, 144),
+                 reinterpret_cast<LPARAM>(&suggested));
+    const DialogScale after = ScaleOf(*window);
+    EXPECT_GT(after.ToScreenX(386), before.ToScreenX(386));
+    RECT client{};
+    GetClientRect(window->Handle(), &client);
+    EXPECT_EQ(client.right, after.ToScreenX(386));
+    EXPECT_EQ(client.bottom, after.ToScreenY(249));
+    RECT put{};
+    GetWindowRect(window->Toolkit().Handle(btnPut), &put);
+    MapWindowPoints(nullptr, window->Handle(), reinterpret_cast<POINT*>(&put), 2);
+    const RECT designed = after.ToScreen({286, 136, 85, 25});
+    EXPECT_TRUE(EqualRect(&put, &designed));
+}
+
 TEST_F(Win32WindowTest, AltLConvertsTheLoggerBesideTheProgramAndIsConsumed) {
     auto window = Open();
     const fs::path csv = folder.Path() / "plog.csv";
@@ -178,6 +234,26 @@ TEST_F(Win32WindowTest, MessageBoxHasTheKindsIconAndButtonsAndItsPlace) {
     EXPECT_EQ(g_seen.count, 1);
     EXPECT_EQ(g_seen.frame.left, 170);
     EXPECT_EQ(g_seen.frame.top, 130);
+}
+
+// The overwrite question, which the system would put in the middle of the screen, comes up over
+// the window like every other box.
+TEST_F(Win32WindowTest, QuestionBoxOpensCentredOverTheWindow) {
+    auto window = Open();
+    SetWindowPos(window->Handle(), nullptr, 20, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    // (One OK button, which the test closes; the placement is that of the question.)
+    MessageRequest question{
+        "Question", "Overwrite?", MessageKind::Confirmation, {MessageButton::Ok}};
+    question.systemPlaced = true;
+    RunNativeMessageBox(window->Handle(), question);
+    ASSERT_EQ(g_seen.count, 1);
+    RECT frame{};
+    GetWindowRect(window->Handle(), &frame);
+    const auto centre = [](const RECT& r) {
+        return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    };
+    EXPECT_LE(std::abs(centre(g_seen.frame).x - centre(frame).x), 1);
+    EXPECT_LE(std::abs(centre(g_seen.frame).y - centre(frame).y), 1);
 }
 
 TEST(Win32FileDialogs, EachDialogGetsItsFilterAndOptions) {
