@@ -1,6 +1,8 @@
 // The socket calls on Windows: Winsock 2.
 #include "tftp/IdSocketNative.h"
 
+#include "support/WideText.h"
+
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
@@ -55,10 +57,11 @@ int LastError() {
 }
 
 std::string ErrorText(int error) {
-    char text[256] = {};
-    ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                     static_cast<DWORD>(error), 0, text, sizeof text, nullptr);
-    return std::string(text) + " (" + std::to_string(error) + ")";
+    // In the user's language, which may need letters beyond ASCII: UTF-16, then the program's text.
+    wchar_t text[256] = {};
+    ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                     static_cast<DWORD>(error), 0, text, 256, nullptr);
+    return Utf8Text(text) + " (" + std::to_string(error) + ")";
 }
 
 bool IsInterruption(int error) {
@@ -162,7 +165,7 @@ int LookUp(const std::string& host, std::uint32_t& address) {
 }
 
 std::string LookUpErrorText(int code) {
-    return gai_strerrorA(code);
+    return Utf8Text(gai_strerrorW(code));
 }
 
 } // namespace IdSocket::Native
