@@ -60,13 +60,5 @@ std::optional<std::string> ToCodePage(std::string_view text, std::string* unheld
 }
 
 std::string FromCodePage(std::string_view bytes) {
-    if (bytes.empty() || bytes.size() > INT_MAX / 2) {
-        return {};
-    }
-    const int size = static_cast<int>(bytes.size());
-    std::wstring wide(
-        static_cast<std::size_t>(MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0)),
-        L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, wide.data(), static_cast<int>(wide.size()));
-    return Utf8Text(wide);
+    return Utf8Text(WideText(bytes, CP_ACP));
 }

@@ -8,8 +8,9 @@
 #include <string>
 #include <string_view>
 
-// UTF-16 of a UTF-8 text; a byte that is no part of a valid sequence becomes U+FFFD.
-std::wstring WideText(std::string_view text);
+// UTF-16 of a UTF-8 text; a byte that is no part of a valid sequence becomes U+FFFD. With
+// another code page (a Windows code page number, such as CP_ACP), UTF-16 of bytes in that one.
+std::wstring WideText(std::string_view text, unsigned codePage = 65001);
 
 // UTF-8 of a UTF-16 text; an unpaired surrogate becomes U+FFFD.
 std::string Utf8Text(std::wstring_view text);

@@ -4,15 +4,15 @@
 
 #include <climits>
 
-std::wstring WideText(std::string_view text) {
+std::wstring WideText(std::string_view text, unsigned codePage) {
     if (text.empty() || text.size() > INT_MAX) {
         return {};
     }
     const int size = static_cast<int>(text.size());
     std::wstring wide(
-        static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0)),
+        static_cast<std::size_t>(MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0)),
         L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), static_cast<int>(wide.size()));
+    MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), static_cast<int>(wide.size()));
     return wide;
 }
 
