@@ -7,8 +7,11 @@ find_program(QUORVEL_WINESERVER NAMES wineserver wineserver64
 
 set(QUORVEL_WINEPREFIX ${CMAKE_BINARY_DIR}/wine)
 set(quorvel_wine_script ${PROJECT_SOURCE_DIR}/scripts/wine-prefix)
+# A UTF-8 locale, whatever the caller's: Wine then names files on Linux in UTF-8 and takes the
+# arguments as UTF-8, and its Windows has the code page Windows-1252 (English), which the tests
+# of names beyond ASCII expect.
 set(CMAKE_CROSSCOMPILING_EMULATOR
-    ${CMAKE_COMMAND} -E env WINEPREFIX=${QUORVEL_WINEPREFIX} WINEDEBUG=-all
+    ${CMAKE_COMMAND} -E env WINEPREFIX=${QUORVEL_WINEPREFIX} WINEDEBUG=-all LC_ALL=C.UTF-8
     WINESERVER=${QUORVEL_WINESERVER} ${QUORVEL_WINE})
 
 add_custom_command(OUTPUT ${QUORVEL_WINEPREFIX}/quorvel.stamp

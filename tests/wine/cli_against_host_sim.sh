@@ -10,7 +10,8 @@
 # prefix maps those ports to the links PREFIX/com1 and PREFIX/com12, which point at it here.
 set -euo pipefail
 cli=$1 sim=$2
-export WINEPREFIX=$3 WINEDEBUG=-all
+# File names and arguments in UTF-8 on the Linux side, Windows-1252 as Wine's code page.
+export WINEPREFIX=$3 WINEDEBUG=-all LC_ALL=C.UTF-8
 work=$(mktemp -d -t "Außendienst-Süd.XXXXXX")
 sim_pid=""
 cleanup() {
