@@ -3,8 +3,13 @@
 //
 // A device that starts installing firmware may never acknowledge the last block, so once that
 // block is out, a silent reply wait or a short packet counts as the end of a successful upload.
-// A repeated ACK for the block before it is different: the device is alive and tells us that the
-// last block did not arrive, so it goes out again.
+// On the network the last block first goes out once more after the silence: a device that lost
+// it may wait longer than we do before it asks again, and acknowledges the copy, while one that
+// installs stays silent. A repeated ACK for the block before it is different: the device is alive
+// and tells us that the last block did not arrive, so it goes out again at once.
+//
+// From the moment the last block is out the device holds the whole file, so a cancel no longer
+// ends the upload: it runs to its end and reports that.
 #include "tftp/IdTrivialFTP.h"
 
 #include "tftp/IdResourceStrings.h"
@@ -23,6 +28,23 @@ namespace {
 constexpr std::int64_t MaxUploadSize = std::numeric_limits<std::int32_t>::max();
 // Block numbers run in rounds of 65536; an ACK up to half a round behind is a late one.
 constexpr std::int64_t HalfRound = 0x8000;
+
+// What the device sent in place of an ACK, as a message names it.
+std::string PacketName(std::string_view packet) {
+    const std::uint16_t opcode = PacketOpcode(packet);
+    switch (opcode) {
+    case TFTP_RRQ:
+        return "a read request";
+    case TFTP_WRQ:
+        return "a write request";
+    case TFTP_DATA:
+        return "DATA block " + std::to_string(PacketWord(packet));
+    case TFTP_OACK:
+        return "an option acknowledgement (OACK)";
+    default:
+        return "a packet of unknown opcode " + std::to_string(opcode);
+    }
+}
 
 } // namespace
 
@@ -58,11 +80,14 @@ public:
             RaiseErrorPacket(*reply);
         case TFTP_OACK:
             Client.ApplyOptionAck(*reply, Transport);
-            return StartOrSendAgain();
+            return StartOrSendAgain(*reply);
         default:
-            return StartOrSendAgain();
+            return StartOrSendAgain(*reply);
         }
     }
+
+    // The last block has gone out: the device holds the whole file.
+    bool LastBlockOut() const { return Finished; }
 
     // Reads the block after the current one from the source; it becomes the current packet.
     void BuildNext() {
@@ -76,15 +101,24 @@ public:
         SpareAcks = Copies - 1;
         Copies = 1;
         Finished = count < full;
-        Unreported = count;
+        Fresh = true;
     }
 
-    // Counts the bytes of a block that has just gone out for the first time. The progress events
-    // come after the send, so that they never hold up a block the device is waiting for.
+    // After a send: a block that has just gone out for the first time is counted, and the last
+    // one announced. The events come after the send, so that they never hold up a block the
+    // device is waiting for; the announcement comes first, so that a cancel given in the progress
+    // event already finds the upload past it.
     void ReportSent() {
-        if (Unreported > 0) {
-            Client.DoWork(workWrite, static_cast<std::int64_t>(Unreported));
-            Unreported = 0;
+        if (!Fresh) {
+            return;
+        }
+        Fresh = false;
+        if (Finished && Client.OnLastBlockSent) {
+            Client.OnLastBlockSent();
+        }
+        const std::size_t count = DataPayload(Current).size();
+        if (count > 0) {
+            Client.DoWork(workWrite, static_cast<std::int64_t>(count));
         }
     }
 
@@ -96,7 +130,12 @@ public:
 private:
     Step AfterSilence() {
         if (Finished) {
-            return Step::Done;
+            // Nothing is repeated on the serial line; on the network the copy goes out once.
+            if (!Transport.PeerKnown() || CopiedAfterSilence) {
+                return Step::Done;
+            }
+            CopiedAfterSilence = true;
+            return Step::SendAgain;
         }
         // The request itself is never repeated, and nothing is repeated on the serial line.
         if (!Transport.PeerKnown() || ++Failures >= Retries) {
@@ -134,9 +173,22 @@ private:
         return Step::SendAgain;
     }
 
-    // Any reply to the request starts the data; later, other packets bring the current block
-    // again.
-    Step StartOrSendAgain() const { return Built == 0 ? Step::SendNext : Step::SendAgain; }
+    // Any reply to the request starts the data. Later, any other packet than an ACK brings the
+    // current block again, and counts like a reply wait that brought nothing: a device that keeps
+    // talking without acknowledging must not hold the upload for ever.
+    Step StartOrSendAgain(std::string_view reply) {
+        if (Built == 0) {
+            return Step::SendNext;
+        }
+        if (++Failures >= Retries) {
+            TellPeerAndThrow(Transport,
+                             EIdTFTPException("Block " + std::to_string(LastSent) + " was sent " +
+                                              std::to_string(Copies) +
+                                              " times, but the device answers with " +
+                                              PacketName(reply) + " instead of acknowledging it"));
+        }
+        return Step::SendAgain;
+    }
 
     TIdTrivialFTP& Client;
     TIdTFTPTransport& Transport;
@@ -151,7 +203,9 @@ private:
     std::int32_t Copies = 1;    // times the current block (or the request) has gone out
     std::int32_t SpareAcks = 0; // repeated ACKs that extra copies of the block before still owe
     std::string Current;        // the DATA packet last built, sent again when needed
-    std::size_t Unreported = 0; // bytes of the current block not yet counted as sent
+    bool Fresh = false;         // the current block has not gone out yet
+    // The last block went out once more after a silent reply wait.
+    bool CopiedAfterSilence = false;
 };
 
 void TIdTrivialFTP::Upload(std::istream& source, const std::string& remoteFile,
@@ -187,7 +241,7 @@ void TIdTrivialFTP::RunUpload(TIdTFTPTransport& transport, TIdSourceData& source
                               std::int32_t retries) {
     TUploadState upload(*this, transport, source, size, retries);
     for (;;) {
-        switch (upload.After(WaitForReply(transport, workWrite))) {
+        switch (upload.After(WaitForReply(transport, workWrite, !upload.LastBlockOut()))) {
         case TUploadState::Step::Done:
             return;
         case TUploadState::Step::SendNext:

@@ -89,7 +89,7 @@ std::unique_ptr<TIdTFTPTransport> TIdTrivialFTP::OpenTransport() {
 }
 
 std::optional<std::string_view> TIdTrivialFTP::WaitForReply(TIdTFTPTransport& transport,
-                                                            TWorkMode mode) {
+                                                            TWorkMode mode, bool cancellable) {
     // Time-outs count in whole seconds; anything below one second still waits one slice.
     const std::int32_t slices = std::max(1, ReceiveTimeout / SliceMs);
     for (std::int32_t slice = 0; slice < slices; ++slice) {
@@ -97,7 +97,8 @@ std::optional<std::string_view> TIdTrivialFTP::WaitForReply(TIdTFTPTransport& tr
             transport.ReceiveSlice(static_cast<std::size_t>(BufferSize));
         PeerIP = transport.SenderIP();
         PeerPort = transport.SenderPort();
-        if (CancelRequested || (ActionCancel != nullptr && ActionCancel->Requested())) {
+        if (cancellable &&
+            (CancelRequested || (ActionCancel != nullptr && ActionCancel->Requested()))) {
             throw EIdTFTPException(RSTFTPOperationCanceled);
         }
         if (packet) {

@@ -38,7 +38,9 @@ public:
     TIdTFTPMode TransferMode = tfOctet;
 
     // Set from the window's cancel button, a signal handler or another thread; noticed at the
-    // end of the current one-second slice. Cleared at the start of every transfer.
+    // end of the current one-second slice. Cleared at the start of every transfer. Once the last
+    // block of an upload has gone out, the device holds the whole file and a cancel no longer
+    // ends the upload: it runs to its end and reports how that went.
     std::atomic<bool> CancelRequested{false};
     // The cancel of the action the transfers belong to, where the caller has one: tested with
     // CancelRequested after every slice, but never cleared by the client, so that a request
@@ -46,6 +48,10 @@ public:
     const CancelToken* ActionCancel = nullptr;
     // Silence on the serial line (ms) that ends a received packet.
     std::int32_t SerialGapTimeout = 10;
+    // Called once per upload, right after its last block has gone out for the first time: from
+    // then on the upload can no longer be cancelled (a device that installs firmware may be
+    // flashing already).
+    std::function<void()> OnLastBlockSent;
 
     // Decided at the start of every transfer: true when Host is empty.
     bool UseSerial = false;
@@ -70,10 +76,11 @@ public:
 
     // Sends the bytes from the stream's position to its end, and returns once the device has
     // acknowledged the last block (or fell silent after it: a device that installs firmware may
-    // never answer). The current block is sent again after a reply time-out (on the network
-    // only) and at once after a repeated ACK for an earlier block. retries: consecutive reply
-    // waits for one block that may end so (in silence, or in a repeated ACK that no extra copy
-    // of the block before explains) before the upload gives up.
+    // never answer; on the network the last block first goes out once more, for a device that
+    // lost it). The current block is sent again after a reply time-out (on the network only) and
+    // at once after any other reply than its ACK. retries: consecutive reply waits for one block
+    // that may end so (in silence, in a repeated ACK that no extra copy of the block before
+    // explains, or in another packet) before the upload gives up.
     void Upload(std::istream& source, const std::string& remoteFile, std::int32_t retries);
     // The file stays open, with other writers shut out where the system allows it, until the
     // upload has ended.
@@ -88,7 +95,9 @@ private:
                      const std::string& remoteFile,
                      const std::function<void(TIdTFTPTransport&)>& exchange);
     std::unique_ptr<TIdTFTPTransport> OpenTransport();
-    std::optional<std::string_view> WaitForReply(TIdTFTPTransport& transport, TWorkMode mode);
+    // cancellable: false once the wait may no longer be cut short by a cancel.
+    std::optional<std::string_view> WaitForReply(TIdTFTPTransport& transport, TWorkMode mode,
+                                                 bool cancellable = true);
     std::size_t FullBlockSize() const;
 
     void ApplyOptionAck(std::string_view packet, TIdTFTPTransport& transport);

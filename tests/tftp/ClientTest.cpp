@@ -120,6 +120,33 @@ TEST(Cancel, GivenWhileWorkBeginsIsNotLost) {
               "Operation canceled");
 }
 
+TEST(Cancel, NoLongerEndsAnUploadOnceItsLastBlockIsOut) {
+    // From then on the device holds the whole file (and may be flashing it): "canceled" would
+    // be false. Before, the cancel ends the upload as ever.
+    for (const std::size_t size : {8, 600}) {
+        MemoryPeer device([](const std::string& packet) {
+            return PacketOpcode(packet) == TFTP_WRQ ? std::vector{BuildAckPacket(0)}
+                                                    : std::vector<std::string>{};
+        });
+        TIdTrivialFTP client;
+        device.Attach(client);
+        int announced = 0;
+        client.OnLastBlockSent = [&] { ++announced; };
+        device.duringSlice = [&] { client.CancelRequested = device.sent.size() > 1; };
+        std::istringstream stream(PatternBytes(size));
+        const std::string block1 = BuildDataPacket(1, PatternBytes(size).substr(0, 512));
+        if (size < 512) {
+            client.Upload(stream, "x", 3);
+            EXPECT_EQ(device.sent, (std::vector<std::string>{WriteRequest("x"), block1, block1}));
+        } else {
+            EXPECT_EQ(FailureOf<EIdTFTPException>([&] { client.Upload(stream, "x", 3); }),
+                      "Operation canceled");
+            EXPECT_EQ(device.sent, (std::vector<std::string>{WriteRequest("x"), block1}));
+        }
+        EXPECT_EQ(announced, size < 512 ? 1 : 0);
+    }
+}
+
 TEST(Strangers, AreToldUnknownTransferIdAndCannotFeedTheTransfer) {
     const std::string content = PatternBytes(600);
     LoopbackSocket sameHost;

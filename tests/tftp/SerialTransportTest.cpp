@@ -113,6 +113,11 @@ TEST(Serial, UploadIsNeverRepeatedAfterATimeout) {
     EXPECT_EQ(FailureOf<EIdTFTPException>([&] { serial.client.Upload(stream, "x", 3); }),
               "Timeout");
     EXPECT_EQ(serial.line->Written.size(), 2u); // the request and DATA 1, once
+
+    // Silence after the last block ends the upload, without a copy of the block.
+    std::istringstream last("cfg");
+    serial.client.Upload(last, "x", 3);
+    EXPECT_EQ(serial.line->Written.size(), 4u) << "the request and DATA 1, once";
 }
 
 TEST(Serial, LostLastBlockIsWrittenAgain) {
