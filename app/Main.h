@@ -106,8 +106,9 @@ public:
     // while a transfer lets the toolkit process events; FormClose has saved the settings). The
     // running transfer is cancelled where the action allows a cancel at this point, so that the
     // handler returns promptly and the toolkit can end the program. Returns false when the
-    // action must run to its end instead (a firmware update past its point of no return): its
-    // result is then still shown, and a box it shows must not be dismissed for the close.
+    // action must run to its end instead (an upload whose last block is out, a firmware update
+    // whose image is on the device): its result is then still shown, and a box it shows must not
+    // be dismissed for the close.
     bool CancelForClose();
 
     // The transfer actions: "Put file", "Get file", "Firmware update".

@@ -1,8 +1,9 @@
 // The request to stop the action that runs: "Cancel action" in the window, Ctrl+C on the command
 // line. A request may come from another thread (quorvel-cli takes Ctrl+C on a thread of its own);
 // the action notices it after its current wait. Once an action is past its point of no return
-// (the firmware image is on the device and its companion must follow), requests are refused and
-// only remembered, so that the front end can tell the user why nothing stops.
+// (the last block of an upload is out, so the device holds the file; a firmware image is on the
+// device and its companion must follow), requests are refused and only remembered, so that the
+// front end can tell the user why nothing stops.
 #pragma once
 
 #include <atomic>
@@ -18,8 +19,15 @@ public:
     }
     bool Requested() const { return state_ == State::Requested; }
 
-    // From here on the action runs to its end; a request it has not acted on yet is dropped.
-    void Forbid() { state_ = State::Forbidden; }
+    // From here on the action runs to its end. A request it has not acted on yet counts as
+    // refused, so that the front end can still tell the user why nothing stops.
+    void Forbid() {
+        State seen = state_;
+        while (!state_.compare_exchange_weak(
+            seen, seen == State::Requested || seen == State::Refused ? State::Refused
+                                                                     : State::Forbidden)) {
+        }
+    }
     bool Forbidden() const {
         const State state = state_;
         return state == State::Forbidden || state == State::Refused;

@@ -14,6 +14,9 @@ ActionTransfer::ActionTransfer(ActionHost& host, Action action)
     };
     client_.OnWork = [this](TIdComponent*, TWorkMode, std::int64_t count) { Work(count); };
     client_.OnWorkEnd = [this](TIdComponent*, TWorkMode) { WorkEnd(); };
+    // The device holds the whole file once an upload's last block is out: cancelling then would
+    // report a failure that did not happen, while a device may already be flashing.
+    client_.OnLastBlockSent = [&host] { host.ForbidCancel(); };
     client_.ActionCancel = &host.Cancel();
 }
 
@@ -21,6 +24,7 @@ ActionTransfer::~ActionTransfer() {
     client_.OnWorkBegin = nullptr;
     client_.OnWork = nullptr;
     client_.OnWorkEnd = nullptr;
+    client_.OnLastBlockSent = nullptr;
     client_.ActionCancel = nullptr;
 }
 

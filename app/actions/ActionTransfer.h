@@ -1,7 +1,8 @@
 // One action's use of the TFTP client, from its preparation to the end of its last transfer.
 //
 // The host prepares the client; the client's work events then become one diagnostic line each
-// and the action's progress, and the action's cancel reaches the client. Two transfers of one
+// and the action's progress, and the action's cancel reaches the client until an upload's last
+// block has gone out: from then on the action runs to its end. Two transfers of one
 // action can share one progress display, as the firmware image and its companion do.
 #pragma once
 

@@ -57,9 +57,9 @@ void SendFirmware(ActionHost& host, const std::string& image, const std::string&
         // One display across both files.
         transfer.ProgressCarry = CompanionSize(companion);
     }
+    // Its last block ends the time in which the update can be cancelled.
     transfer.Client().Upload(image, imageName, kUploadRetries);
     if (!companion.empty()) {
-        host.ForbidCancel();
         transfer.ContinueProgress();
         // Deliberately without letting the user act: nothing may start or close meanwhile.
         transfer.Client().TimeSource->Sleep(kCompanionPause);

@@ -127,6 +127,27 @@ TEST_F(FirmwareTest, CancelDuringTheImageSendsNoCompanion) {
     ExpectIdle();
 }
 
+// The device stays silent while it takes the image in, the bar stands one short of full, and the
+// technician reaches for "Cancel action": by then the image is on the device.
+TEST_F(FirmwareTest, CancelIsNoLongerPossibleOnceTheImagesLastBlockIsOut) {
+    DeviceMisbehaves(SilentAfter(1)); // DATA 2, the image's last block, is never acknowledged
+    ui->SetValue(seTO, 2);
+    DataFile("R7.pch", 30);
+    ui->dialogAnswers.push_back(DataFile("R7.pfw", 1000));
+    DuringSilentWait([this] {
+        if (ui->Enabled(btnCancel)) {
+            form->btnCancelClick();
+        }
+    });
+    form->btnFirmwareClick();
+    EXPECT_EQ(Message(), kSuccess);
+    ASSERT_GE(stepSnapshot, 0);
+    EXPECT_EQ(snapshots[static_cast<std::size_t>(stepSnapshot)].position, 1000);
+    EXPECT_TRUE(snapshots[static_cast<std::size_t>(stepSnapshot)].cancelForbidden);
+    EXPECT_EQ(ReadFile(device / "R7.pch"), PatternBytes(30));
+    ExpectIdle();
+}
+
 TEST_F(FirmwareTest, CloseAfterTheImageLetsTheCompanionFinish) {
     DataFile("R7.pch", 30);
     ui->dialogAnswers.push_back(DataFile("R7.pfw", 1000));
