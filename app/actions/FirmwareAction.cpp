@@ -1,18 +1,23 @@
 // "Firmware update": a ".pfo" image alone, or a ".pfw" image followed by its companion ".pch",
 // after which the device installs the new firmware by itself.
 //
-// Once the ".pfw" image is on the device the companion must follow: from then on the update
-// cannot be cancelled, and a closing window waits for it.
+// Every file the update sends is checked before anything goes to the device, so that an update
+// never stops half-way for a file that was unusable from the start. Once the last block of the
+// ".pfw" image has gone out the companion must follow: from then on the update cannot be
+// cancelled, and a closing window waits for it.
 #include "app/actions/ActionFiles.h"
 #include "app/actions/ActionSteps.h"
 #include "app/actions/ActionTransfer.h"
 #include "app/actions/Actions.h"
 
 #include "support/PathText.h"
+#include "tftp/IdSourceLock.h"
+#include "tftp/IdTFTPStreams.h"
 #include "tftp/IdTrivialFTP.h"
 
 #include <algorithm>
 #include <chrono>
+#include <deque>
 #include <filesystem>
 #include <limits>
 
@@ -26,6 +31,8 @@ constexpr auto kCompanionPause = std::chrono::milliseconds(1000);
 const std::string kImageWithCompanion = ".pfw";
 const std::string kImageAlone = ".pfo";
 const std::string kCompanionExtension = ".pch";
+
+const std::string kNotPossible = "Transmit of firmware is not possible!\r";
 
 const std::string kSuccessText =
     "The new firmware was successfully transferred and the update process was started.\r"
@@ -68,6 +75,21 @@ void SendFirmware(ActionHost& host, const std::string& image, const std::string&
     host.ShowInfo(kSuccessText);
 }
 
+// Why the file cannot be sent, or empty when it can. A usable file is opened and locked against
+// writers as its upload will lock it, and stays so in held until the update has ended.
+std::string SourceProblem(const std::string& path, std::deque<TIdSourceLock>& held) {
+    try {
+        held.emplace_back(path);
+        std::ifstream file = OpenSourceFile(path);
+        if (RemainingSize(file) == 0) {
+            return "The file " + Quoted(path) + " is empty.";
+        }
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+    return {};
+}
+
 bool UpdateFirmware(ActionHost& host, const std::string& path) {
     const std::string extension = LowerCase(ExtensionOf(path));
     if (extension != kImageWithCompanion && extension != kImageAlone) {
@@ -81,9 +103,17 @@ bool UpdateFirmware(ActionHost& host, const std::string& path) {
         path.substr(0, path.size() - extension.size()) + kCompanionExtension;
     const std::string companion = withCompanion ? FileIgnoringCase(companionName) : std::string();
     if (withCompanion && companion.empty()) {
-        host.ShowWarning("Transmit of firmware is not possible!\rThe required file " +
-                         Quoted(companionName) + " was not found.");
+        host.ShowWarning(kNotPossible + "The required file " + Quoted(companionName) +
+                         " was not found.");
         return false;
+    }
+    std::deque<TIdSourceLock> held;
+    for (const std::string& file : {path, companion}) {
+        const std::string problem = file.empty() ? std::string() : SourceProblem(file, held);
+        if (!problem.empty()) {
+            host.ShowWarning(kNotPossible + problem);
+            return false;
+        }
     }
     try {
         SendFirmware(host, path, companion, companionName);

@@ -3,6 +3,7 @@
 #include "app/TransferFixture.h"
 #include "support/PathText.h"
 
+#include "kit/WriterLock.h"
 #include "tftp/IdTrivialFTP.h"
 
 #include <algorithm>
@@ -91,6 +92,38 @@ TEST_F(FirmwareTest, ChoicesThatSendNothing) {
     }
     EXPECT_TRUE(snapshots.empty()) << "no transfer was prepared";
     EXPECT_TRUE(fs::is_empty(device));
+}
+
+// An update that stopped at the companion would leave the device with the image alone: every
+// file is checked before anything goes out.
+TEST_F(FirmwareTest, UnusableFilesAreFoundBeforeAnythingIsSent) {
+    const std::string notPossible = "Transmit of firmware is not possible!\r";
+    const std::string companion = DataFile("R7.pch", 0);
+    const std::string image = DataFile("R7.pfw", 1000);
+    ui->dialogAnswers.push_back(image);
+    form->btnFirmwareClick();
+    EXPECT_EQ(Message(), notPossible + "The file \"" + companion + "\" is empty.");
+
+    DataFile("R7.pch", 30);
+    {
+        const WriterLock writer(companion); // another program is saving it just now
+        ASSERT_TRUE(writer.Locked());
+        ui->messages.clear();
+        ui->dialogAnswers.push_back(image);
+        form->btnFirmwareClick();
+        EXPECT_EQ(Message(), notPossible + "Cannot open file \"" + companion +
+                                 "\": another program is writing it");
+    }
+
+    const std::string alone = DataFile("M2.pfo", 0);
+    ui->messages.clear();
+    ui->dialogAnswers.push_back(alone);
+    form->btnFirmwareClick();
+    EXPECT_EQ(Message(), notPossible + "The file \"" + alone + "\" is empty.");
+    EXPECT_EQ(ui->messages.back().kind, MessageKind::Warning);
+    EXPECT_TRUE(snapshots.empty()) << "no transfer was prepared";
+    EXPECT_TRUE(fs::is_empty(device));
+    ExpectIdle();
 }
 
 TEST_F(FirmwareTest, FailuresAreShownAndNeverPassedOn) {
