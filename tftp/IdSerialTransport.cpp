@@ -10,8 +10,14 @@ namespace {
 constexpr std::int32_t SerialBaudRate = 115200;
 constexpr char NoParity = 'n';
 constexpr std::int32_t FirstByteWait = 1000; // ms, one reply slice
+// The wait for bytes behind a packet that may be the last: at least this long, and half a gap
+// beyond that (see TrailingBytesFollow).
 constexpr std::int32_t TrailingWaitMin = 50; // ms
-constexpr std::int32_t TrailingLimit = 1;    // bytes: one is proof enough
+
+// True when trailing is the start of a copy of packet: the device sent the same packet again.
+bool BeginsCopyOf(std::string_view trailing, std::string_view packet) {
+    return trailing.size() >= TFTP_HEADER_SIZE && packet.starts_with(trailing);
+}
 
 } // namespace
 
@@ -58,13 +64,16 @@ std::optional<std::string_view> TIdSerialTransport::ReceiveSlice(std::size_t max
 }
 
 bool TIdSerialTransport::TrailingBytesFollow() {
-    // The device sends nothing more before it has our ACK, so any byte that comes now is the
-    // rest of a packet that a pause (a stalled adapter, a busy device) cut in two. The rest
-    // follows the pause closely; a few gap times are enough to see it.
-    const std::int32_t wait = std::max(TrailingWaitMin, 5 * GapTimeout);
-    std::string rest;
-    Link.ReceivePacket(TrailingLimit, wait, GapTimeout, rest);
-    return !rest.empty();
+    // Before it has our ACK the device sends nothing but, once its own reply time-out has run
+    // out, this block again. So bytes that come now are either the rest of a packet that a pause
+    // (a stalled adapter, a busy device) cut in two, or that copy. The rest follows the pause
+    // closely; a copy begins with the block's header again, and proves the block whole: the
+    // device had finished it. The wait ends half a gap after the first one that ended the block,
+    // before a device that resends after two gaps or more sends anything, so that usually
+    // nothing comes at all.
+    const std::int32_t wait = std::max(TrailingWaitMin, GapTimeout / 2);
+    Link.ReceivePacket(static_cast<std::int32_t>(Received.size()), wait, GapTimeout, Trailing);
+    return !Trailing.empty() && !BeginsCopyOf(Trailing, Received);
 }
 
 void TIdSerialTransport::Close() {

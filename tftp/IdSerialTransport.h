@@ -33,5 +33,6 @@ private:
     TPivotobject& Link;
     std::int32_t GapTimeout;
     std::string Received; // the packet last received
+    std::string Trailing; // bytes found behind it
     static const std::string NoSender;
 };

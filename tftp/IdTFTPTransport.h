@@ -24,8 +24,9 @@ public:
     // transport's and stay valid until its next receive.
     virtual std::optional<std::string_view> ReceiveSlice(std::size_t maxLength) = 0;
     // Asked after a DATA packet shorter than a full block, before it is stored as the last one:
-    // true when more bytes follow right behind it, which means a pause on the line cut a packet
-    // in two. A datagram always arrives whole, so this is never the case on the network.
+    // true when more bytes follow right behind it that are not a copy of it, which means a pause
+    // on the line cut a packet in two. A datagram always arrives whole, so this is never the case
+    // on the network.
     virtual bool TrailingBytesFollow() = 0;
     // True once a peer has answered on the network: only then can a packet be sent again after
     // a time-out. Always false on the serial line.

@@ -166,3 +166,18 @@ TEST(SerialTransfer, PacedLineIsNoFasterThan115200Baud) {
     EXPECT_TRUE(sim.log.WaitFor("received 2000 bytes"));
     EXPECT_EQ(sim.folder.Read("g.bin"), content);
 }
+
+// A technician raises the gap for a slow adapter or a radio link. A device that sends its last
+// block again after a short time of its own must not have that copy taken for the rest of a
+// block cut in two: a Get works for any gap up to half the device's resend time.
+TEST(SerialTransfer, LongGapWorksWithADeviceThatResendsSoon) {
+    SerialSim sim({}, SerialSim::FastLine(), 400); // resends after 400 ms
+    auto client = SerialClientAt(sim.LinePath());
+    client->SerialGapTimeout = 150;
+    for (const std::size_t size : {1300, 1024}) { // a short last block, an empty one
+        const std::string name = "f" + std::to_string(size) + ".bin";
+        sim.folder.Write(name, PatternBytes(size));
+        EXPECT_EQ(Download(*client, name), PatternBytes(size)) << size;
+    }
+    EXPECT_EQ(sim.log.Count("no answer"), 0u) << "the client answered before the device resent";
+}

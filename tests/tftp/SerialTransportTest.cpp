@@ -2,7 +2,9 @@
 // same packets, no addresses, nothing sent again after a time-out.
 #include "ClientTestSupport.h"
 
+#include "serial/ScriptedSerialDevice.h"
 #include "serial/zivud232.h"
+#include "tftp/IdSerialTransport.h"
 
 #include <deque>
 #include <sstream>
@@ -166,4 +168,49 @@ TEST(Serial, PacketCutInTwoByAPauseIsNeverStoredAsTheLastBlock) {
               "Data block 1 was cut in two by a pause on the line");
     EXPECT_EQ(stream.str(), "");
     EXPECT_EQ(PacketOpcode(serial.line->Written.back()), TFTP_ERROR);
+}
+
+TEST(Serial, CopyOfTheLastBlockBehindItProvesItWhole) {
+    // A device that resends before the client's wait behind a short block has ended: the copy
+    // shows that the block had ended, and the block is acknowledged once. A copy cut short by a
+    // pause of its own proves the same.
+    const std::string last = BuildDataPacket(1, "the end");
+    for (const std::string& copy : {last, last.substr(0, 6)}) {
+        SerialClient serial;
+        serial.line->Reply = [&](const std::string& written) {
+            return PacketOpcode(written) == TFTP_RRQ ? std::vector<std::string>{last, copy}
+                                                     : std::vector<std::string>{};
+        };
+        std::ostringstream stream;
+        serial.client.Download("f", stream);
+        EXPECT_EQ(stream.str(), "the end");
+        EXPECT_EQ(serial.line->Written,
+                  (std::vector<std::string>{ReadRequest("f"), BuildAckPacket(1)}));
+    }
+}
+
+TEST(Serial, PacketsWholeByTheirLengthAreAnsweredWithoutWaitingOutTheGap) {
+    // A full DATA block and an ACK end at once: the port only looks, without waiting, whether a
+    // byte follows. A block one byte short may be the last one, and like every other packet it
+    // ends only with the pause on the line.
+    const std::pair<std::string, bool> packets[] = {
+        {BuildDataPacket(1, PatternBytes(512)), true},
+        {BuildDataPacket(1, PatternBytes(511)), false},
+        {BuildAckPacket(1), true},
+        {BuildErrorPacket(1, ""), false},
+    };
+    for (const auto& [packet, atOnce] : packets) {
+        auto journal = std::make_shared<DeviceJournal>();
+        TPivotobject port(std::make_unique<ScriptedSerialDevice>(journal));
+        TIdSerialTransport transport(port, 3, 10);
+        journal->calls.clear();
+        journal->line = packet;
+        EXPECT_EQ(transport.ReceiveSlice(516), packet);
+        // The first byte's wait, the gap, then either the look or nothing more.
+        std::vector<std::string> told{"timeouts 999", "timeouts 9"};
+        if (atOnce) {
+            told.push_back("timeouts 0");
+        }
+        EXPECT_EQ(journal->callsOf("timeouts"), told) << packet.size();
+    }
 }
