@@ -12,7 +12,7 @@ void TIdDatagramEndpoint::SendDatagram(const std::string& host, std::int32_t por
         throw EIdSocketError("Invalid UDP port " + std::to_string(port) + ": ports are 1 to 65535");
     }
     if (host != ResolvedHost || ResolvedHost.empty()) {
-        ResolvedAddress = IdSocket::ResolveIPv4(host);
+        ResolvedAddress = LookUpHost(host);
         ResolvedHost = host;
     }
     if (!IsOpen()) {
@@ -30,6 +30,7 @@ std::optional<TIdDatagramView> TIdDatagramEndpoint::ReceiveDatagram(Clock::Durat
 }
 
 void TIdDatagramEndpoint::CloseEndpoint() noexcept {
+    ResolvedHost.clear();
     if (IsOpen()) {
         IdSocket::Close(Socket);
         Socket = IdSocket::NoSocket;

@@ -6,6 +6,7 @@
 #include "tftp/IdSocketApi.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -27,12 +28,18 @@ public:
     // next receive.
     std::optional<TIdDatagramView> ReceiveDatagram(Clock::Duration wait, Clock& clock);
 
+    // Closes the socket and forgets the address the host name had, so that the next transfer
+    // looks it up again: a device may have moved to another address (DHCP, a changed hosts
+    // entry), and a transfer that failed there must not bind every later one to it.
     void CloseEndpoint() noexcept;
     bool IsOpen() const { return Socket != IdSocket::NoSocket; }
 
+    // Looks a host name or dotted address up: the system's resolver, or a test's stand-in.
+    std::function<std::uint32_t(const std::string&)> LookUpHost = IdSocket::ResolveIPv4;
+
 private:
     IdSocket::Handle Socket = IdSocket::NoSocket;
-    // The last host resolved, so that the replies of a transfer do not resolve once per packet.
+    // The last host resolved, so that the packets of a transfer do not resolve once each.
     std::string ResolvedHost;
     std::uint32_t ResolvedAddress = 0;
     IdSocket::ReceiveRoom Received;

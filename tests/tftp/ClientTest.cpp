@@ -211,6 +211,37 @@ TEST(Endpoint, EveryTransferLeavesFromANewLocalPort) {
     }
 }
 
+TEST(Endpoint, TheHostNameIsLookedUpForEveryTransfer) {
+    // The device moved (to DHCP, or its hosts entry changed) after a transfer to its old address
+    // failed: the next transfer finds it at the new one.
+    FakeTftpServer server([](FakeTftpServer& s) {
+        if (!s.ReceiveRequest().empty()) {
+            ServeBlocks(s, "abc", 512);
+        }
+    });
+    auto client = ClientFor(server);
+    client->Host = "device";
+    FakeClock clock(FakeClock::SystemWaits::Real);
+    clock.LimitRealWaits(std::chrono::milliseconds(200)); // nobody answers at the old address
+    client->TimeSource = &clock;
+    std::vector<std::string> addresses{"127.0.0.2", "127.0.0.1"};
+    client->Binding().LookUpHost = [&](const std::string& host) {
+        if (host != "device") {
+            return IdSocket::ParseIPv4(host); // the replies go to the dotted address
+        }
+        EXPECT_FALSE(addresses.empty()) << "looked up once per transfer";
+        const std::string address = addresses.empty() ? "127.0.0.9" : addresses.front();
+        addresses.erase(addresses.begin());
+        return IdSocket::ParseIPv4(address);
+    };
+    std::ostringstream stream;
+    EXPECT_EQ(FailureOf<EIdTFTPException>([&] { client->Download("f", stream); }), "Timeout");
+    clock.LimitRealWaits(FakeClock::Duration::max());
+    EXPECT_NO_THROW(client->Download("f", stream));
+    EXPECT_EQ(stream.str(), "abc");
+    EXPECT_TRUE(addresses.empty());
+}
+
 TEST(Endpoint, PortsOutsideTheUdpRangeAreRefused) {
     for (const std::int32_t port : {0, 70000, -1}) {
         TIdTrivialFTP client;
