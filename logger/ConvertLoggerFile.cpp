@@ -4,9 +4,10 @@
 #include "logger/ReadLoggerFile.h"
 #include "logger/ReplaceFileContent.h"
 
-std::string ConvertLoggerFile(const std::string& inputPath, const std::string& outputPath,
-                              bool includeEmpty, const LoggerTablesRefill& refillTables) {
-    const LoggerReadResult read = ReadLoggerFile(inputPath);
+namespace {
+
+std::string WriteCsv(const LoggerReadResult& read, const std::string& outputPath, bool includeEmpty,
+                     const LoggerTablesRefill& refillTables) {
     if (!read.message.empty())
         return read.message;
     LoggerTables tables;
@@ -15,4 +16,16 @@ std::string ConvertLoggerFile(const std::string& inputPath, const std::string& o
     const std::string csv = FormatLoggerCsv(read.image, includeEmpty, tables);
     const int error = ReplaceFileContent(outputPath, csv);
     return error == 0 ? std::string{} : FileErrorMessage(error);
+}
+
+} // namespace
+
+std::string ConvertLoggerFile(const std::string& inputPath, const std::string& outputPath,
+                              bool includeEmpty, const LoggerTablesRefill& refillTables) {
+    return WriteCsv(ReadLoggerFile(inputPath), outputPath, includeEmpty, refillTables);
+}
+
+std::string ConvertLoggerData(std::string_view bytes, const std::string& outputPath,
+                              bool includeEmpty, const LoggerTablesRefill& refillTables) {
+    return WriteCsv(ReadLoggerData(bytes), outputPath, includeEmpty, refillTables);
 }

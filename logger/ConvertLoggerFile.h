@@ -4,6 +4,7 @@
 #include "logger/LoggerTables.h"
 
 #include <string>
+#include <string_view>
 
 // Reads and checks inputPath completely, refills the tables (refillTables may be empty: no
 // tables), and writes the CSV text to outputPath, which may name the input file itself.
@@ -14,4 +15,8 @@
 //     content (or stays absent), never a partial CSV.
 // Throws ELoggerFormatError for a malformed block.
 std::string ConvertLoggerFile(const std::string& inputPath, const std::string& outputPath,
+                              bool includeEmpty, const LoggerTablesRefill& refillTables);
+
+// The same for a logger file's bytes already in memory.
+std::string ConvertLoggerData(std::string_view bytes, const std::string& outputPath,
                               bool includeEmpty, const LoggerTablesRefill& refillTables);

@@ -239,6 +239,7 @@ void IniStore::Flush() const {
         WriteFileAtomically(target, text);
     } catch (const NoScratchFile&) {
         // A shared install may leave only the settings file writable, not its folder.
+        NoteWrittenInPlace(target);
         platform::WriteFileInPlace(target, text);
     }
 }

@@ -3,6 +3,7 @@
 #include "support/CFile.h"
 #include "support/PathText.h"
 #include "support/Platform.h"
+#include "support/Save_Err.h"
 
 #include <filesystem>
 #include <system_error>
@@ -52,6 +53,11 @@ int ScratchFile::Keep(int error, const char* call) {
     return error;
 }
 
+bool ScratchFile::InPlaceOnly() const {
+    std::error_code ignored;
+    return (error_ == EACCES || error_ == EPERM) && fs::is_regular_file(target_, ignored);
+}
+
 int ScratchFile::Write(std::string_view data) {
     errno = 0;
     CFile file(path_, "wb");
@@ -72,6 +78,11 @@ int ScratchFile::ReplaceTarget() {
     return Keep(step.error, step.call);
 }
 
+void NoteWrittenInPlace(const std::string& path) {
+    WriteLog("No new file may be made beside \"" + path +
+             "\": it is written in place, and an older file is not kept if that fails");
+}
+
 int CheckWritableTarget(const std::string& path) {
     errno = 0;
     CFile probe(path, "r+b");
@@ -84,7 +95,7 @@ void WriteFileAtomically(const std::string& path, const std::string& data) {
     ScratchFile scratch(path, ".tmp");
     if (const int error = scratch.Error()) {
         const std::system_error failure = CallFailure(scratch.FailedCall(), scratch.Path(), error);
-        if (error == EACCES || error == EPERM)
+        if (scratch.InPlaceOnly())
             throw NoScratchFile(failure.what());
         throw failure;
     }

@@ -23,6 +23,10 @@ public:
 
     // 0, or the error number of the failed create (Path() then names the name tried).
     int Error() const { return error_; }
+    // The folder refused the new file for lack of permission while the target is there, as a
+    // locked-down share does that lets the user change files but not add any: writing the
+    // target in place is the way left.
+    bool InPlaceOnly() const;
     const std::string& Path() const { return path_; }
     // The system call of the last failure, for messages.
     const std::string& FailedCall() const { return failedCall_; }
@@ -50,7 +54,12 @@ private:
 // demand (replacing it by a rename alone would pass over a read-only file); else the error number.
 int CheckWritableTarget(const std::string& path);
 
-// The folder refuses a new file (its permissions forbid it); nothing was changed.
+// Notes in the diagnostic log that the file at path is written in place because its folder
+// refuses a new file beside it: an older file there is not kept should the writing fail.
+void NoteWrittenInPlace(const std::string& path);
+
+// The folder refuses a new file beside the existing one (its permissions forbid it); nothing
+// was changed.
 class NoScratchFile : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -58,5 +67,5 @@ public:
 
 // Replaces the file's content with data through a scratch file (path + ".tmp"), or leaves it
 // untouched. A failure throws std::runtime_error naming the call that failed, NoScratchFile when
-// the folder does not allow the new file.
+// the folder does not allow the new file (ScratchFile::InPlaceOnly).
 void WriteFileAtomically(const std::string& path, const std::string& data);

@@ -18,6 +18,8 @@
 #include "support/ScratchFile.h"
 #include "tftp/IdTrivialFTP.h"
 
+#include <sstream>
+
 namespace {
 
 // The logger file's name on the device and beside the program.
@@ -33,6 +35,13 @@ std::string DownloadAndConvertLogger(ActionHost& host, const std::string& csvPat
     // Received beside the CSV file, so that a failed download never touches another folder,
     // under a name of its own, and removed again whatever happens.
     ScratchFile received(csvPath, ".tmp");
+    if (received.InPlaceOnly()) {
+        // A folder that takes no new file: the logger (a few kilobytes) is received in memory,
+        // and the CSV file written in place.
+        std::ostringstream logger;
+        transfer.Client().Download(kDeviceLogger, logger);
+        return ConvertLoggerData(logger.str(), csvPath, false, host.LoggerTables());
+    }
     if (received.Error()) {
         RaiseFileError("Cannot create file", received.Path(), received.Error());
     }
