@@ -10,6 +10,8 @@ void WatchInterrupts(std::function<void()> onInterrupt) {
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
+    // A remote session that drops (ssh, a serial console) hangs the terminal up.
+    sigaddset(&signals, SIGHUP);
     // Blocked here, the signals stay blocked in every thread started later; only the watcher
     // takes them, with sigwait.
     if (pthread_sigmask(SIG_BLOCK, &signals, nullptr) != 0) {
@@ -23,4 +25,9 @@ void WatchInterrupts(std::function<void()> onInterrupt) {
             }
         }
     }).detach();
+}
+
+void InterruptedCommandEnded() {
+    // Nothing waits here: a signal only requests the cancel, and the program ends by itself once
+    // the command has returned.
 }

@@ -12,7 +12,7 @@
 
 namespace {
 
-// The conventional status of a program ended by Ctrl+C.
+// The conventional status of a program ended by Ctrl+C (used for every interrupt).
 constexpr int kInterruptedStatus = 130;
 
 void OnInterrupt() {
@@ -37,5 +37,6 @@ int main(int argc, char** argv) {
     const int status = RunCli(platform::ArgumentsAfterProgram(argc, argv), io);
     std::cout.flush();
     LogShutdown(status);
+    InterruptedCommandEnded();
     return status;
 }

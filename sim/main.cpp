@@ -69,6 +69,7 @@ int main(int argc, char** argv) {
         runningService = service;
         service->Serve();
         std::cout << "stopped" << std::endl;
+        InterruptedCommandEnded();
     } catch (const std::exception& error) {
         std::cerr << "quorvel-sim: " << error.what() << "\n";
         if (std::string(error.what()).starts_with("bind failed") && options.port < 1024) {

@@ -1,6 +1,6 @@
 // The real quorvel-cli and quorvel-sim programs: exit statuses, stdin that is no terminal,
-// Ctrl+C during a silent wait, the simulator's start line and shutdown, transfers over the
-// simulator's serial line, and the settings file beside the program.
+// Ctrl+C and a hang-up during a silent wait, the simulator's start line and shutdown, transfers
+// over the simulator's serial line, and the settings file beside the program.
 #include "logger/SampleLogger.h"
 #include "sim/ChildProcess.h"
 #include "sim/SimOptions.h"
@@ -87,6 +87,26 @@ TEST(CliProgram, CtrlCDuringASilentWaitCancelsWithinAboutASecond) {
     EXPECT_LT(std::chrono::steady_clock::now() - interrupted, 2500ms);
     EXPECT_EQ(get.Err(), "TFTP get file failed!\n\nOperation canceled\n");
     EXPECT_FALSE(std::filesystem::exists(work.Path() / "f.bin"));
+}
+
+TEST(CliProgram, HangUpCancelsLikeCtrlCAndLeavesNoScratchFile) {
+    // A remote session that drops hangs the terminal up: the get is cancelled, the older file
+    // stays as it was, and nothing is left beside it.
+    SimFaults faults;
+    faults.silentAfterBlock = 0;
+    SimHarness sim(faults, 5000, 5);
+    TempFolder work;
+    sim.folder.Write("f.bin", PatternBytes(3000));
+    work.Write("f.bin", "older");
+    ChildProcess get = Cli({"get", "f.bin", "--yes", "--host", "127.0.0.1", "--port",
+                            std::to_string(sim.Port()), "--timeout", "16"},
+                           work);
+    ASSERT_TRUE(sim.log.WaitFor("RRQ \"f.bin\""));
+    get.Signal(SIGHUP);
+    EXPECT_EQ(get.Wait(10s), 1);
+    EXPECT_EQ(get.Err(), "TFTP get file failed!\n\nOperation canceled\n");
+    EXPECT_EQ(work.Names(), std::vector<std::string>{"f.bin"});
+    EXPECT_EQ(work.Read("f.bin"), "older");
 }
 
 TEST(SimProgram, PrintsWhereItListensServesAndStopsOnCtrlC) {
