@@ -1,6 +1,7 @@
 // Downloads against the scripted server: block order, option agreement, refusals, failures.
 #include "ClientTestSupport.h"
 #include "MemoryPeer.h"
+#include "kit/FileSizeLimit.h"
 
 #include <cstdio>
 #include <fstream>
@@ -347,4 +348,24 @@ TEST(Download, BlocksStoredBeforeAFailureReachTheStream) {
     std::ostringstream stream;
     EXPECT_EQ(FailureOf<EIdTFTPException>([&] { client.Download("f", stream); }), "Timeout");
     EXPECT_EQ(stream.str(), PatternBytes(512) + PatternBytes(512) + PatternBytes(512));
+}
+
+TEST(Download, FileWhoseFinalFlushFailsIsNeverAcknowledgedAsComplete) {
+    // The blocks wait in memory and in the file's buffer; the disk "fills up" only when the last
+    // block pushes them out. The device then gets an ERROR in place of the last ACK, which would
+    // have told it that the file had arrived.
+    const FileSizeLimit limit(1000);
+    if (!limit.Active()) {
+        GTEST_SKIP() << "no limit on the size of written files here";
+    }
+    const std::string path = ::testing::TempDir() + "tftp_download_flush.bin";
+    MemoryPeer device = BlockDevice({PatternBytes(512), PatternBytes(512), PatternBytes(176)});
+    TIdTrivialFTP client;
+    device.Attach(client);
+    EXPECT_THROW(client.Download("f", path), std::runtime_error);
+    ASSERT_EQ(device.sent.size(), 4u);
+    EXPECT_EQ(device.sent[2], BuildAckPacket(2));
+    EXPECT_EQ(PacketOpcode(device.sent[3]), TFTP_ERROR);
+    EXPECT_EQ(ErrorText(device.sent[3]).rfind("Writing the received data failed", 0), 0u);
+    std::remove(path.c_str());
 }
