@@ -109,7 +109,9 @@ Commands:
                       file quorvel.INI. An existing CSV is replaced as with get.
   firmware IMAGE      send a firmware image to the device, which then installs it: a
                       .pfo alone, a .pfw followed by its companion .pch (same name,
-                      beside it). Once the .pfw is sent, Ctrl+C no longer cancels.
+                      beside it). Every file is checked before anything is
+                      sent; once the .pfw's last block is out, Ctrl+C no longer
+                      cancels.
   logger CSV          fetch the device's event logger plog.zel (into CSV.tmp, removed
                       afterwards) and convert it into CSV with the tables as convert
                       takes them. An existing CSV is replaced as with get; a failed
@@ -138,7 +140,8 @@ Other options (before or after the arguments):
                     $XDG_CONFIG_HOME/quorvel/ (default ~/.config/quorvel/)
   -h, --help        show this text
 
-Ctrl+C cancels a transfer within about a second.
+Ctrl+C (or a hang-up or termination signal) cancels a transfer within about a
+second, except an upload whose last block is out: that one runs to its end.
 Exit status: 0 done, 1 failed or refused, 2 wrong usage.
 
 Examples:
