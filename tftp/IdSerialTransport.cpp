@@ -68,9 +68,9 @@ bool TIdSerialTransport::TrailingBytesFollow() {
     // out, this block again. So bytes that come now are either the rest of a packet that a pause
     // (a stalled adapter, a busy device) cut in two, or that copy. The rest follows the pause
     // closely; a copy begins with the block's header again, and proves the block whole: the
-    // device had finished it. The wait ends half a gap after the first one that ended the block,
-    // before a device that resends after two gaps or more sends anything, so that usually
-    // nothing comes at all.
+    // device had finished it. The wait lasts half a gap (50 ms at least) beyond the gap that ended
+    // the block, so that it is over before a device whose resend time is two gaps or more sends
+    // the copy, and usually nothing comes at all.
     const std::int32_t wait = std::max(TrailingWaitMin, GapTimeout / 2);
     Link.ReceivePacket(static_cast<std::int32_t>(Received.size()), wait, GapTimeout, Trailing);
     return !Trailing.empty() && !BeginsCopyOf(Trailing, Received);
