@@ -1,7 +1,7 @@
 // A folder that lets the user change the files in it but not add any, as a locked-down share
 // does: "Get file", "Read zel logger" and "only convert" cannot put a scratch file there, and
 // write the chosen file in place instead. Run as an ordinary user, for whom the folder's
-// permissions hold; the device answers from memory.
+// permissions hold, against a device in memory.
 #include "app/FormFixture.h"
 #include "kit/Bytes.h"
 #include "kit/OrdinaryUser.h"
@@ -10,129 +10,72 @@
 #include "tftp/IdTrivialFTP.h"
 #include "tftp/MemoryPeer.h"
 
-#include <iostream>
-
-using enum Control;
-
 namespace {
-
-// A device that serves content in 512-byte blocks, or stays silent.
-MemoryPeer Serving(const std::optional<std::string>& content) {
-    return MemoryPeer([content](const std::string& packet) -> std::vector<std::string> {
-        const std::uint16_t opcode = PacketOpcode(packet);
-        if (!content || (opcode != TFTP_RRQ && opcode != TFTP_ACK)) {
-            return {};
-        }
-        const std::size_t block = opcode == TFTP_RRQ ? 1 : PacketWord(packet) + 1u;
-        if ((block - 1) * 512 > content->size()) {
-            return {};
-        }
-        return {BuildDataPacket(static_cast<std::uint16_t>(block),
-                                content->substr((block - 1) * 512, 512))};
-    });
-}
 
 class LockedFolderTest : public FormTest {
 protected:
-    void SetUp() override {
-        Start();
-        fs::create_directory(shared);
-        fs::permissions(shared, fs::perms(0777));
-    }
+    void SetUp() override { Start(); }
 
-    // A file of the share that everybody may change.
-    fs::path SharedFile(const std::string& name, const std::string& content) const {
-        WriteFile(shared / name, content);
-        fs::permissions(shared / name, fs::perms(0666));
-        return shared / name;
-    }
-
-    // Runs the action as an ordinary user with the share closed to new files; true when it ended
-    // with the expected message (after the overwrite question).
-    bool InLockedShare(const std::function<void()>& action, const std::string& expected) {
-        fs::permissions(shared, fs::perms(0555));
-        const int status = RunAsOrdinaryUser(shared.c_str(), [&] {
-            action();
-            if (!ui->messages.empty() && ui->messages.back().text == expected) {
-                return 0;
-            }
-            std::cerr << "shown: " << (ui->messages.empty() ? "" : ui->messages.back().text)
-                      << "\n";
-            return 1;
+    // Chooses name in the share (which everybody may change), answers "Overwrite?" with yes and
+    // runs the action as an ordinary user with the share closed to new files. The message it
+    // ended with; empty where no ordinary user can run it.
+    std::string InLockedShare(const std::string& name, void (TForm1::*action)()) {
+        fs::permissions(share.Path() / name, fs::perms(0666));
+        ui->dialogAnswers = {share / name};
+        ui->messageAnswers = {MessageButton::Yes};
+        fs::permissions(share.Path(), fs::perms(0555));
+        const int status = RunAsOrdinaryUser(share.Path().c_str(), [&] {
+            (form.get()->*action)();
+            return !ui->messages.empty() && ui->messages.back().text == expected ? 0 : 1;
         });
-        fs::permissions(shared, fs::perms(0777));
-        // The child used the answers and showed the message; the window here is as it was.
-        ui->dialogAnswers.clear();
-        ui->messageAnswers.clear();
-        skipped = status == kNoOrdinaryUser;
-        return status == 0;
+        fs::permissions(share.Path(), fs::perms(0755));
+        return status == kNoOrdinaryUser ? "" : status == 0 ? expected : "another message";
     }
 
-    std::vector<std::string> SharedNames() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(shared)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    fs::path shared = folder.Path() / "share";
-    bool skipped = false;
+    TempFolder share;
+    std::string expected;
 };
 
-#define SKIP_WITHOUT_ORDINARY_USER()                                                               \
-    if (skipped)                                                                                   \
-    GTEST_SKIP() << "no ordinary user can reach the temporary folder here"
-
-TEST_F(LockedFolderTest, GetWritesTheFileInPlaceAndEmptiesItWhenTheTransferFails) {
-    const fs::path target = SharedFile("cfg.bin", "older");
-    MemoryPeer device = Serving(PatternBytes(1300));
+TEST_F(LockedFolderTest, GetWritesInPlaceAndEmptiesTheFileWhenTheTransferFails) {
+    share.Write("cfg.bin", "older");
+    MemoryPeer device = BlockDevice(InBlocks(PatternBytes(1300)));
     device.Attach(*form->Client);
-    ui->dialogAnswers.push_back(target.string());
-    ui->messageAnswers.push_back(MessageButton::Yes);
-    const bool received = InLockedShare([this] { form->btnGetClick(); },
-                                        "File \"" + target.string() + "\" successfull received");
-    SKIP_WITHOUT_ORDINARY_USER();
-    EXPECT_TRUE(received);
-    EXPECT_EQ(ReadFile(target), PatternBytes(1300));
+    expected = "File \"" + (share / "cfg.bin") + "\" successfull received";
+    if (InLockedShare("cfg.bin", &TForm1::btnGetClick).empty()) {
+        GTEST_SKIP() << "no ordinary user can reach the temporary folder here";
+    }
+    EXPECT_EQ(share.Read("cfg.bin"), PatternBytes(1300));
 
-    MemoryPeer silent = Serving(std::nullopt);
-    silent.Attach(*form->Client);
-    ui->dialogAnswers.push_back(target.string());
-    ui->messageAnswers.push_back(MessageButton::Yes);
-    EXPECT_TRUE(InLockedShare([this] { form->btnGetClick(); }, "TFTP get file failed!\r\rTimeout"));
-    // The folder lets nobody remove it: no cut-off copy remains that could pass for the file.
-    EXPECT_EQ(ReadFile(target), "");
-    EXPECT_EQ(SharedNames(), std::vector<std::string>{"cfg.bin"});
+    MemoryPeer stops = BlockDevice({PatternBytes(512)}); // silent after a full block
+    stops.Attach(*form->Client);
+    expected = "TFTP get file failed!\r\rTimeout";
+    EXPECT_EQ(InLockedShare("cfg.bin", &TForm1::btnGetClick), expected);
+    // Nobody may remove it there: no cut-off copy remains that could pass for the file.
+    EXPECT_EQ(share.Read("cfg.bin"), "");
+    EXPECT_EQ(share.Names(), std::vector<std::string>{"cfg.bin"});
 }
 
 TEST_F(LockedFolderTest, LoggerIsReceivedInMemoryAndConvertedInPlace) {
     const std::string zel = MakeSamplePlogZel(7);
-    const fs::path csv = SharedFile("report.csv", "older");
-    const fs::path expected = folder.Path() / "expected.csv";
-    ASSERT_EQ(ConvertLoggerData(zel, expected.string(), false, form->LoggerTables()), "");
-
-    MemoryPeer device = Serving(zel);
+    ASSERT_EQ(ConvertLoggerData(zel, folder / "expected.csv", false, form->LoggerTables()), "");
+    share.Write("report.csv", "older");
+    MemoryPeer device = BlockDevice(InBlocks(zel));
     device.Attach(*form->Client);
-    ui->dialogAnswers.push_back(csv.string());
-    ui->messageAnswers.push_back(MessageButton::Yes);
-    const bool read = InLockedShare([this] { form->btnReadLoggerClick(); },
-                                    "data of logger successfull received and converted to file \"" +
-                                        csv.string() + "\"");
-    SKIP_WITHOUT_ORDINARY_USER();
-    EXPECT_TRUE(read);
-    EXPECT_EQ(ReadFile(csv), ReadFile(expected));
+    expected = "data of logger successfull received and converted to file \"" +
+               (share / "report.csv") + "\"";
+    if (InLockedShare("report.csv", &TForm1::btnReadLoggerClick).empty()) {
+        GTEST_SKIP() << "no ordinary user can reach the temporary folder here";
+    }
+    EXPECT_EQ(share.Read("report.csv"), folder.Read("expected.csv"));
 
-    const fs::path local = SharedFile("plog.zel", zel);
-    const fs::path converted = SharedFile("plog.CSV", "older");
-    ui->dialogAnswers.push_back(local.string());
-    ui->messageAnswers.push_back(MessageButton::Yes);
-    EXPECT_TRUE(InLockedShare([this] { form->btnconvertLoggerClick(); },
-                              "data of logger successfull received and converted to file \"" +
-                                  converted.string() + "\""));
-    EXPECT_EQ(ReadFile(converted), ReadFile(expected));
-    EXPECT_EQ(SharedNames(), (std::vector<std::string>{"plog.CSV", "plog.zel", "report.csv"}));
+    share.Write("plog.zel", zel);
+    share.Write("plog.CSV", "older");
+    expected = "data of logger successfull received and converted to file \"" +
+               (share / "plog.CSV") + "\"";
+    fs::permissions(share.Path() / "plog.CSV", fs::perms(0666));
+    EXPECT_EQ(InLockedShare("plog.zel", &TForm1::btnconvertLoggerClick), expected);
+    EXPECT_EQ(share.Read("plog.CSV"), folder.Read("expected.csv"));
+    EXPECT_EQ(share.Names(), (std::vector<std::string>{"plog.CSV", "plog.zel", "report.csv"}));
 }
 
 } // namespace

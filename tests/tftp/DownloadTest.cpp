@@ -285,19 +285,6 @@ private:
 
 } // namespace
 
-// A device that sends blocks of 512 bytes (the last one as given) in answer to the request and
-// to each ACK, and falls silent after the last one or at an ERROR.
-MemoryPeer BlockDevice(const std::vector<std::string>& blocks) {
-    return MemoryPeer([blocks](const std::string& packet) -> std::vector<std::string> {
-        const std::uint16_t opcode = PacketOpcode(packet);
-        const std::size_t next = opcode == TFTP_RRQ ? 1 : PacketWord(packet) + 1u;
-        if (opcode == TFTP_ERROR || next > blocks.size()) {
-            return {};
-        }
-        return {BuildDataPacket(static_cast<std::uint16_t>(next), blocks[next - 1])};
-    });
-}
-
 TEST(Download, StoreFailureIsReportedToTheDeviceWithItsCode) {
     // Blocks are written out 64 KiB at a time: a full disk shows at the block that fills such a
     // piece (a full block, already acknowledged), or at the last block, whose ACK is then never

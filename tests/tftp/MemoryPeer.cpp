@@ -2,6 +2,7 @@
 
 #include "tftp/IdTFTPTransport.h"
 
+#include <algorithm>
 #include <memory>
 
 class MemoryPeer::Transport final : public TIdTFTPTransport {
@@ -50,4 +51,23 @@ void MemoryPeer::Attach(TIdTrivialFTP& client) {
     client.ReceiveTimeout = 1000;
     client.RequestedBlockSize = 512;
     client.TransportOverride = [this] { return std::make_unique<Transport>(*this); };
+}
+
+MemoryPeer BlockDevice(const std::vector<std::string>& blocks) {
+    return MemoryPeer([blocks](const std::string& packet) -> std::vector<std::string> {
+        const std::uint16_t opcode = PacketOpcode(packet);
+        const std::size_t next = opcode == TFTP_RRQ ? 1 : PacketWord(packet) + 1u;
+        if (opcode == TFTP_ERROR || next > blocks.size()) {
+            return {};
+        }
+        return {BuildDataPacket(static_cast<std::uint16_t>(next), blocks[next - 1])};
+    });
+}
+
+std::vector<std::string> InBlocks(const std::string& content) {
+    std::vector<std::string> blocks;
+    for (std::size_t at = 0; blocks.empty() || blocks.back().size() == 512; at += 512) {
+        blocks.push_back(content.substr(std::min(at, content.size()), 512));
+    }
+    return blocks;
 }

@@ -37,3 +37,9 @@ private:
     std::deque<std::string> replies_;
     bool answered_ = false;
 };
+
+// A device that sends blocks of 512 bytes (the last one as given) in answer to the request and
+// to each ACK, and falls silent after the last one or at an ERROR.
+MemoryPeer BlockDevice(const std::vector<std::string>& blocks);
+// content in blocks of 512 bytes, the last one shorter (empty where content fills whole blocks).
+std::vector<std::string> InBlocks(const std::string& content);
