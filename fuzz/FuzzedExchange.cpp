@@ -70,7 +70,12 @@ public:
         const std::optional<std::string_view> packet = Inner->ReceiveSlice(maxLength);
         if (Owner.slices_ == static_cast<int>(Owner.cancelAfter_)) {
             Owner.client.CancelRequested = true;
-        } else if (packet) {
+            if (!Owner.lastBlockOut_) {
+                return packet; // the cancel ends the transfer: the packet is not taken in
+            }
+        }
+        // After an upload's last block the cancel goes unheard, and the packet is taken in.
+        if (packet) {
             Owner.received.emplace_back(*packet);
             Owner.order += 'r';
         } else {
@@ -118,6 +123,7 @@ FuzzedExchange::FuzzedExchange(InputBytes& input) {
     };
     client.OnWork = [this](TIdComponent*, TWorkMode, std::int64_t total) { workTotal = total; };
     client.OnWorkEnd = [this](TIdComponent*, TWorkMode) { ++ends; };
+    client.OnLastBlockSent = [this] { lastBlockOut_ = true; };
 }
 
 void FuzzedExchange::Sent(const std::string& packet) {

@@ -37,7 +37,8 @@ public:
     bool serial = false;
 
     // What passed: every packet the client sent (the request first) and every packet it took
-    // in, in order. A packet that arrived in the slice of the cancel is not taken in.
+    // in, in order. A packet that arrived in the slice of the cancel is not taken in, unless the
+    // cancel came after an upload's last block had gone out, when it goes unheard.
     std::vector<std::string> sent;
     std::vector<std::string> received;
     // Both in the order they passed, with the reply slices that passed in silence: 's' for a
@@ -63,7 +64,8 @@ private:
     unsigned cancelAfter_ = 0;
     std::uint32_t shortPause_ = 1;
     std::size_t shortPauses_ = 0; // in all replies
-    FuzzLine* line_ = nullptr;    // owned by the serial link
+    bool lastBlockOut_ = false;
+    FuzzLine* line_ = nullptr; // owned by the serial link
     std::unique_ptr<TPivotobject> link_;
     int slices_ = 0;
     bool closed_ = false;
