@@ -55,7 +55,7 @@ int ScratchFile::Keep(int error, const char* call) {
 
 bool ScratchFile::InPlaceOnly() const {
     std::error_code ignored;
-    return (error_ == EACCES || error_ == EPERM) && fs::is_regular_file(target_, ignored);
+    return (error_ == EACCES || error_ == EPERM) && fs::is_regular_file(FilePath(target_), ignored);
 }
 
 int ScratchFile::Write(std::string_view data) {

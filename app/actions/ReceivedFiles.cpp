@@ -1,5 +1,6 @@
 #include "app/actions/ReceivedFiles.h"
 
+#include "support/PathText.h"
 #include "support/ScratchFile.h"
 #include "tftp/IdTrivialFTP.h"
 
@@ -13,8 +14,8 @@ namespace {
 // either, it is emptied, so that no cut-off copy remains that could pass for the device's file.
 void RemovePartialFile(const std::string& path) noexcept {
     std::error_code ignored;
-    if (!std::filesystem::remove(path, ignored)) {
-        std::ofstream emptied(path, std::ios::binary | std::ios::trunc);
+    if (!std::filesystem::remove(FilePath(path), ignored)) {
+        std::ofstream emptied(FilePath(path), std::ios::binary | std::ios::trunc);
     }
 }
 
