@@ -24,7 +24,7 @@ protected:
         ui->dialogAnswers = {share / name};
         ui->messageAnswers = {MessageButton::Yes};
         fs::permissions(share.Path(), fs::perms(0555));
-        const int status = RunAsOrdinaryUser(share.Path().c_str(), [&] {
+        const int status = RunAsOrdinaryUser(share.Path().string().c_str(), [&] {
             (form.get()->*action)();
             return !ui->messages.empty() && ui->messages.back().text == expected ? 0 : 1;
         });
