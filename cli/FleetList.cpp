@@ -27,6 +27,11 @@ bool IsHostCharacter(char c) {
            c == '-' || c == '_';
 }
 
+// Not text: it would cut a line of the report, or confuse a terminal.
+bool IsControlCharacter(char c) {
+    return (static_cast<unsigned char>(c) < 0x20 && c != '\t') || c == 0x7F;
+}
+
 // Letter case as Windows ignores it in file names, for the letters of the technicians'
 // languages: A to Z and the Latin-1 capitals (in UTF-8 two bytes, C3 80 to C3 9E but for the
 // multiplication sign).
@@ -110,6 +115,9 @@ FleetDevice ParseDeviceLine(std::string_view line, std::uint16_t defaultPort) {
         device.port = static_cast<std::uint16_t>(ParseNumber(port, 1, 65535, "the port"));
     }
     device.name = std::string(Trimmed(line.substr(end)));
+    if (std::any_of(device.name.begin(), device.name.end(), IsControlCharacter)) {
+        throw UsageError("the name \"" + device.name + "\" holds a control character");
+    }
     if (device.name.empty()) {
         device.name = std::string(address);
     }

@@ -62,6 +62,7 @@ TEST(FleetList, RefusesLinesThatAreNoDeviceAndDevicesOrNamesGivenTwice) {
                                  "\"Mast/1\" on line 1"},
         {"h1 mast\nh2 MAST", "net.txt:2: the name \"MAST\" gives the same file name"},
         {"h1 Süd\nh2 SÜD", "net.txt:2: the name \"SÜD\" gives the same file name"},
+        {"h1 Mast\x1b[2J", "net.txt:1: the name \"Mast\x1b[2J\" holds a control character"},
         {"# nothing\n\n", "net.txt lists no device"},
     };
     for (const auto& [list, refusal] : cases) {
