@@ -7,6 +7,7 @@
 #include "cli/Commands.h"
 #include "cli/FleetRun.h"
 #include "logger/ReplaceFileContent.h"
+#include "support/FileNames.h"
 #include "support/PathText.h"
 #include "support/ScratchFile.h"
 
@@ -62,8 +63,14 @@ std::vector<FleetDevice> ReadDevices(const ParsedArgs& args, CliIo& io,
 }
 
 // Refused before anything is sent: a report that could not be written at the end would lose
-// the outcome of every device.
-void CheckReportPath(const std::string& path) {
+// the outcome of every device, and one written over the list or a file to send would lose that.
+void CheckReportPath(const std::string& path, const std::vector<std::string>& inputs) {
+    for (const std::string& input : inputs) {
+        std::error_code ignored;
+        if (fs::equivalent(FilePath(path), FilePath(input), ignored)) {
+            throw UsageError("the report \"" + path + "\" would replace \"" + input + "\"");
+        }
+    }
     int error = CheckWritableTarget(path);
     if (error == 0) {
         const ScratchFile probe(path, ".part");
@@ -142,8 +149,9 @@ DeviceAction ActionOf(FleetCommand command, const std::vector<std::string>& argu
 }
 
 // --only-failed: the devices whose row in the earlier report is "ok" keep that row and are not
-// served again; every other device is, also one the report does not name.
-void CarryOver(const std::string& path, FleetPlan& plan, FleetDisplay& display) {
+// served again; every other device is, also one the report does not name. Returns how many keep
+// theirs.
+std::size_t CarryOver(const std::string& path, FleetPlan& plan) {
     const std::map<std::string, FleetOutcome> rows = ReadReport(path);
     std::size_t carried = 0;
     for (std::size_t i = 0; i < plan.devices.size(); ++i) {
@@ -154,8 +162,7 @@ void CarryOver(const std::string& path, FleetPlan& plan, FleetDisplay& display) 
             ++carried;
         }
     }
-    display.Info(std::to_string(carried) + " of " + std::to_string(plan.devices.size()) +
-                 " devices are ok in \"" + path + "\" and are not served again");
+    return carried;
 }
 
 // "64 devices: 61 ok, 2 failed, 1 canceled, 0 not started".
@@ -221,11 +228,20 @@ int RunFleet(FleetCommand command, const std::vector<std::string>& arguments,
     const DeviceAction action = ActionOf(command, arguments, firmware);
     const std::optional<std::string> reportPath = args.Value("report");
     if (reportPath) {
-        CheckReportPath(*reportPath);
+        std::vector<std::string> inputs = {args.Value("hosts").value_or("")};
+        if (command == FleetCommand::Firmware || command == FleetCommand::Put) {
+            inputs.push_back(arguments[0]);
+            inputs.push_back(FileIgnoringCase(WithoutExtension(arguments[0]) + ".pch"));
+        }
+        CheckReportPath(*reportPath, inputs);
     }
-    FleetDisplay display(io, plan.devices.size(), !plan.connection.quiet, args.Has("json"));
-    if (const auto earlier = args.Value("only-failed")) {
-        CarryOver(*earlier, plan, display);
+    const auto earlier = args.Value("only-failed");
+    const std::size_t carried = earlier ? CarryOver(*earlier, plan) : 0;
+    FleetDisplay display(io, plan.devices.size() - carried, !plan.connection.quiet,
+                         args.Has("json"));
+    if (earlier) {
+        display.Info(std::to_string(carried) + " of " + std::to_string(plan.devices.size()) +
+                     " devices are ok in \"" + *earlier + "\" and are not served again");
     }
     if (command == FleetCommand::Firmware) {
         // Checked once, before the first device, and held against writers until the last has

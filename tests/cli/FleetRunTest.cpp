@@ -165,6 +165,7 @@ TEST(FleetRun, NothingIsSentWhenTheReportOrTheListCannotBeUsed) {
     const std::string image = fleet.local / "x.pfo";
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{"--report", PathText(fleet.local.Path() / "missing" / "r.csv")}, "the report"},
+        {{"--report", image}, "the report \"" + image + "\" would replace \"" + image + "\""},
         {{"--jobs", "65"}, "--jobs must be a number from 1 to 64"},
         {{"--host", "127.0.0.1"}, "--hosts replaces --host"},
         {{"--com", "3"}, "--hosts and --com exclude each other"},
