@@ -3,10 +3,10 @@
 // files, --only-failed, the refusals before anything is sent, and a Ctrl+C in the middle. These
 // tests run several threads and belong to the thread sanitizer's run.
 #include "cli/Cancel.h"
-#include "sim/SimTestKit.h"
 #include "support/FileNames.h"
 #include "tests/cli/CliTestKit.h"
 #include "tests/kit/Bytes.h"
+#include "tests/sim/SimTestKit.h"
 
 #include <gtest/gtest.h>
 
