@@ -206,7 +206,8 @@ void CheckDeviceList(const std::vector<std::string>& parts) {
     std::set<std::string> files;
     for (const FleetDevice& device : devices) {
         Check(!device.host.empty() && device.port >= 1 && device.line >= 1 &&
-                  device.line <= parts.size(),
+                  device.line <=
+                      static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')),
               "every device has a host, a port and its line");
         Check(IsSafeFileName(device.fileName), "file names are safe on every system");
         Check(
