@@ -5,7 +5,7 @@
 #include "SoakSystem.h"
 #include "SoakTransfer.h"
 #include "SoakWatchdog.h"
-#include "cli/CommandLine.h"
+#include "support/ArgumentScan.h"
 #include "support/PathText.h"
 
 #include <algorithm>
