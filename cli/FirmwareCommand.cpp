@@ -11,7 +11,7 @@ const std::vector<OptionDef>& FirmwareOptionDefs() {
     return definitions;
 }
 
-int RunFirmware(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io) {
+int FirmwareCommand(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io) {
     const std::string& image = arguments[0];
     if (image.empty()) {
         throw UsageError("name the firmware image (.pfw or .pfo)");

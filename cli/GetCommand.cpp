@@ -18,7 +18,7 @@ std::string DeviceNamePart(const std::string& path) {
     return name == "." || name == ".." ? std::string() : name;
 }
 
-int RunGet(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io) {
+int GetCommand(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io) {
     const std::string& remote = arguments[0];
     const std::string name = DeviceNamePart(remote);
     if (remote.empty() || (arguments.size() < 2 && name.empty())) {

@@ -11,7 +11,7 @@ const std::vector<OptionDef>& LoggerOptionDefs() {
     return definitions;
 }
 
-int RunLogger(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io) {
+int LoggerCommand(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io) {
     const std::string& csv = arguments[0];
     if (csv.empty()) {
         throw UsageError("name the CSV file to write");

@@ -5,7 +5,7 @@
 
 #include "support/PathText.h"
 
-int RunPut(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io) {
+int PutCommand(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io) {
     const std::string& local = arguments[0];
     const std::string remote =
         arguments.size() > 1 ? arguments[1] : PathText(FilePath(local).filename());
