@@ -6,7 +6,7 @@
 #include "kit/Bytes.h"
 #include "kit/OrdinaryUser.h"
 #include "logger/ConvertLoggerFile.h"
-#include "logger/SampleLogger.h"
+#include "sim/SampleLogger.h"
 #include "tftp/IdTrivialFTP.h"
 #include "tftp/MemoryPeer.h"
 

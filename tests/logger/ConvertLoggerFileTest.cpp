@@ -2,8 +2,8 @@
 // settings tables, and what happens to the output file on success and failure.
 #include "logger/ConvertLoggerFile.h"
 #include "logger/LoggerImage.h"
-#include "logger/LoggerWriter.h"
 #include "logger/ReadLoggerFile.h"
+#include "sim/LoggerWriter.h"
 #include "support/PathText.h"
 
 #include "kit/PlatformFacts.h"

@@ -2,7 +2,7 @@
 // edges of a block, and malformed groups.
 #include "logger/ReadLoggerFile.h"
 #include "logger/Crc16Modbus.h"
-#include "logger/LoggerWriter.h"
+#include "sim/LoggerWriter.h"
 
 #include "kit/TempFolder.h"
 

@@ -4,8 +4,8 @@
 #include "SerialTestKit.h"
 #include "kit/FakeClock.h"
 #include "logger/ConvertLoggerFile.h"
-#include "logger/SampleLogger.h"
 #include "sim/LineFraming.h"
+#include "sim/SampleLogger.h"
 #include "support/PathText.h"
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 #include "SimTestKit.h"
 #include "kit/PlatformFacts.h"
 #include "kit/TestEnvironment.h"
-#include "logger/SampleLogger.h"
 #include "sim/DeviceFolder.h"
+#include "sim/SampleLogger.h"
 #include "support/PathText.h"
 
 #include <gtest/gtest.h>

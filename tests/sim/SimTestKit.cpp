@@ -2,7 +2,7 @@
 #include "support/PathText.h"
 
 #include "kit/TestEnvironment.h"
-#include "logger/SampleLogger.h"
+#include "sim/SampleLogger.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "app/win32/MainWindow.h"
 #include "app/win32/Win32Dialogs.h"
 #include "kit/TempFolder.h"
-#include "logger/SampleLogger.h"
+#include "sim/SampleLogger.h"
 #include "support/PathText.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "logger/SampleLogger.h"
+#include "sim/SampleLogger.h"
 
 #include <algorithm>
 #include <random>
