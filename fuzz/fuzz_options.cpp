@@ -8,11 +8,11 @@
 // back to the same options, and fails only with a usage error; accepted connection settings
 // name one device and stay within their ranges.
 #include "app/CommandLine.h"
-#include "app/FakeToolkit.h"
 #include "app/Main.h"
 #include "cli/TransferSettings.h"
 #include "fuzz/FuzzInput.h"
 #include "support/PathText.h"
+#include "tests/kit/FakeToolkit.h"
 #include "tftp/IdTrivialFTPBase.h"
 
 #include <algorithm>

@@ -6,8 +6,8 @@
 #include "sim/LoggerWriter.h"
 #include "support/PathText.h"
 
-#include "kit/PlatformFacts.h"
-#include "kit/TempFolder.h"
+#include "tests/kit/PlatformFacts.h"
+#include "tests/kit/TempFolder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "logger/Crc16Modbus.h"
 #include "sim/LoggerWriter.h"
 
-#include "kit/TempFolder.h"
+#include "tests/kit/TempFolder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

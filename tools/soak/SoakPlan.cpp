@@ -1,4 +1,4 @@
-#include "SoakPlan.h"
+#include "tools/soak/SoakPlan.h"
 
 #include "tftp/IdTrivialFTPBase.h"
 
