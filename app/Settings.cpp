@@ -5,6 +5,7 @@
 // (the default when loading, the value to store when saving) and puts the result back. All calls
 // of a run share one image of the file, so a save keeps every section and key it does not write.
 #include "app/Main.h"
+#include "logger/LoggerTables.h"
 #include "support/CodePage.h"
 
 namespace {
@@ -70,10 +71,7 @@ void TForm1::ReadWriteWindowKeys(IniStoreRef& store, bool write) {
 }
 
 void TForm1::LoadLoggerTables(IniStoreRef& store) {
-    // Only opens the file; the value is of no use.
-    IniInteger(0, store, false, settingsFile_, kParam, "Opentummy", false, false);
-    CodeTexts = store->SectionLines("zel-codes");
-    SelectColumns = store->SectionLines("zel-select");
+    ReadLoggerTables(store, settingsFile_, CodeTexts, SelectColumns);
 }
 
 void TForm1::AfterWindowKeys() {

@@ -13,16 +13,17 @@ constexpr int kUsageStatus = 2;
 const std::vector<CommandDef>& Commands() {
     static const std::vector<CommandDef> commands = {
         {"get", "get REMOTE [LOCAL] (--host H | --com N) [OPTIONS]", 1, 2, TransferOptionDefs(),
-         RunGet},
+         GetCommand},
         {"put", "put LOCAL [REMOTE] (--host H | --com N) [OPTIONS]", 1, 2, TransferOptionDefs(),
-         RunPut},
+         PutCommand},
         {"convert", "convert ZEL [CSV] [--include-empty] [--yes] [--settings FILE]", 1, 2,
-         ConvertOptionDefs(), RunConvert},
+         ConvertOptionDefs(), ConvertCommand},
         {"firmware", "firmware IMAGE (--host H | --com N) [OPTIONS]", 1, 1, FirmwareOptionDefs(),
-         RunFirmware},
+         FirmwareCommand},
         {"logger", "logger CSV (--host H | --com N) [OPTIONS]", 1, 1, LoggerOptionDefs(),
-         RunLogger},
-        {"wake", "wake --com N [--timeout S] [--settings FILE]", 0, 0, WakeOptionDefs(), RunWake},
+         LoggerCommand},
+        {"wake", "wake --com N [--timeout S] [--settings FILE]", 0, 0, WakeOptionDefs(),
+         WakeCommand},
     };
     return commands;
 }

@@ -1,10 +1,11 @@
-// The commands of quorvel-cli, each one of the window's actions run on the console. Each takes
-// the scanned command line (its plain arguments after the command name) and returns the exit
-// status: 0 done, 1 failed or refused; usage mistakes leave as UsageError.
+// The commands of quorvel-cli, each one of the window's actions run on the console and named
+// after its command ("get" is GetCommand). Each takes the scanned command line (its plain
+// arguments after the command name) and returns the exit status: 0 done, 1 failed or refused;
+// usage mistakes leave as UsageError.
 #pragma once
 
 #include "cli/CliIo.h"
-#include "cli/CommandLine.h"
+#include "support/ArgumentScan.h"
 
 #include <string>
 #include <vector>
@@ -18,12 +19,12 @@ struct CommandDef {
     int (*run)(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
 };
 
-int RunGet(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
-int RunPut(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
-int RunConvert(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
-int RunFirmware(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
-int RunLogger(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
-int RunWake(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
+int GetCommand(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
+int PutCommand(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
+int ConvertCommand(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
+int FirmwareCommand(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
+int LoggerCommand(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
+int WakeCommand(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io);
 
 const std::vector<OptionDef>& ConvertOptionDefs();
 const std::vector<OptionDef>& FirmwareOptionDefs();

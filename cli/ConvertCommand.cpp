@@ -36,7 +36,7 @@ const std::vector<OptionDef>& ConvertOptionDefs() {
     return definitions;
 }
 
-int RunConvert(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io) {
+int ConvertCommand(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io) {
     const std::string& zel = arguments[0];
     if (zel.empty()) {
         throw UsageError("name the logger file to convert");

@@ -17,7 +17,7 @@ const std::vector<OptionDef>& FirmwareOptionDefs() {
     return definitions;
 }
 
-int RunFirmware(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io) {
+int FirmwareCommand(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io) {
     if (IsFleetRun(args)) {
         return RunFleet(FleetCommand::Firmware, arguments, args, io);
     }

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "cli/CliIo.h"
-#include "cli/CommandLine.h"
+#include "support/ArgumentScan.h"
 
 #include <string>
 #include <vector>

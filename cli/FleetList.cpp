@@ -1,6 +1,6 @@
 #include "cli/FleetList.h"
 
-#include "cli/CommandLine.h"
+#include "support/ArgumentScan.h"
 #include "cli/TransferSettings.h"
 
 #include <algorithm>

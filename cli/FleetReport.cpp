@@ -1,6 +1,6 @@
 #include "cli/FleetReport.h"
 
-#include "cli/CommandLine.h"
+#include "support/ArgumentScan.h"
 #include "support/IntText.h"
 #include "support/PathText.h"
 

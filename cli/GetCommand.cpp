@@ -19,7 +19,7 @@ std::string DeviceNamePart(const std::string& path) {
     return name == "." || name == ".." ? std::string() : name;
 }
 
-int RunGet(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io) {
+int GetCommand(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io) {
     if (IsFleetRun(args)) {
         return RunFleet(FleetCommand::Get, arguments, args, io);
     }

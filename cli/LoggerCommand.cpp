@@ -18,7 +18,7 @@ const std::vector<OptionDef>& LoggerOptionDefs() {
     return definitions;
 }
 
-int RunLogger(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io) {
+int LoggerCommand(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io) {
     if (IsFleetRun(args)) {
         return RunFleet(FleetCommand::Logger, arguments, args, io);
     }

@@ -16,7 +16,7 @@ std::string PutRemoteName(const std::vector<std::string>& arguments) {
     return remote;
 }
 
-int RunPut(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io) {
+int PutCommand(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io) {
     if (IsFleetRun(args)) {
         return RunFleet(FleetCommand::Put, arguments, args, io);
     }

@@ -2,7 +2,7 @@
 // --timeout, --blksize, --yes, --quiet), read and checked once.
 #pragma once
 
-#include "cli/CommandLine.h"
+#include "support/ArgumentScan.h"
 
 #include <cstdint>
 #include <string>

@@ -15,7 +15,7 @@ const std::vector<OptionDef>& WakeOptionDefs() {
     return definitions;
 }
 
-int RunWake(const std::vector<std::string>& /*arguments*/, const ParsedArgs& args, CliIo& io) {
+int WakeCommand(const std::vector<std::string>& /*arguments*/, const ParsedArgs& args, CliIo& io) {
     if (!args.Has("com") || args.Has("host")) {
         throw UsageError("wake works on the serial line only: name it with --com N");
     }

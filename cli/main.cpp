@@ -1,9 +1,9 @@
 // quorvel-cli: put and get files on the radio-modem device from the command line.
 #include "cli/Cancel.h"
 #include "cli/Cli.h"
-#include "cli/ConsoleText.h"
-#include "cli/Interrupt.h"
 #include "cli/Terminal.h"
+#include "support/ConsoleText.h"
+#include "support/Interrupt.h"
 #include "support/Platform.h"
 #include "support/Save_Err.h"
 

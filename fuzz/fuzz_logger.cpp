@@ -5,8 +5,8 @@
 // CSV has its header, at most 500 data lines and CR LF line ends.
 #include "fuzz/FuzzInput.h"
 #include "logger/LoggerCsv.h"
-#include "logger/LoggerWriter.h"
 #include "logger/ReadLoggerFile.h"
+#include "sim/LoggerWriter.h"
 
 #include <algorithm>
 

@@ -11,13 +11,13 @@
 // and each file name once, with file names safe on every system, and its report reads back to
 // the same rows.
 #include "app/CommandLine.h"
-#include "app/FakeToolkit.h"
 #include "app/Main.h"
 #include "cli/FleetList.h"
 #include "cli/FleetReport.h"
 #include "cli/TransferSettings.h"
 #include "fuzz/FuzzInput.h"
 #include "support/PathText.h"
+#include "tests/kit/FakeToolkit.h"
 #include "tftp/IdTrivialFTPBase.h"
 
 #include <algorithm>

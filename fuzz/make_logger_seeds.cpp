@@ -1,7 +1,7 @@
 // Writes the seed corpus of fuzz_logger into the folder given as the only argument: sample
 // loggers, small and edge-case blocks, and damaged files.
-#include "logger/LoggerWriter.h"
-#include "logger/SampleLogger.h"
+#include "sim/LoggerWriter.h"
+#include "sim/SampleLogger.h"
 
 #include <filesystem>
 #include <fstream>

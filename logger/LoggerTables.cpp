@@ -1,7 +1,5 @@
 #include "logger/LoggerTables.h"
 
-#include "support/Tr_Util.h"
-
 #include <algorithm>
 #include <cctype>
 #include <stdexcept>
@@ -30,14 +28,23 @@ std::string_view TableValue(const std::vector<std::string>& table, std::string_v
     return {};
 }
 
+void ReadLoggerTables(IniStoreRef& store, const std::string& settingsPath,
+                      std::vector<std::string>& codeTexts,
+                      std::vector<std::string>& selectColumns) {
+    // Reading any key creates the store and loads the file; the value is not used.
+    IniInteger(0, store, false, settingsPath, "", "Opentummy", false, false);
+    codeTexts = store->SectionLines("zel-codes");
+    selectColumns = store->SectionLines("zel-select");
+}
+
 void LoadLoggerTables(const std::string& settingsPath, std::vector<std::string>& codeTexts,
                       std::vector<std::string>& selectColumns) {
     IniStoreRef store;
     try {
-        // Reading any key creates the store and loads the file; the value is not used.
-        IniInteger(0, store, false, settingsPath, "", "Opentummy", false, false);
-        std::vector<std::string> codes = store->SectionLines("zel-codes");
-        std::vector<std::string> select = store->SectionLines("zel-select");
+        std::vector<std::string> codes;
+        std::vector<std::string> select;
+        ReadLoggerTables(store, settingsPath, codes, select);
+        // Closes the run.
         IniString("", store, false, settingsPath, "", "p", true, false);
         codeTexts = std::move(codes);
         selectColumns = std::move(select);

@@ -5,6 +5,8 @@
 //                                         per line, headed by the line's name
 #pragma once
 
+#include "support/Tr_Util.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -33,6 +35,12 @@ std::string_view TableValue(const std::vector<std::string>& table, std::string_v
 // cannot be read at all, both lists keep their previous contents.
 void LoadLoggerTables(const std::string& settingsPath, std::vector<std::string>& codeTexts,
                       std::vector<std::string>& selectColumns);
+
+// The same two sections read within a run of the settings helpers that shares store, the image
+// of the file (the run's first read loads it); the caller closes the run. Throws what loading
+// the file throws, before either list has changed.
+void ReadLoggerTables(IniStoreRef& store, const std::string& settingsPath,
+                      std::vector<std::string>& codeTexts, std::vector<std::string>& selectColumns);
 
 // A refill that runs LoadLoggerTables on the given settings file.
 LoggerTablesRefill SettingsFileTables(std::string settingsPath);

@@ -1,6 +1,6 @@
 #include "sim/DeviceFolder.h"
 
-#include "logger/SampleLogger.h"
+#include "sim/SampleLogger.h"
 #include "support/PathText.h"
 
 #include <system_error>

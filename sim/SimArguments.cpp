@@ -1,6 +1,6 @@
 #include "sim/SimArguments.h"
 
-#include "cli/CommandLine.h"
+#include "support/ArgumentScan.h"
 #include "tftp/IdTrivialFTPBase.h"
 
 #include <algorithm>

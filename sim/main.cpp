@@ -1,11 +1,11 @@
 // quorvel-sim: the radio-modem device simulator, for trying Quorvel without a device.
-#include "cli/CommandLine.h"
-#include "cli/ConsoleText.h"
-#include "cli/Interrupt.h"
 #include "sim/SerialSimServer.h"
 #include "sim/SimArguments.h"
 #include "sim/SimDevices.h"
 #include "sim/SimServer.h"
+#include "support/ArgumentScan.h"
+#include "support/ConsoleText.h"
+#include "support/Interrupt.h"
 #include "support/Platform.h"
 
 #include <atomic>

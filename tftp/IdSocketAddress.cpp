@@ -2,11 +2,14 @@
 //
 // An address is kept as the socket calls want it: the four bytes in the order they are written
 // (network byte order), whatever the processor's own order.
+#include "support/IntText.h"
 #include "tftp/IdSocketApi.h"
 #include "tftp/IdTrivialFTPBase.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
+#include <string_view>
 
 namespace IdSocket {
 
@@ -15,24 +18,22 @@ namespace {
 using AddressBytes = std::array<unsigned char, 4>;
 
 // Four decimal numbers 0 to 255 joined by dots, without signs, blanks or leading zeros.
-bool ParseDotted(const std::string& text, AddressBytes& bytes) {
-    std::size_t at = 0;
+bool ParseDotted(std::string_view text, AddressBytes& bytes) {
     for (std::size_t part = 0; part < bytes.size(); ++part) {
-        if (part > 0 && (at >= text.size() || text[at++] != '.')) {
+        // The last number runs to the end: a dot after it makes it no number.
+        const std::size_t end = part + 1 < bytes.size() ? text.find('.') : text.size();
+        if (end == std::string_view::npos) {
             return false;
         }
-        const std::size_t start = at;
-        unsigned value = 0;
-        while (at < text.size() && text[at] >= '0' && text[at] <= '9' && at - start < 3) {
-            value = value * 10 + static_cast<unsigned>(text[at++] - '0');
-        }
-        const std::size_t digits = at - start;
-        if (digits == 0 || value > 255 || (digits > 1 && text[start] == '0')) {
+        const std::string_view number = text.substr(0, end);
+        const std::optional<std::int64_t> value = ParseInteger(number, {}, 0, 255);
+        if (!value || (number.size() > 1 && number.front() == '0')) {
             return false;
         }
-        bytes[part] = static_cast<unsigned char>(value);
+        bytes[part] = static_cast<unsigned char>(*value);
+        text.remove_prefix(std::min(end + 1, text.size()));
     }
-    return at == text.size();
+    return true;
 }
 
 } // namespace

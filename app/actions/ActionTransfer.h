@@ -11,6 +11,9 @@
 
 #include <cstdint>
 
+// Consecutive reply time-outs after which an action's upload gives up.
+inline constexpr std::int32_t kUploadRetries = 3;
+
 class ActionTransfer {
 public:
     ActionTransfer(ActionHost& host, Action action);

@@ -21,8 +21,6 @@
 
 namespace {
 
-constexpr std::int32_t kUploadRetries = 3;
-
 // The device needs a moment between the image and its companion.
 constexpr auto kCompanionPause = std::chrono::milliseconds(1000);
 

@@ -9,13 +9,6 @@
 
 #include "tftp/IdTrivialFTP.h"
 
-namespace {
-
-// Consecutive reply time-outs after which an upload gives up.
-constexpr std::int32_t kUploadRetries = 3;
-
-} // namespace
-
 bool RunPut(ActionHost& host) {
     const std::optional<std::string> path =
         host.ChooseFile(Dialog::DlgPut, "Select file for sending");

@@ -1,4 +1,5 @@
 #include "app/qt/MainWindow.h"
+#include "app/ClickHandlers.h"
 #include "app/qt/QtText.h"
 
 #include <QAbstractButton>
@@ -75,20 +76,11 @@ void MainWindow::KeepOnScreen() {
 }
 
 void MainWindow::Connect() {
-    auto onClick = [this](Control control, void (TForm1::*handler)()) {
-        connect(qobject_cast<QAbstractButton*>(&Widget(control)), &QAbstractButton::clicked, this,
-                [this, handler] { Run([this, handler] { (form_.*handler)(); }); });
-    };
-    onClick(Control::rb1, &TForm1::rb2Click);
-    onClick(Control::rb2, &TForm1::rb2Click);
-    onClick(Control::btnClose, &TForm1::btnCloseClick);
-    onClick(Control::btnFirmware, &TForm1::btnFirmwareClick);
-    onClick(Control::btnGet, &TForm1::btnGetClick);
-    onClick(Control::btnPut, &TForm1::btnPutClick);
-    onClick(Control::btnCancel, &TForm1::btnCancelClick);
-    onClick(Control::btnsetTransfermode, &TForm1::btnsetTransfermodeClick);
-    onClick(Control::btnReadLogger, &TForm1::btnReadLoggerClick);
-    onClick(Control::btnconvertLogger, &TForm1::btnconvertLoggerClick);
+    for (const ClickHandler& click : ClickHandlers()) {
+        connect(qobject_cast<QAbstractButton*>(&Widget(click.control)), &QAbstractButton::clicked,
+                this,
+                [this, handler = click.handler] { Run([this, handler] { (form_.*handler)(); }); });
+    }
     ConnectPortList();
 }
 

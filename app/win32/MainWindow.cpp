@@ -1,11 +1,12 @@
 #include "app/win32/MainWindow.h"
 
+#include "app/ClickHandlers.h"
 #include "support/WideText.h"
 
 #include <algorithm>
 #include <exception>
 #include <iterator>
-#include <map>
+#include <span>
 #include <stdexcept>
 #include <string_view>
 
@@ -254,21 +255,10 @@ void MainWindow::OnCommand(Control control, WORD notification) {
     if (notification != BN_CLICKED) {
         return;
     }
-    const std::map<Control, void (TForm1::*)()> handlers{
-        {rb1, &TForm1::rb2Click},
-        {rb2, &TForm1::rb2Click},
-        {btnClose, &TForm1::btnCloseClick},
-        {btnFirmware, &TForm1::btnFirmwareClick},
-        {btnGet, &TForm1::btnGetClick},
-        {btnPut, &TForm1::btnPutClick},
-        {btnCancel, &TForm1::btnCancelClick},
-        {btnsetTransfermode, &TForm1::btnsetTransfermodeClick},
-        {btnReadLogger, &TForm1::btnReadLoggerClick},
-        {btnconvertLogger, &TForm1::btnconvertLoggerClick},
-    };
-    const auto it = handlers.find(control);
+    const std::span<const ClickHandler> handlers = ClickHandlers();
+    const auto it = std::ranges::find(handlers, control, &ClickHandler::control);
     if (it != handlers.end()) {
-        Run([this, handler = it->second] { (form_.get()->*handler)(); });
+        Run([this, handler = it->handler] { (form_.get()->*handler)(); });
     }
 }
 

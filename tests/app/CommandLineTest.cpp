@@ -1,6 +1,6 @@
 // The command-line options and their number conversion.
 #include "app/CommandLine.h"
-#include "app/FormFixture.h"
+#include "tests/app/FormFixture.h"
 
 TEST(ConvertInteger, AcceptsDecimalAndTheThreeHexPrefixes) {
     const std::pair<const char*, int> cases[] = {{"5000", 5000},

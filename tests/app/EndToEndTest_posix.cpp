@@ -1,7 +1,7 @@
 // The real program, copied into a temporary folder and started on the offscreen platform, is
 // asked to terminate; it must close its window like the close box does.
-#include "kit/TempFolder.h"
 #include "support/PathText.h"
+#include "tests/kit/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The file dialogs' memory and the checks of the user's choice.
-#include "app/FormFixture.h"
 #include "support/PathText.h"
+#include "tests/app/FormFixture.h"
 
 namespace {
 

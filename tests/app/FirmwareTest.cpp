@@ -1,9 +1,9 @@
 // "Firmware update" against the simulated device: which files go out, the one progress bar
 // across two uploads, the point after which nothing can be cancelled, and every failure.
-#include "app/TransferFixture.h"
 #include "support/PathText.h"
+#include "tests/app/TransferFixture.h"
 
-#include "kit/WriterLock.h"
+#include "tests/kit/WriterLock.h"
 #include "tftp/IdTrivialFTP.h"
 
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "app/FormFixture.h"
+#include "tests/app/FormFixture.h"
 #include "support/PathText.h"
 
 TForm1& FormTest::Start(std::vector<std::string> params) {

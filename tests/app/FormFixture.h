@@ -2,9 +2,9 @@
 // that every test has its own settings file.
 #pragma once
 
-#include "app/FakeToolkit.h"
 #include "app/Main.h"
-#include "kit/TempFolder.h"
+#include "tests/kit/FakeToolkit.h"
+#include "tests/kit/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -2,13 +2,13 @@
 // does: "Get file", "Read zel logger" and "only convert" cannot put a scratch file there, and
 // write the chosen file in place instead. Run as an ordinary user, for whom the folder's
 // permissions hold, against a device in memory.
-#include "app/FormFixture.h"
-#include "kit/Bytes.h"
-#include "kit/OrdinaryUser.h"
 #include "logger/ConvertLoggerFile.h"
-#include "logger/SampleLogger.h"
+#include "sim/SampleLogger.h"
+#include "tests/app/FormFixture.h"
+#include "tests/kit/Bytes.h"
+#include "tests/kit/MemoryPeer.h"
+#include "tests/kit/OrdinaryUser.h"
 #include "tftp/IdTrivialFTP.h"
-#include "tftp/MemoryPeer.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
 // The logger actions through the scripted toolkit: "Read zel logger" against the device
 // simulator served in-process on the loopback address, "only convert" and Alt+L on files in the
 // test's own folder, which is also the program's folder.
-#include "app/FormFixture.h"
-#include "kit/PlatformFacts.h"
 #include "logger/ConvertLoggerFile.h"
-#include "logger/LoggerWriter.h"
 #include "logger/ReadLoggerFile.h"
-#include "logger/SampleLogger.h"
+#include "sim/LoggerWriter.h"
+#include "sim/SampleLogger.h"
 #include "sim/SimServer.h"
 #include "support/PathText.h"
+#include "tests/app/FormFixture.h"
+#include "tests/kit/PlatformFacts.h"
 #include "tftp/IdTrivialFTP.h"
 
 #include <algorithm>

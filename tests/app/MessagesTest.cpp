@@ -1,7 +1,7 @@
 // Message boxes, the question box, and the names derived from the program file.
-#include "app/FormFixture.h"
 #include "app/ProgramFiles.h"
 #include "app/actions/MessageText.h"
+#include "tests/app/FormFixture.h"
 
 using enum MessageButton;
 

@@ -1,9 +1,9 @@
 // The COM port test and the transfer mode wake-up, against a pseudo-terminal that stands in for
 // the serial line: the test plays the device on the master side while the window's logic waits.
-#include "app/FormFixture.h"
-#include "kit/FakeClock.h"
-#include "serial/PtyPair_posix.h"
 #include "serial/zivud232.h"
+#include "tests/app/FormFixture.h"
+#include "tests/kit/FakeClock.h"
+#include "tests/serial/PtyPair_posix.h"
 #include "tftp/IdTrivialFTP.h"
 
 #include <chrono>

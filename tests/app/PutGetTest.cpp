@@ -1,8 +1,8 @@
 // "Put file" and "Get file" against the simulated device: texts, the overwrite question, folder
 // memory, the files left behind, every failure, and errors passed on.
-#include "app/TransferFixture.h"
 #include "support/CodePage.h"
 #include "support/PathText.h"
+#include "tests/app/TransferFixture.h"
 
 #include "tftp/IdTrivialFTP.h"
 

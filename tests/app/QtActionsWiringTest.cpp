@@ -1,8 +1,8 @@
 // The Qt window hands the port list's user events and Alt+L to the window's logic (offscreen).
 #include "app/qt/MainWindow.h"
-#include "kit/TempFolder.h"
-#include "logger/SampleLogger.h"
+#include "sim/SampleLogger.h"
 #include "support/PathText.h"
+#include "tests/kit/TempFolder.h"
 
 #include <QApplication>
 #include <QComboBox>

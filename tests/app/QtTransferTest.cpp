@@ -2,10 +2,10 @@
 // simulator served in-process on the loopback address: the wiring, the bar and the hourglass, an
 // error passed on, and a close while a transfer runs.
 #include "app/qt/MainWindow.h"
-#include "kit/FakeClock.h"
-#include "kit/TempFolder.h"
 #include "sim/SimServer.h"
 #include "support/PathText.h"
+#include "tests/kit/FakeClock.h"
+#include "tests/kit/TempFolder.h"
 #include "tftp/IdTrivialFTP.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
 // The real Qt window on the offscreen platform: widgets, wiring, dialogs and boxes.
 #include "app/qt/MainWindow.h"
 #include "app/qt/QtDialogs.h"
-#include "kit/TempFolder.h"
 #include "serial/SerialDevice.h"
 #include "support/PathText.h"
+#include "tests/kit/TempFolder.h"
 
 #include <QApplication>
 #include <QComboBox>

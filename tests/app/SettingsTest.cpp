@@ -1,6 +1,6 @@
 // Loading and saving the settings file, and reloading the logger tables.
-#include "app/FormFixture.h"
 #include "support/PathText.h"
+#include "tests/app/FormFixture.h"
 
 using enum Control;
 

@@ -1,7 +1,7 @@
 // Start-up, connection switch and shutdown of the window, through the fake toolkit.
-#include "app/FormFixture.h"
 #include "support/PathText.h"
 #include "support/Save_Err.h"
+#include "tests/app/FormFixture.h"
 
 using enum Control;
 

@@ -1,4 +1,4 @@
-#include "app/TransferFixture.h"
+#include "tests/app/TransferFixture.h"
 #include "support/PathText.h"
 
 #include "support/Save_Err.h"

@@ -3,11 +3,11 @@
 // runs; a transfer headed anywhere else is stopped before its first datagram.
 #pragma once
 
-#include "app/FormFixture.h"
-#include "kit/Bytes.h"
-#include "kit/FakeClock.h"
-#include "kit/TestEnvironment.h"
 #include "sim/SimServer.h"
+#include "tests/app/FormFixture.h"
+#include "tests/kit/Bytes.h"
+#include "tests/kit/FakeClock.h"
+#include "tests/kit/TestEnvironment.h"
 
 #include <functional>
 #include <memory>

@@ -1,7 +1,7 @@
 // The frame every transfer runs in: busy and idle, the client's preparation, the progress bar
 // arithmetic, event processing, the work events' log lines, cancel and close.
-#include "app/TransferFixture.h"
 #include "support/PathText.h"
+#include "tests/app/TransferFixture.h"
 
 #include "tftp/IdTrivialFTP.h"
 

@@ -1,8 +1,8 @@
 // quorvel-cli's command line and console helpers; nothing here sends a packet.
-#include "CliTestKit.h"
 #include "cli/Commands.h"
 #include "cli/Console.h"
 #include "cli/ProgressLine.h"
+#include "tests/cli/CliTestKit.h"
 
 #include <gtest/gtest.h>
 

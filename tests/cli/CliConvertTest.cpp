@@ -1,11 +1,11 @@
 // quorvel-cli convert, in-process: the CSV it names and writes, the tables from the settings
 // file, the overwrite rule, and the window's texts for each way a conversion ends.
-#include "CliTestKit.h"
-#include "logger/LoggerWriter.h"
-#include "logger/SampleLogger.h"
+#include "sim/LoggerWriter.h"
+#include "sim/SampleLogger.h"
 #include "sim/SimOptions.h"
-#include "sim/SimTestKit.h"
 #include "support/PathText.h"
+#include "tests/cli/CliTestKit.h"
+#include "tests/sim/SimTestKit.h"
 
 #include <gtest/gtest.h>
 

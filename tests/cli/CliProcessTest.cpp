@@ -1,11 +1,11 @@
 // The real quorvel-cli and quorvel-sim programs: exit statuses, stdin that is no terminal,
 // Ctrl+C and a hang-up during a silent wait, the simulator's start line and shutdown, transfers
 // over the simulator's serial line, and the settings file beside the program.
-#include "logger/SampleLogger.h"
-#include "sim/ChildProcess.h"
+#include "sim/SampleLogger.h"
 #include "sim/SimOptions.h"
-#include "sim/SimTestKit.h"
 #include "support/PathText.h"
+#include "tests/sim/ChildProcess.h"
+#include "tests/sim/SimTestKit.h"
 
 #include <csignal>
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 // quorvel-cli's get and put, run in-process against the in-process simulator: byte-exact
 // transfers, the overwrite rules, clean-up after failures and the texts shown.
-#include "CliTestKit.h"
-#include "kit/FakeClock.h"
-#include "sim/SimTestKit.h"
 #include "support/PathText.h"
+#include "tests/cli/CliTestKit.h"
+#include "tests/kit/FakeClock.h"
+#include "tests/sim/SimTestKit.h"
 
 #include <gtest/gtest.h>
 

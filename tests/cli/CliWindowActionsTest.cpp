@@ -1,10 +1,10 @@
 // quorvel-cli firmware, logger and wake, in-process against the in-process simulator on the
 // loopback address: what reaches the device, the files left behind, the window's texts and the
 // exit statuses.
-#include "CliTestKit.h"
-#include "kit/FakeClock.h"
-#include "sim/SimTestKit.h"
 #include "support/PathText.h"
+#include "tests/cli/CliTestKit.h"
+#include "tests/kit/FakeClock.h"
+#include "tests/sim/SimTestKit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The real quorvel-cli running the window's firmware, logger and wake actions: on the simulator's
 // serial line (a pseudo-terminal named to the child only, through QUORVEL_COM<n>), on a line
 // where nobody answers, and Ctrl+C where the window's "Cancel action" may or may not be pressed.
-#include "sim/ChildProcess.h"
-#include "sim/SerialTestKit.h"
-#include "sim/SimTestKit.h"
+#include "tests/sim/ChildProcess.h"
+#include "tests/sim/SerialTestKit.h"
+#include "tests/sim/SimTestKit.h"
 
 #include <gtest/gtest.h>
 

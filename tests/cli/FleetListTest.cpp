@@ -1,7 +1,7 @@
 // The device list of a run over many devices, the file names made from it, and the report: what
 // scripts and technicians write and read.
 #include "cli/FleetList.h"
-#include "cli/CommandLine.h"
+#include "support/ArgumentScan.h"
 #include "cli/FleetReport.h"
 #include "tests/kit/TempFolder.h"
 

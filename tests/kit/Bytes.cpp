@@ -1,4 +1,4 @@
-#include "kit/Bytes.h"
+#include "tests/kit/Bytes.h"
 
 std::string PatternBytes(std::size_t size, unsigned seed) {
     std::string bytes(size, '\0');

@@ -1,4 +1,4 @@
-#include "kit/DebuggerCapture.h"
+#include "tests/kit/DebuggerCapture.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // through the shared section DBWIN_BUFFER: it waits for DBWIN_BUFFER_READY, writes the process
 // id and the text, and signals DBWIN_DATA_READY; the monitor reads and makes the buffer ready
 // again. A thread of the test plays the monitor.
-#include "kit/DebuggerCapture.h"
+#include "tests/kit/DebuggerCapture.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "kit/FileSizeLimit.h"
+#include "tests/kit/FileSizeLimit.h"
 
 #include <csignal>
 #include <sys/resource.h>

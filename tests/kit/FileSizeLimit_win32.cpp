@@ -1,4 +1,4 @@
-#include "kit/FileSizeLimit.h"
+#include "tests/kit/FileSizeLimit.h"
 
 // Windows has no limit of this kind.
 FileSizeLimit::FileSizeLimit(std::uint64_t) {}

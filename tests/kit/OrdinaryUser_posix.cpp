@@ -1,4 +1,4 @@
-#include "kit/OrdinaryUser.h"
+#include "tests/kit/OrdinaryUser.h"
 
 #include <sys/wait.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "kit/OrdinaryUser.h"
+#include "tests/kit/OrdinaryUser.h"
 
 // A test process cannot drop its rights on Windows.
 int RunAsOrdinaryUser(const char*, const std::function<int()>&) {

@@ -1,7 +1,7 @@
-#include "kit/TempFolder.h"
+#include "tests/kit/TempFolder.h"
 #include "support/PathText.h"
 
-#include "kit/TestEnvironment.h"
+#include "tests/kit/TestEnvironment.h"
 
 #include <algorithm>
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "kit/TestEnvironment.h"
+#include "tests/kit/TestEnvironment.h"
 
 #include <cstdlib>
 #include <ctime>

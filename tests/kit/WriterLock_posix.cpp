@@ -1,4 +1,4 @@
-#include "kit/WriterLock.h"
+#include "tests/kit/WriterLock.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

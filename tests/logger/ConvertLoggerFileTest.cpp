@@ -2,12 +2,12 @@
 // settings tables, and what happens to the output file on success and failure.
 #include "logger/ConvertLoggerFile.h"
 #include "logger/LoggerImage.h"
-#include "logger/LoggerWriter.h"
 #include "logger/ReadLoggerFile.h"
+#include "sim/LoggerWriter.h"
 #include "support/PathText.h"
 
-#include "kit/PlatformFacts.h"
-#include "kit/TempFolder.h"
+#include "tests/kit/PlatformFacts.h"
+#include "tests/kit/TempFolder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 #include "logger/LoggerTables.h"
 #include "logger/DefaultCsvPath.h"
 
-#include "kit/TempFolder.h"
+#include "tests/kit/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The logger file writer and the simulator's sample logger, checked through the reader.
-#include "logger/LoggerWriter.h"
+#include "sim/LoggerWriter.h"
 #include "logger/ReadLoggerFile.h"
-#include "logger/SampleLogger.h"
+#include "sim/SampleLogger.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // edges of a block, and malformed groups.
 #include "logger/ReadLoggerFile.h"
 #include "logger/Crc16Modbus.h"
-#include "logger/LoggerWriter.h"
+#include "sim/LoggerWriter.h"
 
-#include "kit/TempFolder.h"
+#include "tests/kit/TempFolder.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 #include "serial/ComPortMap.h"
 #include "serial/SerialDevice.h"
 #ifndef _WIN32
-#include "kit/TempFolder.h"
+#include "tests/kit/TempFolder.h"
 #endif
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The port object's own rules, driven through a scripted device: what it asks of the system
 // when opening and closing, the read time-out cache, and where a receive stops.
-#include "ScriptedSerialDevice.h"
 #include "serial/zivud232.h"
+#include "tests/kit/ScriptedSerialDevice.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "PtyPair_posix.h"
+#include "tests/serial/PtyPair_posix.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The port object on a real terminal line (a pseudo-terminal), with the test as the device on the
 // other end. Time bounds are loose on purpose; they only tell "waited" from "did not".
-#include "PtyPair_posix.h"
 #include "serial/zivud232.h"
 #include "support/PathText.h"
+#include "tests/serial/PtyPair_posix.h"
 
 #include <gtest/gtest.h>
 

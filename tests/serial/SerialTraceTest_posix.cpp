@@ -1,10 +1,10 @@
 // The serial line's lines in the diagnostic log: opening and closing from debug level 1 on, the
 // byte trace with bit 8, and the exact texts a field technician searches the log for.
-#include "ScriptedSerialDevice.h"
 #include "serial/zivud232.h"
 #include "support/PathText.h"
 #include "support/Save_Err.h"
 #include "support/Save_Err_Testing.h"
+#include "tests/kit/ScriptedSerialDevice.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

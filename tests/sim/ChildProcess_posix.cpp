@@ -1,5 +1,5 @@
-#include "ChildProcess.h"
 #include "support/PathText.h"
+#include "tests/sim/ChildProcess.h"
 
 #include <algorithm>
 #include <csignal>

@@ -1,7 +1,7 @@
 // The simulator's side of the serial line, seen through the client's port object: where a packet
 // ends, the transfer-mode wake-up, one transfer at a time, and a client that goes away.
-#include "SerialTestKit.h"
 #include "support/PathText.h"
+#include "tests/sim/SerialTestKit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "SerialTestKit.h"
+#include "tests/sim/SerialTestKit.h"
 #include "support/PathText.h"
 
 #include <gtest/gtest.h>

@@ -2,9 +2,9 @@
 // the client's side of the line, reached through the real port object and TFTP client.
 #pragma once
 
-#include "SimTestKit.h"
 #include "serial/zivud232.h"
 #include "sim/SerialSimServer.h"
+#include "tests/sim/SimTestKit.h"
 #include "tftp/IdTrivialFTP.h"
 
 #include <memory>

@@ -1,12 +1,12 @@
 // The TFTP client against the simulator on a serial line: whole files byte for byte, how each
 // failure ends (at the first time-out: nothing is sent again on a serial line), noise that never
 // reaches a file, and the generated logger file.
-#include "SerialTestKit.h"
-#include "kit/FakeClock.h"
 #include "logger/ConvertLoggerFile.h"
-#include "logger/SampleLogger.h"
 #include "sim/LineFraming.h"
+#include "sim/SampleLogger.h"
 #include "support/PathText.h"
+#include "tests/kit/FakeClock.h"
+#include "tests/sim/SerialTestKit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // quorvel-sim's command line.
 #include "sim/SimArguments.h"
-#include "cli/CommandLine.h"
+#include "support/ArgumentScan.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Each fault switch of the simulator, observed packet by packet from a raw UDP socket, and
 // switches combined.
-#include "SimTestKit.h"
 #include "sim/FaultGate.h"
+#include "tests/sim/SimTestKit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // The simulator's file store: which names it refuses, that uploads appear only when complete,
 // and the logger file it keeps in memory.
 #include "sim/SimFolder.h"
-#include "SimTestKit.h"
-#include "kit/PlatformFacts.h"
-#include "kit/TestEnvironment.h"
-#include "logger/SampleLogger.h"
 #include "sim/DeviceFolder.h"
+#include "sim/SampleLogger.h"
 #include "support/PathText.h"
+#include "tests/kit/PlatformFacts.h"
+#include "tests/kit/TestEnvironment.h"
+#include "tests/sim/SimTestKit.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The simulator's ordinary protocol behaviour, observed from a raw UDP socket: block sizes,
 // fresh ports, re-sending, duplicates, wrap-around (on the session alone), several transfers at
 // once.
-#include "SimTestKit.h"
 #include "sim/SimSession.h"
+#include "tests/sim/SimTestKit.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 #include "sim/FaultGate.h"
 #include "sim/SimTransfer.h"
 
-#include "kit/Bytes.h"
-#include "kit/TempFolder.h"
+#include "tests/kit/Bytes.h"
+#include "tests/kit/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The simulator facing hostile or broken requests: it refuses names that leave its folder and
 // answers malformed packets without falling over.
-#include "SimTestKit.h"
 #include "sim/PacketText.h"
 #include "support/PathText.h"
+#include "tests/sim/SimTestKit.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
-#include "SimTestKit.h"
+#include "tests/sim/SimTestKit.h"
 #include "support/PathText.h"
 
-#include "kit/TestEnvironment.h"
-#include "logger/SampleLogger.h"
+#include "sim/SampleLogger.h"
+#include "tests/kit/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 

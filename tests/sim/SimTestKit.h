@@ -2,9 +2,9 @@
 // capture of its log, and a raw UDP peer that speaks packets by hand.
 #pragma once
 
-#include "kit/Bytes.h"
-#include "kit/TempFolder.h"
 #include "sim/SimServer.h"
+#include "tests/kit/Bytes.h"
+#include "tests/kit/TempFolder.h"
 #include "tftp/IdTrivialFTPBase.h"
 
 #include <filesystem>

@@ -1,8 +1,8 @@
 // The one-line settings helpers: reading with defaults, writing, and the run of calls that
 // shares one image and ends with release.
-#include "kit/TempFolder.h"
 #include "support/PathText.h"
 #include "support/Tr_Util.h"
+#include "tests/kit/TempFolder.h"
 
 #include <gtest/gtest.h>
 

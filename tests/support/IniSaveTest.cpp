@@ -1,12 +1,12 @@
 // Saving the settings image: the old file is replaced only by a complete new one; a read-only
 // file, a bad place or a failure half-way leave it exactly as it was, without stray files.
-#include "kit/FileSizeLimit.h"
-#include "kit/OrdinaryUser.h"
-#include "kit/PlatformFacts.h"
-#include "kit/TempFolder.h"
-#include "kit/TestEnvironment.h"
 #include "support/IniStore.h"
 #include "support/PathText.h"
+#include "tests/kit/FileSizeLimit.h"
+#include "tests/kit/OrdinaryUser.h"
+#include "tests/kit/PlatformFacts.h"
+#include "tests/kit/TempFolder.h"
+#include "tests/kit/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 

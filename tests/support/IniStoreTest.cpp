@@ -1,7 +1,7 @@
 // The settings image: line syntax on loading, lookups, changes and the text written back.
 #include "support/IniStore.h"
-#include "kit/TempFolder.h"
 #include "support/PathText.h"
+#include "tests/kit/TempFolder.h"
 
 #include <gtest/gtest.h>
 

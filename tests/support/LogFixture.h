@@ -1,12 +1,12 @@
 // Every log test gets its own program, working and data folder and a clock it sets.
 #pragma once
 
-#include "kit/TempFolder.h"
-#include "kit/TestEnvironment.h"
 #include "support/LogFile.h"
 #include "support/PathText.h"
 #include "support/Save_Err.h"
 #include "support/Save_Err_Testing.h"
+#include "tests/kit/TempFolder.h"
+#include "tests/kit/TestEnvironment.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Rotation of the log files: the size limit, the three file states, the start and end phase.
-#include "LogFixture.h"
 #include "support/PathText.h"
+#include "tests/support/LogFixture.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // Start-up and end steps: marker files, debug level, start and end lines, data folder, fatal end.
-#include "LogFixture.h"
 #include "support/PathText.h"
+#include "tests/support/LogFixture.h"
 
-#include "kit/DebuggerCapture.h"
 #include "support/FileNames.h"
 #include "support/LogSetup.h"
 #include "support/Platform.h"
+#include "tests/kit/DebuggerCapture.h"
 
 #include <cstdlib>
 #include <stdexcept>

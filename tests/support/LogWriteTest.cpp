@@ -1,6 +1,6 @@
 // WriteLog: line format, time stamp, escaping, repeat folding, file letters, concurrent callers.
-#include "LogFixture.h"
 #include "support/PathText.h"
+#include "tests/support/LogFixture.h"
 
 #include <thread>
 

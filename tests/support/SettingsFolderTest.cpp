@@ -1,8 +1,8 @@
 // Where a portable and an installed program keep their settings, marker files and log.
 #include "support/SettingsFolder.h"
-#include "LogFixture.h"
-#include "kit/OrdinaryUser.h"
 #include "support/PathText.h"
+#include "tests/kit/OrdinaryUser.h"
+#include "tests/support/LogFixture.h"
 
 namespace fs = std::filesystem;
 

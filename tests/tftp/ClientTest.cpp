@@ -1,7 +1,7 @@
 // The transfer frame: defaults, work events, reply slices, cancel, strangers, ports.
-#include "ClientTestSupport.h"
-#include "MemoryPeer.h"
-#include "kit/FakeClock.h"
+#include "tests/kit/FakeClock.h"
+#include "tests/kit/MemoryPeer.h"
+#include "tests/tftp/ClientTestSupport.h"
 
 #include <chrono>
 #include <sstream>

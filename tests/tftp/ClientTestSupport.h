@@ -2,7 +2,7 @@
 // events, and a check that a call fails with exactly one exception class.
 #pragma once
 
-#include "FakeTftpServer.h"
+#include "tests/tftp/FakeTftpServer.h"
 #include "tftp/IdTrivialFTP.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Downloads against the scripted server: block order, option agreement, refusals, failures.
-#include "ClientTestSupport.h"
-#include "MemoryPeer.h"
-#include "kit/FileSizeLimit.h"
+#include "tests/kit/FileSizeLimit.h"
+#include "tests/kit/MemoryPeer.h"
+#include "tests/tftp/ClientTestSupport.h"
 
 #include <cstdio>
 #include <fstream>

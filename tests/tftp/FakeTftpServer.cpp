@@ -1,4 +1,4 @@
-#include "FakeTftpServer.h"
+#include "tests/tftp/FakeTftpServer.h"
 
 #include "tftp/IdTrivialFTPBase.h"
 

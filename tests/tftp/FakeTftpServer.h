@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "kit/Bytes.h"
+#include "tests/kit/Bytes.h"
 #include "tftp/IdSocketApi.h"
 
 // One UDP socket bound to a loopback address.

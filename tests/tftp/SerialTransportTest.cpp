@@ -1,9 +1,9 @@
 // Transfers on the serial line, through a port object whose device answers from a script: the
 // same packets, no addresses, nothing sent again after a time-out.
-#include "ClientTestSupport.h"
+#include "tests/tftp/ClientTestSupport.h"
 
-#include "serial/ScriptedSerialDevice.h"
 #include "serial/zivud232.h"
+#include "tests/kit/ScriptedSerialDevice.h"
 #include "tftp/IdSerialTransport.h"
 
 #include <deque>

@@ -1,8 +1,8 @@
 // The client against a real TFTP server: Debian's tftpd-hpa, started in the foreground on
 // 127.0.0.1 at a free port with a temporary root. Files must arrive byte for byte, with and
 // without the block-size option.
-#include "ClientTestSupport.h"
 #include "support/PathText.h"
+#include "tests/tftp/ClientTestSupport.h"
 
 #include <spawn.h>
 #include <sys/stat.h>

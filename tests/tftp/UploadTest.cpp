@@ -1,7 +1,7 @@
 // Uploads against the scripted server: block building, sending again, the end of an upload.
-#include "ClientTestSupport.h"
-#include "MemoryPeer.h"
-#include "kit/WriterLock.h"
+#include "tests/kit/MemoryPeer.h"
+#include "tests/kit/WriterLock.h"
+#include "tests/tftp/ClientTestSupport.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "SoakContent.h"
+#include "tools/soak/SoakContent.h"
 #include "support/PathText.h"
 
 #include <algorithm>

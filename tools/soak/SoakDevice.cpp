@@ -1,7 +1,7 @@
-#include "SoakDevice.h"
+#include "tools/soak/SoakDevice.h"
 #include "support/PathText.h"
 
-#include "SoakSystem.h"
+#include "tools/soak/SoakSystem.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 // serves every transfer, so that a transfer's faults come from its seed alone.
 #pragma once
 
-#include "SoakHost.h"
-#include "SoakPlan.h"
 #include "sim/SerialSimServer.h"
 #include "sim/SimServer.h"
+#include "tools/soak/SoakHost.h"
+#include "tools/soak/SoakPlan.h"
 
 #include <filesystem>
 #include <memory>

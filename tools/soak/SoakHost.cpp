@@ -1,4 +1,4 @@
-#include "SoakHost.h"
+#include "tools/soak/SoakHost.h"
 
 #include "tftp/IdTrivialFTP.h"
 

@@ -1,9 +1,9 @@
-#include "SoakPlan.h"
+#include "tools/soak/SoakPlan.h"
 
+#include "sim/Dice.h"
 #include "tftp/IdTrivialFTPBase.h"
 
 #include <algorithm>
-#include <random>
 #include <vector>
 
 namespace {
@@ -52,21 +52,6 @@ constexpr std::uint64_t kMaxSerialPutSize = 128 * 1024;
 constexpr std::uint64_t kMaxNetworkBlocks = 20'000;
 // Random faults that cost a reply time-out each are kept to about this many a transfer.
 constexpr std::uint64_t kFaultBudget = 25;
-
-class Dice {
-public:
-    explicit Dice(unsigned seed) : engine_(seed) {}
-    std::uint64_t Between(std::uint64_t low, std::uint64_t high) {
-        return std::uniform_int_distribution<std::uint64_t>(low, high)(engine_);
-    }
-    bool Chance(unsigned percent) { return Between(0, 99) < percent; }
-    template <class T> T OneOf(const std::vector<T>& values) {
-        return values[Between(0, values.size() - 1)];
-    }
-
-private:
-    std::mt19937 engine_;
-};
 
 std::string ShapeName(Shape shape) {
     switch (shape) {
@@ -177,7 +162,7 @@ std::uint64_t AgreedBlockSize(const SoakPlan& plan) {
 // Switches of the simulator that act once per transfer, on a few of the transfers.
 void DrawSwitches(SoakPlan& plan, Dice& dice) {
     SimFaults& faults = plan.faults;
-    const unsigned kind = static_cast<unsigned>(dice.Between(0, 99));
+    const unsigned kind = dice.Between(0, 99);
     if (kind < 5) {
         faults.ignoreOptions = true;
     } else if (kind < 10) {
@@ -196,13 +181,13 @@ void DrawSwitches(SoakPlan& plan, Dice& dice) {
         // success. The protocol cannot tell these apart.
         const std::uint64_t last = plan.direction == Direction::Put ? blocks - 1 : blocks;
         faults.errorAtBlock =
-            static_cast<unsigned>(dice.Between(0, std::min<std::uint64_t>(last, 70000)));
+            dice.Between(0, static_cast<std::uint32_t>(std::min<std::uint64_t>(last, 70000)));
     } else if (kind >= 18 && kind < 20) {
         faults.silentAfterBlock =
-            static_cast<unsigned>(dice.Between(0, std::min<std::uint64_t>(blocks, 70000)));
+            dice.Between(0, static_cast<std::uint32_t>(std::min<std::uint64_t>(blocks, 70000)));
     } else if (kind >= 20 && kind < 23 && plan.direction == Direction::Get && blocks > 2) {
         faults.skipBlock =
-            static_cast<unsigned>(dice.Between(2, std::min<std::uint64_t>(blocks, 70000)));
+            dice.Between(2, static_cast<std::uint32_t>(std::min<std::uint64_t>(blocks, 70000)));
     }
 }
 

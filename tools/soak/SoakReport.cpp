@@ -1,4 +1,4 @@
-#include "SoakReport.h"
+#include "tools/soak/SoakReport.h"
 
 #include <ostream>
 

@@ -2,9 +2,9 @@
 // the slowest transfer, and the process's memory at the start, after the warm-up and at the end.
 #pragma once
 
-#include "SoakPlan.h"
-#include "SoakSystem.h"
-#include "SoakTransfer.h"
+#include "tools/soak/SoakPlan.h"
+#include "tools/soak/SoakSystem.h"
+#include "tools/soak/SoakTransfer.h"
 
 #include <chrono>
 #include <iosfwd>

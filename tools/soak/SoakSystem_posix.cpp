@@ -1,5 +1,5 @@
-#include "SoakSystem.h"
 #include "support/PathText.h"
+#include "tools/soak/SoakSystem.h"
 
 #include <csignal>
 #include <cstdlib>

@@ -1,10 +1,10 @@
-#include "SoakTransfer.h"
+#include "tools/soak/SoakTransfer.h"
 #include "support/PathText.h"
 
-#include "SoakContent.h"
-#include "SoakDevice.h"
-#include "SoakSystem.h"
 #include "app/actions/Actions.h"
+#include "tools/soak/SoakContent.h"
+#include "tools/soak/SoakDevice.h"
+#include "tools/soak/SoakSystem.h"
 
 #include <algorithm>
 #include <cctype>

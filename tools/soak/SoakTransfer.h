@@ -9,9 +9,9 @@
 // - no transfer runs past what its time-outs allow, and every one ends with a message.
 #pragma once
 
-#include "SoakPlan.h"
-#include "SoakWatchdog.h"
 #include "tftp/IdTrivialFTP.h"
+#include "tools/soak/SoakPlan.h"
+#include "tools/soak/SoakWatchdog.h"
 
 #include <chrono>
 #include <filesystem>

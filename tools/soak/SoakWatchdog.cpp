@@ -1,4 +1,4 @@
-#include "SoakWatchdog.h"
+#include "tools/soak/SoakWatchdog.h"
 
 #include <cstdlib>
 

@@ -4,7 +4,7 @@
 // even then is past saving: the watchdog prints why and ends the program.
 #pragma once
 
-#include "SoakHost.h"
+#include "tools/soak/SoakHost.h"
 
 #include <chrono>
 #include <condition_variable>

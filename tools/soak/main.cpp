@@ -1,12 +1,12 @@
 // quorvel-soak: transfers against the simulator under seeded random faults, with the invariants
 // checked after each one. See the README, "Fault soak".
-#include "SoakPlan.h"
-#include "SoakReport.h"
-#include "SoakSystem.h"
-#include "SoakTransfer.h"
-#include "SoakWatchdog.h"
-#include "cli/CommandLine.h"
+#include "support/ArgumentScan.h"
 #include "support/PathText.h"
+#include "tools/soak/SoakPlan.h"
+#include "tools/soak/SoakReport.h"
+#include "tools/soak/SoakSystem.h"
+#include "tools/soak/SoakTransfer.h"
+#include "tools/soak/SoakWatchdog.h"
 
 #include <algorithm>
 #include <filesystem>

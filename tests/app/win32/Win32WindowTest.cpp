@@ -1,9 +1,9 @@
 // The native Win32 window in the test's own process: controls, wiring, colours and boxes.
 #include "app/win32/MainWindow.h"
 #include "app/win32/Win32Dialogs.h"
-#include "kit/TempFolder.h"
-#include "logger/SampleLogger.h"
+#include "sim/SampleLogger.h"
 #include "support/PathText.h"
+#include "tests/kit/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,21 +1,10 @@
-#include "logger/SampleLogger.h"
+#include "sim/SampleLogger.h"
+
+#include "sim/Dice.h"
 
 #include <algorithm>
-#include <random>
 
 namespace {
-
-// std::mt19937's output is fixed by the standard, unlike the distributions, so the samples are
-// the same on every platform.
-class Dice {
-public:
-    explicit Dice(unsigned seed) : rng_(seed) {}
-    unsigned Between(unsigned low, unsigned high) { return low + rng_() % (high - low + 1); }
-    std::uint16_t Word() { return static_cast<std::uint16_t>(rng_()); }
-
-private:
-    std::mt19937 rng_;
-};
 
 unsigned DaysInMonth(unsigned year, unsigned month) {
     static constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};

@@ -1,6 +1,7 @@
-// Command-line scanning shared by quorvel-cli and quorvel-sim.
+// Command-line scanning shared by the console programs: quorvel-cli, quorvel-sim and the fault
+// soak.
 //
-// Both programs take GNU-style long options ("--name value" or "--name=value") anywhere among
+// They take GNU-style long options ("--name value" or "--name=value") anywhere among
 // their plain arguments; "--" ends the options, so that a file called "--yes" can still be named.
 #pragma once
 

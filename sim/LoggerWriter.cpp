@@ -1,4 +1,4 @@
-#include "logger/LoggerWriter.h"
+#include "sim/LoggerWriter.h"
 
 #include "logger/Crc16Modbus.h"
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "logger/LoggerImage.h"
-#include "logger/LoggerWriter.h"
+#include "sim/LoggerWriter.h"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "cli/ConsoleText.h"
+#include "support/ConsoleText.h"
 
 #include "support/WideText.h"
 

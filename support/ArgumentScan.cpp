@@ -1,4 +1,4 @@
-#include "cli/CommandLine.h"
+#include "support/ArgumentScan.h"
 
 #include "support/IntText.h"
 

@@ -1,4 +1,4 @@
-#include "MemoryPeer.h"
+#include "tests/kit/MemoryPeer.h"
 
 #include "tftp/IdTFTPTransport.h"
 

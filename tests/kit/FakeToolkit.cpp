@@ -1,4 +1,4 @@
-#include "app/FakeToolkit.h"
+#include "tests/kit/FakeToolkit.h"
 
 #include <stdexcept>
 

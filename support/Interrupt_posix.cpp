@@ -1,4 +1,4 @@
-#include "cli/Interrupt.h"
+#include "support/Interrupt.h"
 
 #include <csignal>
 #include <pthread.h>
