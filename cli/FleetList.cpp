@@ -1,7 +1,7 @@
 #include "cli/FleetList.h"
 
-#include "support/ArgumentScan.h"
 #include "cli/TransferSettings.h"
+#include "support/ArgumentScan.h"
 
 #include <algorithm>
 #include <istream>

@@ -64,11 +64,10 @@ TEST(CliUsage, HelpDescribesEveryCommandAndExitsWithZero) {
              {"--help"}, {"-h"}, {"get", "--help"}, {"put", "x", "-h"}}) {
         const CliRun run = RunCliWith(args);
         EXPECT_EQ(run.status, 0);
-        for (const char* text :
-             {"get REMOTE [LOCAL]", "put LOCAL [REMOTE]", "convert ZEL [CSV]", "--host", "--port",
-              "--com", "--gap", "QUORVEL_COM", "--timeout", "--blksize", "--yes", "--quiet",
-              "--include-empty", "--settings", "--hosts", "--jobs", "--report", "--only-failed",
-              "--json"}) {
+        for (const char* text : {"get REMOTE [LOCAL]", "put LOCAL [REMOTE]", "convert ZEL [CSV]",
+                                 "--host", "--port", "--com", "--gap", "QUORVEL_COM", "--timeout",
+                                 "--blksize", "--yes", "--quiet", "--include-empty", "--settings",
+                                 "--hosts", "--jobs", "--report", "--only-failed", "--json"}) {
             EXPECT_NE(run.out.find(text), std::string::npos) << text;
         }
     }

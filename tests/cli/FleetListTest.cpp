@@ -1,8 +1,8 @@
 // The device list of a run over many devices, the file names made from it, and the report: what
 // scripts and technicians write and read.
 #include "cli/FleetList.h"
-#include "support/ArgumentScan.h"
 #include "cli/FleetReport.h"
+#include "support/ArgumentScan.h"
 #include "tests/kit/TempFolder.h"
 
 #include <gtest/gtest.h>
