@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+class IniRun;
 class TIdTrivialFTP;
 
 using MessageButtons = std::set<MessageButton>;
@@ -157,9 +158,9 @@ private:
     void SetRadio(Control radio, bool checked);
     void SetTimeoutSeconds(int seconds);
     void SelectComPort(int position);
-    // Loads (write = false) or saves the keys of section "Param" through the shared image.
-    void ReadWriteWindowKeys(IniStoreRef& store, bool write);
-    void LoadLoggerTables(IniStoreRef& store);
+    // Loads or saves the keys of section "Param", in the direction of the run.
+    void ReadWriteWindowKeys(IniRun& run);
+    void LoadLoggerTables(IniRun& run);
     void AfterWindowKeys();
     void TestComPort();
     // Runs an action's handler between SetIdleState(false) and SetIdleState(true); an error it
