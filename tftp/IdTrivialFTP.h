@@ -89,6 +89,7 @@ public:
     std::string ModeName() const;
 
 private:
+    class TDownloadState;
     class TUploadState;
 
     void RunTransfer(TWorkMode mode, std::int64_t size, std::uint16_t opcode,
@@ -108,8 +109,6 @@ private:
     std::string UnexpectedOperationText() const;
 
     void RunDownload(TIdTFTPTransport& transport, TIdReceivedData& received);
-    void StoreBlock(TIdTFTPTransport& transport, TIdReceivedData& received, std::string_view data,
-                    bool last);
     void RunUpload(TIdTFTPTransport& transport, TIdSourceData& source, std::int64_t size,
                    std::int32_t retries);
 };
