@@ -56,8 +56,8 @@ void TForm1::ReadWriteWindowKeys(IniRun& run) {
 }
 
 void TForm1::LoadLoggerTables(IniRun& run) {
-    CodeTexts = run.SectionLines("zel-codes");
-    SelectColumns = run.SectionLines("zel-select");
+    codeTexts_ = run.SectionLines("zel-codes");
+    selectColumns_ = run.SectionLines("zel-select");
 }
 
 void TForm1::AfterWindowKeys() {

@@ -8,6 +8,7 @@
 #include "kit/FakeClock.h"
 #include "kit/TestEnvironment.h"
 #include "sim/SimServer.h"
+#include "support/Tr_Util.h"
 
 #include <functional>
 #include <memory>
