@@ -2,10 +2,10 @@
 // than a full block has been stored and acknowledged.
 //
 // The device sends a block, waits for its ACK and sends the next one; it never sends ahead. So
-// the ACK says "stored, go on", and the ACK of the last block says "the file is whole": a device
-// may delete or change its copy once it has it. A full block is therefore acknowledged before it
-// is written (the device sends the next one meanwhile), the last one only after it has reached
-// the file. Nothing is ever sent again on a silent line: a device that lost our ACK sends its
+// the ACK says "go on", and the ACK of the last block says "the file is whole", after which a
+// device may delete or change its copy. A full block is therefore acknowledged before it is
+// written (the device sends the next one meanwhile), the last one only after it has reached the
+// file. Nothing is ever sent again on a silent line: a device that lost our ACK sends its
 // block again, and a block that was stored already is only acknowledged once more.
 //
 // Block numbers wrap from 65535 to 0 (some devices go on with 1), so a file of more than 65535
