@@ -50,7 +50,7 @@ void TForm1::btnsetTransfermodeClick() {
     RunAction([this] {
         // On the client's clock, as the client's own serial line.
         SetTransferMode(*this, ui_.Value(Control::cbPort) + 1, ui_.Value(Control::seTO),
-                        *Client->TimeSource);
+                        *client_->TimeSource);
     });
 }
 
@@ -76,8 +76,8 @@ bool TForm1::PassOnFailure(Action action) {
 LoggerTablesRefill TForm1::LoggerTables() {
     return [this](std::vector<std::string>& codeTexts, std::vector<std::string>& selectColumns) {
         ReadWriteSettings(false, false);
-        codeTexts = CodeTexts;
-        selectColumns = SelectColumns;
+        codeTexts = codeTexts_;
+        selectColumns = selectColumns_;
     };
 }
 

@@ -26,8 +26,8 @@ void TForm1::FormCreate(const std::vector<std::string>& params) {
     LoadComPortMap(settingsFile_);
     FillComPortList();
 
-    CodeTexts.clear();
-    SelectColumns.clear();
+    codeTexts_.clear();
+    selectColumns_.clear();
     ReadWriteSettings(false, true);
 
     CreateClient();
@@ -48,7 +48,7 @@ void TForm1::FillComPortList() {
 
 void TForm1::CreateClient() {
     // Its connection settings and event handlers are handed over before each transfer.
-    Client = std::make_unique<TIdTrivialFTP>();
+    client_ = std::make_unique<TIdTrivialFTP>();
     TargetPort = 69;
     SerialGap = 10;
 }

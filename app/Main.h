@@ -6,7 +6,7 @@
 #include "app/Toolkit.h"
 #include "app/actions/ActionHost.h"
 #include "support/CancelToken.h"
-#include "support/Tr_Util.h"
+#include "support/Clock.h"
 
 #include <array>
 #include <cstdint>
@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+class IniRun;
 class TIdTrivialFTP;
 
 using MessageButtons = std::set<MessageButton>;
@@ -135,19 +136,19 @@ public:
     const std::string& SettingsFile() const { return settingsFile_; }
     const std::string& ApplicationTitle() const { return applicationTitle_; }
 
-    // The one TFTP client of the window, created at start-up and serving every transfer.
-    std::unique_ptr<TIdTrivialFTP> Client;
+    // The one TFTP client of the window, created at start-up (none before) and serving every
+    // transfer; its clock is the window's.
+    TIdTrivialFTP* Client() const { return client_.get(); }
+    // The lines of the settings sections "zel-codes" and "zel-select", as name=value.
+    const std::vector<std::string>& CodeTexts() const { return codeTexts_; }
+    const std::vector<std::string>& SelectColumns() const { return selectColumns_; }
+
     // UDP port of the device for network transfers (option "-p").
     std::int32_t TargetPort = 69;
     // Silence in milliseconds that ends a packet received on the serial line (option "-f").
     std::int32_t SerialGap = 10;
     // Option "-ex": a failed action passes its exception on after its own message.
     bool ReraiseErrors = false;
-    // Tick count of the last event processing done while a transfer reports progress.
-    std::uint32_t LastUiTick = 0;
-    // The lines of the settings sections "zel-codes" and "zel-select", as name=value.
-    std::vector<std::string> CodeTexts;
-    std::vector<std::string> SelectColumns;
 
 private:
     void ApplyParameters(const std::vector<std::string>& params);
@@ -157,9 +158,9 @@ private:
     void SetRadio(Control radio, bool checked);
     void SetTimeoutSeconds(int seconds);
     void SelectComPort(int position);
-    // Loads (write = false) or saves the keys of section "Param" through the shared image.
-    void ReadWriteWindowKeys(IniStoreRef& store, bool write);
-    void LoadLoggerTables(IniStoreRef& store);
+    // Loads or saves the keys of section "Param", in the direction of the run.
+    void ReadWriteWindowKeys(IniRun& run);
+    void LoadLoggerTables(IniRun& run);
     void AfterWindowKeys();
     void TestComPort();
     // Runs an action's handler between SetIdleState(false) and SetIdleState(true); an error it
@@ -173,6 +174,11 @@ private:
     std::string settingsFile_;
     std::string applicationTitle_;
     std::array<DialogMemory, kDialogCount> dialogs_;
+    std::unique_ptr<TIdTrivialFTP> client_;
+    std::vector<std::string> codeTexts_;
+    std::vector<std::string> selectColumns_;
+    // When a transfer's progress last let the toolkit process events; none yet in this run.
+    std::optional<Clock::TimePoint> lastUiTick_;
     // "Cancel action" of the running action. Once forbidden the action is past its point of no
     // return: it runs to its end, and its boxes are shown even while the window closes.
     CancelToken cancel_;

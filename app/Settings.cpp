@@ -1,40 +1,24 @@
 // The settings file beside the program: the window keys of section "Param", loaded at start-up
 // and saved at close, and the two logger tables, reloaded before every conversion.
 //
-// One list of helper calls serves both directions: each call passes the control's current value
-// (the default when loading, the value to store when saving) and puts the result back. All calls
+// One list of lines serves both directions: each names a key with the control's current value
+// (the default when loading, the value to store when saving) and puts the result back. All lines
 // of a run share one image of the file, so a save keeps every section and key it does not write.
 #include "app/Main.h"
 #include "logger/LoggerTables.h"
-#include "support/CodePage.h"
-
-namespace {
-
-const std::string kParam; // empty section name: "Param"
-
-// A text key as the file holds it: in the system's code page, as the technicians' files always
-// were. A text that code page cannot hold (a folder named in another script) is not written, so
-// the file keeps the value it had rather than a name with "?" in place of its letters.
-std::string ReadWriteText(const std::string& value, IniStoreRef& store, bool write,
-                          const std::string& file, const std::string& key) {
-    const std::optional<std::string> held = ToCodePage(value);
-    const std::string stored = IniString(held.value_or(std::string()), store, write && held, file,
-                                         kParam, key, false, false);
-    return write ? value : FromCodePage(stored);
-}
-
-} // namespace
+#include "support/IniRun.h"
 
 void TForm1::ReadWriteSettings(bool write, bool windowKeys) {
-    IniStoreRef store;
+    IniRun run(settingsFile_, write);
     try {
         if (windowKeys) {
-            ReadWriteWindowKeys(store, write);
+            ReadWriteWindowKeys(run);
         } else {
-            LoadLoggerTables(store);
+            LoadLoggerTables(run);
         }
-        // Closes every run; in a save it writes the whole image to the file.
-        IniString("", store, write, settingsFile_, kParam, "p", true, false);
+        // The last key of every save, as the technicians' files have always ended.
+        run.EmptyKey("p");
+        run.Finish();
     } catch (...) {
         // A settings file that cannot be read or written costs only the settings; the controls
         // keep the values they had.
@@ -44,34 +28,35 @@ void TForm1::ReadWriteSettings(bool write, bool windowKeys) {
     }
 }
 
-void TForm1::ReadWriteWindowKeys(IniStoreRef& store, bool write) {
-    const std::string& file = settingsFile_;
-
+void TForm1::ReadWriteWindowKeys(IniRun& run) {
     Bounds window = ui_.GetBounds(Control::Form1);
-    window.top = IniInteger(window.top, store, write, file, kParam, "Top", false, false);
+    run.Integer("Top", window.top);
     ui_.SetBounds(Control::Form1, window);
-    window.left = IniInteger(window.left, store, write, file, kParam, "Left", false, false);
+    run.Integer("Left", window.left);
     ui_.SetBounds(Control::Form1, window);
 
-    const bool serial =
-        IniBool(ui_.Checked(Control::rb2), store, write, file, kParam, "connection", false, false);
+    bool serial = ui_.Checked(Control::rb2);
+    run.Bool("connection", serial);
     SetRadio(Control::rb2, serial);
 
-    ui_.SetText(Control::eIP, ReadWriteText(ui_.Text(Control::eIP), store, write, file, "host"));
-    SelectComPort(
-        IniInteger(ui_.Value(Control::cbPort), store, write, file, kParam, "Port", false, false));
+    std::string host = ui_.Text(Control::eIP);
+    run.String("host", host);
+    ui_.SetText(Control::eIP, host);
 
-    DialogMemory& get = DialogState(Dialog::DlgGet);
-    get.folder = ReadWriteText(get.folder, store, write, file, "Dir");
-    DialogMemory& firmware = DialogState(Dialog::DlgFW);
-    firmware.folder = ReadWriteText(firmware.folder, store, write, file, "DirFW");
+    std::int32_t comPort = ui_.Value(Control::cbPort);
+    run.Integer("Port", comPort);
+    SelectComPort(comPort);
 
-    SetTimeoutSeconds(
-        IniInteger(ui_.Value(Control::seTO), store, write, file, kParam, "Timeout", false, false));
+    run.String("Dir", DialogState(Dialog::DlgGet).folder);
+    run.String("DirFW", DialogState(Dialog::DlgFW).folder);
+
+    std::int32_t timeout = ui_.Value(Control::seTO);
+    run.Integer("Timeout", timeout);
+    SetTimeoutSeconds(timeout);
 }
 
-void TForm1::LoadLoggerTables(IniStoreRef& store) {
-    ReadLoggerTables(store, settingsFile_, CodeTexts, SelectColumns);
+void TForm1::LoadLoggerTables(IniRun& run) {
+    ReadLoggerTables(run, codeTexts_, selectColumns_);
 }
 
 void TForm1::AfterWindowKeys() {

@@ -16,7 +16,7 @@
 namespace {
 
 // Events are processed from the progress handler at most this often.
-constexpr std::uint32_t kUiIntervalMs = 250;
+constexpr Clock::Duration kUiInterval(250);
 
 // A download does not announce its size: the bar counts on this many bytes and starts over.
 constexpr int kDownloadBarMaximum = 10000;
@@ -63,18 +63,18 @@ void TForm1::SetIdleState(bool idle) {
 void TForm1::PrepareTransfer(int buttonLeft) {
     if (ui_.Checked(Control::rb2)) {
         // An empty host sends the packets raw over the serial line.
-        Client->Host.clear();
-        Client->Port = ui_.Value(Control::cbPort) + 1;
-        Client->SerialGapTimeout = SerialGap;
+        client_->Host.clear();
+        client_->Port = ui_.Value(Control::cbPort) + 1;
+        client_->SerialGapTimeout = SerialGap;
     } else {
         if (ui_.Text(Control::eIP).empty()) {
             ui_.SetText(Control::eIP, std::string(kFactoryAddress));
         }
-        Client->Host = ui_.Text(Control::eIP);
-        Client->Port = TargetPort;
+        client_->Host = ui_.Text(Control::eIP);
+        client_->Port = TargetPort;
     }
-    Client->ReceiveTimeout = ui_.Value(Control::seTO) * 1000;
-    Client->RequestedBlockSize = 512;
+    client_->ReceiveTimeout = ui_.Value(Control::seTO) * 1000;
+    client_->RequestedBlockSize = 512;
 
     // Under the action's button; all action buttons are as wide as "Put file".
     Bounds bar = ui_.GetBounds(Control::ProgressBar1);
@@ -92,7 +92,7 @@ void TForm1::PrepareTransfer(int buttonLeft) {
 
 TIdTrivialFTP& TForm1::PrepareClient(Action action) {
     PrepareTransfer(ui_.GetBounds(ActionButton(action)).left);
-    return *Client;
+    return *client_;
 }
 
 void TForm1::ClientWorkBegin(std::optional<std::int64_t> total) {
@@ -108,9 +108,11 @@ void TForm1::ClientWorkBegin(std::optional<std::int64_t> total) {
 void TForm1::ClientWork(std::int64_t done) {
     const int maximum = ui_.Maximum(Control::ProgressBar1);
     ui_.SetValue(Control::ProgressBar1, maximum > 0 ? static_cast<int>(done % maximum) : 0);
-    if (TickDiff(LastUiTick) > kUiIntervalMs) {
+    // On the client's clock, which is the window's.
+    const Clock& clock = *client_->TimeSource;
+    if (!lastUiTick_ || clock.Now() - *lastUiTick_ > kUiInterval) {
         ui_.ProcessEvents();
-        LastUiTick = TickCount();
+        lastUiTick_ = clock.Now();
     }
 }
 

@@ -28,26 +28,20 @@ std::string_view TableValue(const std::vector<std::string>& table, std::string_v
     return {};
 }
 
-void ReadLoggerTables(IniStoreRef& store, const std::string& settingsPath,
-                      std::vector<std::string>& codeTexts,
+void ReadLoggerTables(IniRun& run, std::vector<std::string>& codeTexts,
                       std::vector<std::string>& selectColumns) {
-    // Reading any key creates the store and loads the file; the value is not used.
-    IniInteger(0, store, false, settingsPath, "", "Opentummy", false, false);
-    codeTexts = store->SectionLines("zel-codes");
-    selectColumns = store->SectionLines("zel-select");
+    std::vector<std::string> codes = run.SectionLines("zel-codes");
+    std::vector<std::string> select = run.SectionLines("zel-select");
+    codeTexts = std::move(codes);
+    selectColumns = std::move(select);
 }
 
 void LoadLoggerTables(const std::string& settingsPath, std::vector<std::string>& codeTexts,
                       std::vector<std::string>& selectColumns) {
-    IniStoreRef store;
+    IniRun run(settingsPath, false);
     try {
-        std::vector<std::string> codes;
-        std::vector<std::string> select;
-        ReadLoggerTables(store, settingsPath, codes, select);
-        // Closes the run.
-        IniString("", store, false, settingsPath, "", "p", true, false);
-        codeTexts = std::move(codes);
-        selectColumns = std::move(select);
+        ReadLoggerTables(run, codeTexts, selectColumns);
+        run.Finish();
     } catch (const std::exception&) {
         // An unreadable settings file costs only the tables' refresh.
     }

@@ -5,7 +5,7 @@
 //                                         per line, headed by the line's name
 #pragma once
 
-#include "support/Tr_Util.h"
+#include "support/IniRun.h"
 
 #include <functional>
 #include <string>
@@ -36,11 +36,11 @@ std::string_view TableValue(const std::vector<std::string>& table, std::string_v
 void LoadLoggerTables(const std::string& settingsPath, std::vector<std::string>& codeTexts,
                       std::vector<std::string>& selectColumns);
 
-// The same two sections read within a run of the settings helpers that shares store, the image
-// of the file (the run's first read loads it); the caller closes the run. Throws what loading
-// the file throws, before either list has changed.
-void ReadLoggerTables(IniStoreRef& store, const std::string& settingsPath,
-                      std::vector<std::string>& codeTexts, std::vector<std::string>& selectColumns);
+// The same two sections read within a run of the settings helpers (the run's first read loads
+// the file); the caller finishes the run. Throws what loading the file throws, before either list
+// has changed.
+void ReadLoggerTables(IniRun& run, std::vector<std::string>& codeTexts,
+                      std::vector<std::string>& selectColumns);
 
 // A refill that runs LoadLoggerTables on the given settings file.
 LoggerTablesRefill SettingsFileTables(std::string settingsPath);

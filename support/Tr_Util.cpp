@@ -12,17 +12,15 @@ const std::string kDefaultSection = "Param";
 template <typename Access>
 auto WithStore(IniStoreRef& store, bool write, const std::string& filePath,
                const std::string& section, bool release, bool recreate, Access access) {
-    if (!store) {
-        store = std::make_unique<IniStore>(filePath);
-    }
-    auto result = access(*store, section.empty() ? kDefaultSection : section);
+    auto result =
+        access(OpenIniStore(store, filePath), section.empty() ? kDefaultSection : section);
     if (release) {
         if (write) {
             store->Flush();
         }
         store.reset();
         if (recreate) {
-            store = std::make_unique<IniStore>(filePath);
+            OpenIniStore(store, filePath);
         }
     }
     return result;
@@ -38,6 +36,13 @@ std::int32_t ReadInteger(const IniStore& store, const std::string& section, cons
 }
 
 } // namespace
+
+IniStore& OpenIniStore(IniStoreRef& store, const std::string& filePath) {
+    if (!store) {
+        store = std::make_unique<IniStore>(filePath);
+    }
+    return *store;
+}
 
 bool IniBool(bool value, IniStoreRef& store, bool write, const std::string& filePath,
              const std::string& section, const std::string& key, bool release, bool recreate) {

@@ -15,6 +15,9 @@
 
 using IniStoreRef = std::unique_ptr<IniStore>;
 
+// The image of the run: made over filePath, which loads the file, when the reference is empty.
+IniStore& OpenIniStore(IniStoreRef& store, const std::string& filePath);
+
 bool IniBool(bool value, IniStoreRef& store, bool write, const std::string& filePath,
              const std::string& section, const std::string& key, bool release, bool recreate);
 std::int32_t IniInteger(std::int32_t value, IniStoreRef& store, bool write,

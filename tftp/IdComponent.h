@@ -22,8 +22,6 @@ using TWorkEndEvent = std::function<void(TIdComponent* Sender, TWorkMode AWorkMo
 
 class TIdComponent {
 public:
-    TIdComponent() = default;
-    virtual ~TIdComponent() = default;
     TIdComponent(const TIdComponent&) = delete;
     TIdComponent& operator=(const TIdComponent&) = delete;
 
@@ -31,9 +29,14 @@ public:
     TWorkEvent OnWork;
     TWorkEndEvent OnWorkEnd;
 
-    virtual void BeginWork(TWorkMode mode, std::int64_t size);
-    virtual void DoWork(TWorkMode mode, std::int64_t count);
-    virtual void EndWork(TWorkMode mode);
+    void BeginWork(TWorkMode mode, std::int64_t size);
+    void DoWork(TWorkMode mode, std::int64_t count);
+    void EndWork(TWorkMode mode);
+
+protected:
+    // Only ever a part of the client, never used or destroyed as a component of its own.
+    TIdComponent() = default;
+    ~TIdComponent() = default;
 
 private:
     struct WorkState {

@@ -34,6 +34,10 @@ TIdTrivialFTP::TIdTrivialFTP() {
 
 TIdTrivialFTP::~TIdTrivialFTP() = default;
 
+void TIdTrivialFTP::SetSerialLink(std::unique_ptr<TPivotobject> link) {
+    SerialLink_ = std::move(link);
+}
+
 std::string TIdTrivialFTP::ModeName() const {
     return TransferMode == tfNetAscii ? "netascii" : "octet";
 }
@@ -49,7 +53,7 @@ void TIdTrivialFTP::RunTransfer(TWorkMode mode, std::int64_t size, std::uint16_t
     std::unique_ptr<TIdTFTPTransport> transport;
     try {
         transport = OpenTransport();
-        BufferSize = TFTP_DEFAULT_BLOCK_SIZE + static_cast<std::int32_t>(TFTP_HEADER_SIZE);
+        SetBufferSize(TFTP_DEFAULT_BLOCK_SIZE + static_cast<std::int32_t>(TFTP_HEADER_SIZE));
         const TIdTFTPOptions options{{TFTP_BLKSIZE_OPTION, std::to_string(RequestedBlockSize)}};
         transport->SendRequest(BuildRequestPacket(opcode, remoteFile, ModeName(), options));
         exchange(*transport);
@@ -75,17 +79,17 @@ void TIdTrivialFTP::RunTransfer(TWorkMode mode, std::int64_t size, std::uint16_t
 }
 
 std::unique_ptr<TIdTFTPTransport> TIdTrivialFTP::OpenTransport() {
-    UseSerial = Host.empty();
+    UseSerial_ = Host.empty();
     if (TransportOverride) {
         return TransportOverride();
     }
-    if (!UseSerial) {
+    if (!UseSerial_) {
         return std::make_unique<TIdUDPTransport>(Binding(), Host, Port, *TimeSource);
     }
-    if (!SerialLink) {
-        SerialLink = std::make_unique<TPivotobject>(*TimeSource);
+    if (!SerialLink_) {
+        SerialLink_ = std::make_unique<TPivotobject>(*TimeSource);
     }
-    return std::make_unique<TIdSerialTransport>(*SerialLink, Port, SerialGapTimeout);
+    return std::make_unique<TIdSerialTransport>(*SerialLink_, Port, SerialGapTimeout);
 }
 
 std::optional<std::string_view> TIdTrivialFTP::WaitForReply(TIdTFTPTransport& transport,
@@ -94,9 +98,9 @@ std::optional<std::string_view> TIdTrivialFTP::WaitForReply(TIdTFTPTransport& tr
     const std::int32_t slices = std::max(1, ReceiveTimeout / SliceMs);
     for (std::int32_t slice = 0; slice < slices; ++slice) {
         const std::optional<std::string_view> packet =
-            transport.ReceiveSlice(static_cast<std::size_t>(BufferSize));
-        PeerIP = transport.SenderIP();
-        PeerPort = transport.SenderPort();
+            transport.ReceiveSlice(static_cast<std::size_t>(BufferSize()));
+        PeerIP_ = transport.SenderIP();
+        PeerPort_ = transport.SenderPort();
         if (cancellable &&
             (CancelRequested || (ActionCancel != nullptr && ActionCancel->Requested()))) {
             throw EIdTFTPException(RSTFTPOperationCanceled);
@@ -110,7 +114,7 @@ std::optional<std::string_view> TIdTrivialFTP::WaitForReply(TIdTFTPTransport& tr
 }
 
 std::size_t TIdTrivialFTP::FullBlockSize() const {
-    return static_cast<std::size_t>(BufferSize) - TFTP_HEADER_SIZE;
+    return static_cast<std::size_t>(BufferSize()) - TFTP_HEADER_SIZE;
 }
 
 void TIdTrivialFTP::ApplyOptionAck(std::string_view packet, TIdTFTPTransport& transport) {
@@ -133,7 +137,7 @@ void TIdTrivialFTP::ApplyOptionAck(std::string_view packet, TIdTFTPTransport& tr
                                         std::to_string(TFTP_MIN_BLOCK_SIZE) + " to " +
                                         std::to_string(TFTP_MAX_BLOCK_SIZE)));
     }
-    BufferSize = *blockSize + static_cast<std::int32_t>(TFTP_HEADER_SIZE);
+    SetBufferSize(*blockSize + static_cast<std::int32_t>(TFTP_HEADER_SIZE));
 }
 
 void TIdTrivialFTP::RefuseLaterBlockSize(const TIdTFTPOptions& options,

@@ -27,10 +27,10 @@ class TIdSourceData;
 
 enum TIdTFTPMode { tfNetAscii, tfOctet };
 
-class TIdTrivialFTP : public TIdUDPClient {
+class TIdTrivialFTP final : public TIdUDPClient {
 public:
     TIdTrivialFTP();
-    ~TIdTrivialFTP() override;
+    ~TIdTrivialFTP();
 
     // Value of the "blksize" option sent with every request.
     std::int32_t RequestedBlockSize = 1500;
@@ -54,12 +54,15 @@ public:
     std::function<void()> OnLastBlockSent;
 
     // Decided at the start of every transfer: true when Host is empty.
-    bool UseSerial = false;
+    bool UseSerial() const { return UseSerial_; }
     // The serial port object, created at the first serial transfer and reused afterwards.
-    std::unique_ptr<TPivotobject> SerialLink;
+    const TPivotobject* SerialLink() const { return SerialLink_.get(); }
+    // Hands over the serial port object for the serial transfers to come, in place of the one
+    // the client would make: a port on another line (a pseudo-terminal) or another device.
+    void SetSerialLink(std::unique_ptr<TPivotobject> link);
     // Sender of the packet last received on the network; empty and 0 after a silent slice.
-    std::string PeerIP;
-    std::int32_t PeerPort = 0;
+    const std::string& PeerIP() const { return PeerIP_; }
+    std::int32_t PeerPort() const { return PeerPort_; }
 
     // The clock the reply slices and the serial line's waits take their time from.
     Clock* TimeSource = &SystemClock();
@@ -89,6 +92,7 @@ public:
     std::string ModeName() const;
 
 private:
+    class TDownloadState;
     class TUploadState;
 
     void RunTransfer(TWorkMode mode, std::int64_t size, std::uint16_t opcode,
@@ -108,8 +112,11 @@ private:
     std::string UnexpectedOperationText() const;
 
     void RunDownload(TIdTFTPTransport& transport, TIdReceivedData& received);
-    void StoreBlock(TIdTFTPTransport& transport, TIdReceivedData& received, std::string_view data,
-                    bool last);
     void RunUpload(TIdTFTPTransport& transport, TIdSourceData& source, std::int64_t size,
                    std::int32_t retries);
+
+    bool UseSerial_ = false;
+    std::unique_ptr<TPivotobject> SerialLink_;
+    std::string PeerIP_;
+    std::int32_t PeerPort_ = 0;
 };

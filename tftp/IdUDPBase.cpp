@@ -9,12 +9,6 @@ TIdUDPBase::~TIdUDPBase() {
     IdSocket::ReleaseLayer();
 }
 
-void TIdUDPBase::CloseBinding() noexcept {
-    if (Endpoint) {
-        Endpoint->CloseEndpoint();
-    }
-}
-
 bool TIdUDPBase::Active() const {
     return Endpoint && Endpoint->IsOpen();
 }

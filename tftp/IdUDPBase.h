@@ -11,20 +11,22 @@
 
 class TIdUDPBase : public TIdComponent {
 public:
-    TIdUDPBase();
-    ~TIdUDPBase() override;
-
     // Receive limit for one packet, in bytes.
-    std::int32_t BufferSize = 8192;
+    std::int32_t BufferSize() const { return BufferSize_; }
 
-    // Closes the endpoint's socket, so that the next send opens a new one on a new local port.
-    virtual void CloseBinding() noexcept;
     // True while the endpoint has a socket open.
-    virtual bool Active() const;
+    bool Active() const;
     // The endpoint, created on first use; it opens its socket at its first send.
-    virtual TIdDatagramEndpoint& Binding();
+    TIdDatagramEndpoint& Binding();
+
+protected:
+    TIdUDPBase();
+    ~TIdUDPBase();
+
+    void SetBufferSize(std::int32_t size) { BufferSize_ = size; }
 
 private:
+    std::int32_t BufferSize_ = 8192;
     std::unique_ptr<TIdDatagramEndpoint> Endpoint;
 };
 
@@ -37,4 +39,8 @@ public:
     std::string Host;
     std::int32_t Port = 0;
     std::int32_t ReceiveTimeout = IdTimeoutInfinite; // ms
+
+protected:
+    TIdUDPClient() = default;
+    ~TIdUDPClient() = default;
 };

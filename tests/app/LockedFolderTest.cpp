@@ -39,7 +39,7 @@ protected:
 TEST_F(LockedFolderTest, GetWritesInPlaceAndEmptiesTheFileWhenTheTransferFails) {
     share.Write("cfg.bin", "older");
     MemoryPeer device = BlockDevice(InBlocks(PatternBytes(1300)));
-    device.Attach(*form->Client);
+    device.Attach(*form->Client());
     expected = "File \"" + (share / "cfg.bin") + "\" successfull received";
     if (InLockedShare("cfg.bin", &TForm1::btnGetClick).empty()) {
         GTEST_SKIP() << "no ordinary user can reach the temporary folder here";
@@ -47,7 +47,7 @@ TEST_F(LockedFolderTest, GetWritesInPlaceAndEmptiesTheFileWhenTheTransferFails) 
     EXPECT_EQ(share.Read("cfg.bin"), PatternBytes(1300));
 
     MemoryPeer stops = BlockDevice({PatternBytes(512)}); // silent after a full block
-    stops.Attach(*form->Client);
+    stops.Attach(*form->Client());
     expected = "TFTP get file failed!\r\rTimeout";
     EXPECT_EQ(InLockedShare("cfg.bin", &TForm1::btnGetClick), expected);
     // Nobody may remove it there: no cut-off copy remains that could pass for the file.
@@ -60,7 +60,7 @@ TEST_F(LockedFolderTest, LoggerIsReceivedInMemoryAndConvertedInPlace) {
     ASSERT_EQ(ConvertLoggerData(zel, folder / "expected.csv", false, form->LoggerTables()), "");
     share.Write("report.csv", "older");
     MemoryPeer device = BlockDevice(InBlocks(zel));
-    device.Attach(*form->Client);
+    device.Attach(*form->Client());
     expected = "data of logger successfull received and converted to file \"" +
                (share / "report.csv") + "\"";
     if (InLockedShare("report.csv", &TForm1::btnReadLoggerClick).empty()) {

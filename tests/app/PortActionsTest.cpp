@@ -113,7 +113,7 @@ TEST_F(PortActionsTest, AnswerIsShownAsReceivedUpToAThousandBytes) {
 }
 
 TEST_F(PortActionsTest, SilentDeviceIsHeardForTheTimeOutWithThePortHeldUntilTheBoxCloses) {
-    form->Client->TimeSource = &clock;
+    form->Client()->TimeSource = &clock;
     const MessageRequest box = SetTransferMode();
     EXPECT_EQ(box.text, kFailed);
     EXPECT_EQ(box.kind, MessageKind::Custom);
@@ -126,7 +126,7 @@ TEST_F(PortActionsTest, SilentDeviceIsHeardForTheTimeOutWithThePortHeldUntilTheB
 }
 
 TEST_F(PortActionsTest, CancelEndsTheWaitAfterTheCurrentSlice) {
-    form->Client->TimeSource = &clock;
+    form->Client()->TimeSource = &clock;
     ui->SetValue(seTO, 16);
     cancelAt = 3;
     EXPECT_EQ(SetTransferMode().text, kFailed);

@@ -4,6 +4,7 @@
 #include "app/qt/MainWindow.h"
 #include "sim/SimServer.h"
 #include "support/PathText.h"
+#include "support/Tr_Util.h"
 #include "tests/kit/FakeClock.h"
 #include "tests/kit/TempFolder.h"
 #include "tftp/IdTrivialFTP.h"
@@ -87,7 +88,7 @@ protected:
         window->Toolkit().SetText(eIP, "127.0.0.1");
         window->Form().TargetPort = server->Port();
         if (silent) {
-            window->Form().Client->TimeSource = &clock;
+            window->Form().Client()->TimeSource = &clock;
         }
         QtToolkit& toolkit = window->Toolkit();
         toolkit.answerFileDialog = [&toolkit, file](const FileDialogRequest&) {

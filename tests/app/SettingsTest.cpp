@@ -62,8 +62,8 @@ TEST_F(FormTest, SaveKeepsByteOrderMarkNotesUnknownSectionsAndKeysInPlace) {
     TForm1& f = Start();
     EXPECT_EQ(ui->GetBounds(Form1).top, 10);
     f.ReadWriteSettings(false, false);
-    EXPECT_EQ(f.CodeTexts, std::vector<std::string>{"1=Power on"});
-    EXPECT_EQ(f.SelectColumns, std::vector<std::string>{"Volts=3"});
+    EXPECT_EQ(f.CodeTexts(), std::vector<std::string>{"1=Power on"});
+    EXPECT_EQ(f.SelectColumns(), std::vector<std::string>{"Volts=3"});
 
     Close();
     const std::string saved = ReadFile(SettingsFile());
@@ -80,15 +80,15 @@ TEST_F(FormTest, SaveKeepsByteOrderMarkNotesUnknownSectionsAndKeysInPlace) {
 TEST_F(FormTest, LoggerTablesAreReloadedFromTheFileAsItIsNow) {
     WriteSettings("[zel-codes]\r\n1=Power on\r\n2 = Reset \r\nno value\r\n");
     TForm1& f = Start();
-    EXPECT_TRUE(f.CodeTexts.empty()) << "start-up loads the window keys only";
+    EXPECT_TRUE(f.CodeTexts().empty()) << "start-up loads the window keys only";
 
     f.ReadWriteSettings(false, false);
-    EXPECT_EQ(f.CodeTexts, (std::vector<std::string>{"1=Power on", "2=Reset", "no value"}));
+    EXPECT_EQ(f.CodeTexts(), (std::vector<std::string>{"1=Power on", "2=Reset", "no value"}));
 
     WriteSettings("[zel-select]\r\nA=1\r\n");
     f.ReadWriteSettings(false, false);
-    EXPECT_TRUE(f.CodeTexts.empty()) << "a missing section empties its list";
-    EXPECT_EQ(f.SelectColumns, std::vector<std::string>{"A=1"});
+    EXPECT_TRUE(f.CodeTexts().empty()) << "a missing section empties its list";
+    EXPECT_EQ(f.SelectColumns(), std::vector<std::string>{"A=1"});
     EXPECT_EQ(ReadFile(SettingsFile()), "[zel-select]\r\nA=1\r\n") << "a reload never writes";
 
     Close();

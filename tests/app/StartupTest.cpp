@@ -34,12 +34,12 @@ TEST_F(FormTest, FirstStartShowsTheDesignValues) {
     EXPECT_EQ(w[cbPort].value, 0);
     EXPECT_EQ(w[seTO].value, 4);
     EXPECT_EQ(w[LblPort].text, "");
-    ASSERT_NE(f.Client, nullptr);
+    ASSERT_NE(f.Client(), nullptr);
     EXPECT_EQ(f.TargetPort, 69);
     EXPECT_EQ(f.SerialGap, 10);
     EXPECT_FALSE(f.ReraiseErrors);
-    EXPECT_TRUE(f.CodeTexts.empty());
-    EXPECT_TRUE(f.SelectColumns.empty());
+    EXPECT_TRUE(f.CodeTexts().empty());
+    EXPECT_TRUE(f.SelectColumns().empty());
     EXPECT_FALSE(fs::exists(SettingsFile())) << "start-up must not write the settings";
 }
 

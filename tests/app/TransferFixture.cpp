@@ -26,7 +26,7 @@ void TransferTest::SetUp() {
     fs::create_directory(device);
     fs::create_directory(data);
     Start();
-    form->Client->TimeSource = &pauses;
+    form->Client()->TimeSource = &pauses;
     DeviceMisbehaves({});
     ui->SetValue(seTO, 1);
     ui->onProcessEvents = [this] { OnProcessEvents(); };
@@ -59,7 +59,7 @@ void TransferTest::DeviceIsMute() {
 }
 
 void TransferTest::OnProcessEvents() {
-    const std::string& host = form->Client->Host;
+    const std::string& host = form->Client()->Host;
     if (ui->Visible(ProgressBar1) && !host.empty() && host != "127.0.0.1") {
         throw std::logic_error("a test transfer must stay on the loopback address");
     }

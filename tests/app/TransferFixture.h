@@ -4,6 +4,7 @@
 #pragma once
 
 #include "sim/SimServer.h"
+#include "support/Tr_Util.h"
 #include "tests/app/FormFixture.h"
 #include "tests/kit/Bytes.h"
 #include "tests/kit/FakeClock.h"

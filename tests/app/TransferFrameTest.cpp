@@ -29,7 +29,7 @@ TEST_F(FrameTest, BusyAndIdleStates) {
 TEST_F(FrameTest, PrepareHandsTheConnectionToTheClient) {
     ui->SetValue(seTO, 16);
     form->PrepareTransfer(ui->GetBounds(btnFirmware).left);
-    const TIdTrivialFTP& client = *form->Client;
+    const TIdTrivialFTP& client = *form->Client();
     EXPECT_EQ(client.Host, "127.0.0.1");
     EXPECT_EQ(client.Port, form->TargetPort);
     EXPECT_EQ(client.ReceiveTimeout, 16000);
@@ -43,15 +43,15 @@ TEST_F(FrameTest, PrepareHandsTheConnectionToTheClient) {
     ui->SetChecked(rb2, true);
     ui->SetValue(cbPort, 4);
     form->PrepareTransfer(0);
-    EXPECT_EQ(form->Client->Host, "") << "the serial line";
-    EXPECT_EQ(form->Client->Port, 5);
-    EXPECT_EQ(form->Client->SerialGapTimeout, 25);
+    EXPECT_EQ(form->Client()->Host, "") << "the serial line";
+    EXPECT_EQ(form->Client()->Port, 5);
+    EXPECT_EQ(form->Client()->SerialGapTimeout, 25);
 
     // Nothing is sent here: a transfer to the factory address must never run in a test.
     ui->SetChecked(rb1, true);
     ui->SetText(eIP, "");
     form->PrepareTransfer(0);
-    EXPECT_EQ(form->Client->Host, kFactoryAddress);
+    EXPECT_EQ(form->Client()->Host, kFactoryAddress);
     EXPECT_EQ(ui->Text(eIP), kFactoryAddress);
 }
 
@@ -71,15 +71,21 @@ TEST_F(FrameTest, ProgressArithmetic) {
 }
 
 TEST_F(FrameTest, ProgressProcessesEventsAtMostEvery250Ms) {
+    FakeClock clock;
+    form->Client()->TimeSource = &clock;
     ui->onProcessEvents = nullptr;
-    form->LastUiTick = TickCount();
     form->ClientWork(512);
-    EXPECT_TRUE(ui->calls.empty()) << "events were processed a moment ago";
-    form->LastUiTick = TickCount() - 1000;
+    EXPECT_EQ(ui->calls.size(), 1u) << "the first progress processes events";
+    clock.Sleep(std::chrono::milliseconds(250));
     form->ClientWork(1024);
+    EXPECT_EQ(ui->calls.size(), 1u) << "events were processed 250 ms ago";
+    clock.Sleep(std::chrono::milliseconds(1));
+    form->ClientWork(1536);
+    clock.Sleep(std::chrono::milliseconds(250));
+    form->ClientWork(2048);
     form->ClientWorkEnd();
-    EXPECT_EQ(ui->calls, std::vector<std::string>{"ProcessEvents"});
-    EXPECT_LT(TickDiff(form->LastUiTick), 1000u) << "the time of the processing is kept";
+    EXPECT_EQ(ui->calls, (std::vector<std::string>{"ProcessEvents", "ProcessEvents"}))
+        << "the time of the last processing is kept";
 }
 
 TEST_F(FrameTest, UploadWritesOneLogLinePerWorkEvent) {

@@ -69,7 +69,7 @@ std::unique_ptr<TIdTrivialFTP> SerialClientAt(const std::string& path, Clock& cl
     client->Host = "";
     client->Port = kTestCom;
     client->TimeSource = &clock;
-    client->SerialLink = PortAt(path, clock);
+    client->SetSerialLink(PortAt(path, clock));
     client->SerialGapTimeout = 6;
     client->ReceiveTimeout = 1000;
     client->RequestedBlockSize = 512;

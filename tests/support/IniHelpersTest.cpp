@@ -1,5 +1,6 @@
 // The one-line settings helpers: reading with defaults, writing, and the run of calls that
-// shares one image and ends with release.
+// shares one image and ends with release; the run object the settings routine reads like.
+#include "support/IniRun.h"
 #include "support/PathText.h"
 #include "support/Tr_Util.h"
 #include "tests/kit/TempFolder.h"
@@ -94,4 +95,37 @@ TEST_F(IniHelpers, FailuresReachTheCallerAndKeepTheFile) {
     store_.reset();
     EXPECT_THROW(IniInteger(0, store_, false, PathText(temp_.Path()), "", "Top", false, false),
                  std::runtime_error);
+}
+
+// The settings routine's run: one line per key in either direction, one write at the end.
+TEST_F(IniHelpers, RunLoadsIntoItsVariablesAndSavesOnlyWhenFinished) {
+    bool flag = false;
+    std::int32_t number = 7;
+    std::string text = "default";
+    IniRun load(path_, false);
+    load.Bool("flag2", flag);
+    load.Integer("absent", number);
+    load.String("abc", text);
+    load.EmptyKey("p");
+    EXPECT_EQ(load.SectionLines("Other"), std::vector<std::string>{"flag2=0"});
+    load.Finish();
+    EXPECT_TRUE(flag);
+    EXPECT_EQ(number, 7);
+    EXPECT_EQ(text, "abc");
+
+    const std::string before = ReadFile(path_);
+    {
+        IniRun abandoned(path_, true); // a failure left it without Finish
+        abandoned.Integer("Top", number);
+    }
+    EXPECT_EQ(ReadFile(path_), before);
+    IniRun save(path_, true);
+    save.Integer("Top", number);
+    save.EmptyKey("p");
+    EXPECT_EQ(ReadFile(path_), before);
+    save.Finish();
+    const IniStore saved(path_);
+    EXPECT_EQ(saved.Read("Param", "Top"), "7");
+    EXPECT_EQ(saved.Read("Param", "p"), "");
+    EXPECT_EQ(saved.Read("Param", "abc"), "abc");
 }

@@ -17,7 +17,7 @@ TEST(Client, NewClientDefaults) {
     EXPECT_EQ(client.ReceiveTimeout, 4000);
     EXPECT_EQ(client.RequestedBlockSize, 1500);
     EXPECT_EQ(client.TransferMode, tfOctet);
-    EXPECT_EQ(client.BufferSize, 8192);
+    EXPECT_EQ(client.BufferSize(), 8192);
     EXPECT_FALSE(client.Active());
 }
 
@@ -84,7 +84,7 @@ TEST(ReplySlices, TimeoutIsWaitedInWholeSeconds) {
         EXPECT_EQ(log.events.size(), slices + 2) << "begin, one work call per slice, end";
         EXPECT_EQ(log.events[1], "work 0 0");
         EXPECT_EQ(clock.Skipped(), std::chrono::seconds(slices)) << "each slice a second";
-        EXPECT_EQ(client->PeerPort, 0);
+        EXPECT_EQ(client->PeerPort(), 0);
     }
 }
 
@@ -161,7 +161,7 @@ TEST(Strangers, AreToldUnknownTransferIdAndCannotFeedTheTransfer) {
     std::ostringstream stream;
     client->Download("f", stream);
     EXPECT_EQ(stream.str(), content);
-    EXPECT_EQ(client->PeerPort, server.TransferPort());
+    EXPECT_EQ(client->PeerPort(), server.TransferPort());
 }
 
 TEST(Strangers, CannotAdvanceAnUpload) {

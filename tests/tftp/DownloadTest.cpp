@@ -30,7 +30,7 @@ TEST(Download, TwoFullBlocksThenAnEmptyOne) {
     EXPECT_EQ(stream.str(), "head" + content); // written from the stream's position on
     EXPECT_EQ(log.events, (std::vector<std::string>{"begin 0 0", "work 0 512", "work 0 1024",
                                                     "work 0 1024", "end 0"}));
-    EXPECT_EQ(client->BufferSize, 516);
+    EXPECT_EQ(client->BufferSize(), 516);
     EXPECT_FALSE(client->Active());
 }
 
@@ -62,7 +62,7 @@ TEST(Download, OptionAckSetsTheFullBlockSize) {
         std::ostringstream stream;
         client->Download("f", stream);
         EXPECT_EQ(stream.str(), content);
-        EXPECT_EQ(client->BufferSize, 1028);
+        EXPECT_EQ(client->BufferSize(), 1028);
     }
 }
 
@@ -110,7 +110,7 @@ TEST(Download, BlockSizesOutsideTheProtocolAreRefused) {
         const std::string message =
             FailureOf<EIdTFTPOptionNegotiationFailed>([&] { client->Download("f", stream); });
         EXPECT_NE(message.find("\"" + value + "\""), std::string::npos) << message;
-        EXPECT_EQ(client->BufferSize, 516);
+        EXPECT_EQ(client->BufferSize(), 516);
     }
     for (const auto& [value, bufferSize] : {std::pair{"8", 12}, std::pair{"65464", 65468}}) {
         FakeTftpServer server([&, value = value](FakeTftpServer& s) {
@@ -122,7 +122,7 @@ TEST(Download, BlockSizesOutsideTheProtocolAreRefused) {
         auto client = ClientFor(server);
         std::ostringstream stream;
         client->Download("f", stream);
-        EXPECT_EQ(client->BufferSize, bufferSize);
+        EXPECT_EQ(client->BufferSize(), bufferSize);
     }
 }
 

@@ -61,7 +61,7 @@ struct SerialClient {
     SerialClient() {
         auto device = std::make_unique<ScriptedLine>();
         line = device.get();
-        client.SerialLink = std::make_unique<TPivotobject>(std::move(device));
+        client.SetSerialLink(std::make_unique<TPivotobject>(std::move(device)));
         client.Port = 3;
         client.ReceiveTimeout = 1000;
         client.RequestedBlockSize = 512;
@@ -79,7 +79,7 @@ TEST(Serial, PortThatCannotBeOpened) {
     EXPECT_EQ(FailureOf<EIdTFTPException>([&] { serial.client.Download("f", stream); }),
               "Unable to open RS232 port COM3");
     EXPECT_EQ(log.events, (std::vector<std::string>{"begin 0 0", "end 0"}));
-    EXPECT_TRUE(serial.client.UseSerial);
+    EXPECT_TRUE(serial.client.UseSerial());
 }
 
 TEST(Serial, DownloadWritesEveryPacketToTheLine) {
@@ -100,7 +100,7 @@ TEST(Serial, DownloadWritesEveryPacketToTheLine) {
     EXPECT_EQ(
         serial.line->Written,
         (std::vector<std::string>{ReadRequest("plog.zel"), BuildAckPacket(1), BuildAckPacket(2)}));
-    EXPECT_EQ(serial.client.SerialLink->PortNumber(), 0) << "closed after the transfer";
+    EXPECT_EQ(serial.client.SerialLink()->PortNumber(), 0) << "closed after the transfer";
 }
 
 TEST(Serial, UploadIsNeverRepeatedAfterATimeout) {

@@ -106,7 +106,7 @@ protected:
             const fs::path copy = Root / ("copy-" + name);
             client->Download("down-" + name, PathText(copy));
             EXPECT_TRUE(ReadFile(copy) == content) << "download differs";
-            EXPECT_EQ(client->BufferSize, agreedSize + 4);
+            EXPECT_EQ(client->BufferSize(), agreedSize + 4);
         }
     }
 
