@@ -3,27 +3,33 @@
 #include "support/CancelToken.h"
 
 #include <mutex>
+#include <utility>
 
 namespace {
 
 std::mutex guard;
-CancelToken* active = nullptr;
+std::function<bool()> active;
 bool paused = false;
 
 } // namespace
 
 bool RequestCancel() {
     std::lock_guard lock(guard);
-    if (active == nullptr || paused) {
+    if (!active || paused) {
         return false;
     }
-    active->Request();
-    return true;
+    return active();
 }
 
-CancelScope::CancelScope(CancelToken& token) {
+CancelScope::CancelScope(CancelToken& token)
+    : CancelScope([&token] {
+          token.Request();
+          return true;
+      }) {}
+
+CancelScope::CancelScope(std::function<bool()> request) {
     std::lock_guard lock(guard);
-    active = &token;
+    active = std::move(request);
 }
 
 CancelScope::~CancelScope() {

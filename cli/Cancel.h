@@ -5,6 +5,8 @@
 // needs undoing, and the program simply ends.
 #pragma once
 
+#include <functional>
+
 class CancelToken;
 
 // Called on Ctrl+C, from the thread that watches for it. False when there is nothing to cancel.
@@ -14,6 +16,9 @@ bool RequestCancel();
 class CancelScope {
 public:
     explicit CancelScope(CancelToken& token);
+    // For a run of many transfers: Ctrl+C calls request, which cancels what runs and tells
+    // whether anything was there to cancel.
+    explicit CancelScope(std::function<bool()> request);
     ~CancelScope();
     CancelScope(const CancelScope&) = delete;
     CancelScope& operator=(const CancelScope&) = delete;

@@ -91,6 +91,8 @@ const char* CliUsageText() {
        quorvel-cli firmware IMAGE (--host H | --com N) [OPTIONS]
        quorvel-cli logger CSV (--host H | --com N) [OPTIONS]
        quorvel-cli wake --com N [--timeout S] [--settings FILE]
+       quorvel-cli (firmware IMAGE | put LOCAL [REMOTE] | get REMOTE FOLDER | logger FOLDER)
+                   (--hosts FILE | --com N,N,...) [--jobs N] [--report FILE] [OPTIONS]
 
 Exchanges files with the radio-modem device over TFTP, on the network or on the serial
 line, as Quorvel's "Get file" and "Put file" do, and converts its event logger into CSV
@@ -132,6 +134,28 @@ Connection (get, put, firmware, logger; exactly one of --host and --com):
   --blksize N   block size to ask the device for, 8 to 65464 (default 512; get and
                 put only: firmware and logger ask for 512 as the window does)
 
+Many devices at once (firmware, put, get, logger), each served by the same action as
+one device:
+  --hosts FILE  the devices, one a line: HOST[:PORT] [NAME] ("#" starts a comment,
+                "-" reads the list from standard input); --port P serves the lines
+                without a port. NAME is the rest of the line, else HOST[:PORT].
+  --com N,N,... several serial lines, each one device named COMN
+  --jobs N      devices served at the same time, 1 to 64 (default 8)
+  --report FILE a ";"-separated CSV, one row per device in the list's order:
+                device;host;port;result;message;bytes;seconds, with the result
+                ok, failed, canceled or not started; written whole at the end,
+                also after Ctrl+C
+  --only-failed REPORT  serve only the devices not "ok" in an earlier report;
+                the others keep their rows in the new one
+  --json        one JSON object per device on stdout as it ends, instead of the
+                lines "NAME: ok" and "NAME: failed: ..."
+  get REMOTE FOLDER receives into FOLDER/NAME/REMOTE, logger FOLDER converts into
+  FOLDER/NAME.CSV, NAME made safe as a file name. An existing file is replaced
+  only with --yes: without it, that device fails and gets nothing. A firmware
+  image is checked once, before the first device. Ctrl+C cancels every running
+  transfer (an upload past its last block runs to its end) and starts no further
+  device. Exit status: 0 when every device is ok, 1 otherwise, 2 wrong usage.
+
 Other options (before or after the arguments):
   --yes             replace an existing local file without asking (get, convert, logger)
   --quiet           no progress line (get, put, firmware, logger)
@@ -151,5 +175,7 @@ Examples:
   quorvel-cli convert plog.zel --yes
   quorvel-cli wake --com 3 && quorvel-cli firmware R7.pfw --com 3
   quorvel-cli logger report.csv --host 127.0.0.1 --port 6969
+  quorvel-cli firmware R7.pfw --hosts north.txt --jobs 16 --report north.csv
+  quorvel-cli firmware R7.pfw --hosts north.txt --only-failed north.csv --report north.csv
 )";
 }

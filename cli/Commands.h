@@ -36,6 +36,9 @@ const std::vector<OptionDef>& WakeOptionDefs();
 // user's configuration folder for an installed Quorvel.
 std::string TablesSettingsFile(const ParsedArgs& args);
 
+// The device's name for the file put sends: REMOTE, or else LOCAL's file name.
+std::string PutRemoteName(const std::vector<std::string>& arguments);
+
 // The file-name part of a path as the device knows files: what follows the last "/", "\" or
 // ":". Empty when there is none, or when it is "." or "..".
 std::string DeviceNamePart(const std::string& path);

@@ -6,13 +6,6 @@
 #include <ostream>
 #include <utility>
 
-namespace {
-
-// The one question the actions ask is whether to replace a file.
-constexpr const char* kRefusalNote = "Not overwritten; add --yes to replace it.";
-
-} // namespace
-
 ConsoleHost::ConsoleHost(CliIo& io, std::optional<std::string> chosenFile,
                          const TransferSettings& connection, std::string settingsFile)
     : io_(io), chosenFile_(std::move(chosenFile)), connection_(connection),
@@ -21,16 +14,25 @@ ConsoleHost::ConsoleHost(CliIo& io, std::optional<std::string> chosenFile,
     client_.TimeSource = io.clock;
 }
 
+std::optional<std::string> CommandLineChoice(Dialog dialog, std::optional<std::string> path,
+                                             std::string& problem) {
+    if (path) {
+        std::string refusal = CheckChosenFile(DialogSetupOf(dialog), *path);
+        if (!refusal.empty()) {
+            problem = std::move(refusal);
+            return std::nullopt;
+        }
+    }
+    return path;
+}
+
 std::optional<std::string> ConsoleHost::ChooseFile(Dialog dialog, const std::string& /*title*/) {
     // Asked once: the command line names no other file.
-    std::optional<std::string> path = std::exchange(chosenFile_, std::nullopt);
-    if (!path) {
-        return std::nullopt;
-    }
-    const std::string problem = CheckChosenFile(DialogSetupOf(dialog), *path);
+    std::string problem;
+    std::optional<std::string> path =
+        CommandLineChoice(dialog, std::exchange(chosenFile_, std::nullopt), problem);
     if (!problem.empty()) {
         Print(io_.err, problem);
-        return std::nullopt;
     }
     return path;
 }
@@ -60,7 +62,7 @@ bool ConsoleHost::AskOverwrite(const std::string& question) {
     }
     if (!io_.inIsTerminal) {
         Print(io_.err, question);
-        io_.err << kRefusalNote << '\n';
+        io_.err << kOverwriteRefusalNote << '\n';
         return false;
     }
     // Ctrl+C at the question ends the program: nothing has been done yet.
@@ -69,12 +71,7 @@ bool ConsoleHost::AskOverwrite(const std::string& question) {
 }
 
 TIdTrivialFTP& ConsoleHost::PrepareClient(Action /*action*/) {
-    // An empty host selects the serial line, where the port is the COM number.
-    client_.Host = connection_.host;
-    client_.Port = connection_.comPort > 0 ? connection_.comPort : connection_.port;
-    client_.SerialGapTimeout = connection_.gapMs;
-    client_.ReceiveTimeout = connection_.timeoutSeconds * 1000;
-    client_.RequestedBlockSize = connection_.blockSize;
+    ApplyConnection(connection_, client_);
     return client_;
 }
 

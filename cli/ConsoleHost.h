@@ -17,6 +17,15 @@
 #include <optional>
 #include <string>
 
+// What follows the overwrite question when no yes can come: the one question the actions ask is
+// whether to replace a file.
+inline constexpr const char* kOverwriteRefusalNote = "Not overwritten; add --yes to replace it.";
+
+// The file named on the command line as an action's file choice, checked by the dialog's rules:
+// nothing when there is none, or when the rules refuse it (problem then says why).
+std::optional<std::string> CommandLineChoice(Dialog dialog, std::optional<std::string> path,
+                                             std::string& problem);
+
 class ConsoleHost final : public ActionHost {
 public:
     // chosenFile: the answer of the action's file choice, if it makes one. connection: the

@@ -2,16 +2,25 @@
 #include "app/actions/Actions.h"
 #include "cli/Commands.h"
 #include "cli/ConsoleHost.h"
+#include "cli/FleetCommand.h"
 
 const std::vector<OptionDef>& FirmwareOptionDefs() {
-    static const std::vector<OptionDef> definitions = {
-        {"host", true},    {"port", true},   {"com", true},      {"gap", true},
-        {"timeout", true}, {"quiet", false}, {"settings", true},
-    };
+    static const std::vector<OptionDef> definitions = WithFleetOptions({
+        {"host", true},
+        {"port", true},
+        {"com", true},
+        {"gap", true},
+        {"timeout", true},
+        {"quiet", false},
+        {"settings", true},
+    });
     return definitions;
 }
 
 int FirmwareCommand(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io) {
+    if (IsFleetRun(args)) {
+        return RunFleet(FleetCommand::Firmware, arguments, args, io);
+    }
     const std::string& image = arguments[0];
     if (image.empty()) {
         throw UsageError("name the firmware image (.pfw or .pfo)");

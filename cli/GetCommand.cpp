@@ -2,6 +2,7 @@
 #include "app/actions/Actions.h"
 #include "cli/Commands.h"
 #include "cli/ConsoleHost.h"
+#include "cli/FleetCommand.h"
 #include "cli/LocalFiles.h"
 #include "support/FileNames.h"
 
@@ -19,6 +20,9 @@ std::string DeviceNamePart(const std::string& path) {
 }
 
 int GetCommand(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io) {
+    if (IsFleetRun(args)) {
+        return RunFleet(FleetCommand::Get, arguments, args, io);
+    }
     const std::string& remote = arguments[0];
     const std::string name = DeviceNamePart(remote);
     if (remote.empty() || (arguments.size() < 2 && name.empty())) {

@@ -2,16 +2,26 @@
 #include "app/actions/Actions.h"
 #include "cli/Commands.h"
 #include "cli/ConsoleHost.h"
+#include "cli/FleetCommand.h"
 
 const std::vector<OptionDef>& LoggerOptionDefs() {
-    static const std::vector<OptionDef> definitions = {
-        {"host", true},    {"port", true}, {"com", true},    {"gap", true},
-        {"timeout", true}, {"yes", false}, {"quiet", false}, {"settings", true},
-    };
+    static const std::vector<OptionDef> definitions = WithFleetOptions({
+        {"host", true},
+        {"port", true},
+        {"com", true},
+        {"gap", true},
+        {"timeout", true},
+        {"yes", false},
+        {"quiet", false},
+        {"settings", true},
+    });
     return definitions;
 }
 
 int LoggerCommand(const std::vector<std::string>& arguments, const ParsedArgs& args, CliIo& io) {
+    if (IsFleetRun(args)) {
+        return RunFleet(FleetCommand::Logger, arguments, args, io);
+    }
     const std::string& csv = arguments[0];
     if (csv.empty()) {
         throw UsageError("name the CSV file to write");

@@ -54,11 +54,21 @@ void ProgressLine::Finish() {
     }
 }
 
+void ProgressLine::Wipe() {
+    if (enabled_ && drawn_) {
+        out_ << "\r" << std::string(width_, ' ') << "\r" << std::flush;
+        drawn_ = false;
+        lastDraw_ = std::chrono::steady_clock::now() - kRedrawInterval;
+    }
+}
+
 void ProgressLine::Draw(std::int64_t count) {
     lastDraw_ = std::chrono::steady_clock::now();
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(lastDraw_ - start_).count();
     // Trailing blanks wipe what a longer earlier line left behind.
-    out_ << "\r" << FormatProgress(count, total_, elapsed) << "        " << std::flush;
+    const std::string line = label_ + FormatProgress(count, total_, elapsed) + "        ";
+    out_ << "\r" << line << std::flush;
+    width_ = line.size();
     drawn_ = true;
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+class TIdTrivialFTP;
+
 struct TransferSettings {
     // The network: the device's host and TFTP port.
     std::string host;
@@ -23,8 +25,23 @@ struct TransferSettings {
 };
 
 const std::vector<OptionDef>& TransferOptionDefs();
+// options with those of a run over many devices: --hosts, --jobs, --report, --only-failed,
+// --json.
+std::vector<OptionDef> WithFleetOptions(std::vector<OptionDef> options);
 
 // Exactly one of --host and --com must name the device: there is no default, so that nothing is
 // ever sent to an address or a port nobody chose. With --com the COM table of the settings file
 // (--settings FILE, else the window's quorvel.INI) is loaded.
 TransferSettings ReadTransferSettings(const ParsedArgs& args);
+
+// The parts, for a run over many devices that names the devices itself. ReadComNumber: one COM
+// number of --com. ReadSerialOptions: --gap and the COM table; --port is refused.
+// ReadNetworkOptions: --port; --gap is refused. ReadCommonOptions: --timeout, --blksize, --yes,
+// --quiet.
+int ReadComNumber(const std::string& text);
+void ReadSerialOptions(const ParsedArgs& args, TransferSettings& settings);
+void ReadNetworkOptions(const ParsedArgs& args, TransferSettings& settings);
+void ReadCommonOptions(const ParsedArgs& args, TransferSettings& settings);
+
+// Hands the device and the reply time-out over to the client that runs a transfer.
+void ApplyConnection(const TransferSettings& settings, TIdTrivialFTP& client);

@@ -1,14 +1,19 @@
 // libFuzzer target over the command-line options: the window's parameters "-ex", "-p:", "-t:" and
-// "-f:" with their number conversion, and quorvel-cli's argument scanner with its connection
-// options. The input is the argument list, cut at the separator.
+// "-f:" with their number conversion, quorvel-cli's argument scanner with its connection
+// options, and the list of devices of --hosts (the parts as its lines) with the report made
+// for them. The input is the argument list, cut at the separator.
 //
 // Besides "no crash, no sanitizer report": the window ends up exactly as its four rules say,
 // with every control value in range; a number is accepted only in a form the conversion allows
 // and reads back as itself; the scanner keeps the plain arguments in order, reads its own result
 // back to the same options, and fails only with a usage error; accepted connection settings
-// name one device and stay within their ranges.
+// name one device and stay within their ranges; an accepted list of devices names each device
+// and each file name once, with file names safe on every system, and its report reads back to
+// the same rows.
 #include "app/CommandLine.h"
 #include "app/Main.h"
+#include "cli/FleetList.h"
+#include "cli/FleetReport.h"
 #include "cli/TransferSettings.h"
 #include "fuzz/FuzzInput.h"
 #include "support/PathText.h"
@@ -17,6 +22,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <fstream>
+#include <set>
+#include <sstream>
 
 namespace {
 
@@ -144,6 +152,72 @@ void CheckCliArguments(const std::vector<std::string>& args) {
     CheckConnection(parsed);
 }
 
+bool IsSafeFileName(const std::string& name) {
+    return !name.empty() && name.back() != '.' && name.back() != ' ' &&
+           std::none_of(name.begin(), name.end(), [](char c) {
+               return static_cast<unsigned char>(c) < 0x20 ||
+                      std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos;
+           });
+}
+
+std::string FoldedAscii(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// The report of the devices, with the parts as their messages, read back.
+void CheckReport(const std::vector<FleetDevice>& devices, const std::vector<std::string>& parts) {
+    std::vector<FleetOutcome> outcomes(devices.size());
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        outcomes[i].result = static_cast<FleetResult>(i % 4);
+        outcomes[i].message = parts[i % parts.size()];
+        outcomes[i].bytes = static_cast<std::int64_t>(parts[i % parts.size()].size());
+    }
+    const std::filesystem::path path = FuzzFolder() / "report.csv";
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << ReportText(devices, outcomes);
+    const std::map<std::string, FleetOutcome> rows = ReadReport(PathText(path));
+    Check(rows.size() == devices.size(), "the report has one row per device");
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        const auto row = rows.find(devices[i].name);
+        Check(row != rows.end() && row->second.result == outcomes[i].result &&
+                  row->second.message == OneLine(outcomes[i].message) &&
+                  row->second.bytes == outcomes[i].bytes,
+              "each device's row reads back as written");
+        Check(OneLine(outcomes[i].message).find_first_of("\r\n") == std::string::npos,
+              "a message in the report is one line");
+    }
+}
+
+// The parts as the lines of a list of devices.
+void CheckDeviceList(const std::vector<std::string>& parts) {
+    std::string text;
+    for (const std::string& part : parts) {
+        text += part + "\n";
+    }
+    std::istringstream list(text);
+    std::vector<FleetDevice> devices;
+    try {
+        devices = ReadDeviceList(list, "list", 69);
+    } catch (const UsageError&) {
+        return;
+    }
+    std::set<std::string> addresses;
+    std::set<std::string> files;
+    for (const FleetDevice& device : devices) {
+        Check(!device.host.empty() && device.port >= 1 && device.line >= 1 &&
+                  device.line <=
+                      static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')),
+              "every device has a host, a port and its line");
+        Check(IsSafeFileName(device.fileName), "file names are safe on every system");
+        Check(
+            addresses.insert(FoldedAscii(device.host) + ":" + std::to_string(device.port)).second &&
+                files.insert(FoldedAscii(device.fileName)).second,
+            "no device and no file name twice");
+    }
+    CheckReport(devices, parts);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -153,5 +227,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     CheckWindowOptions(args);
     CheckCliArguments(args);
+    CheckDeviceList(args);
     return 0;
 }

@@ -133,6 +133,9 @@ void OptionSeeds(const fs::path& root) {
     out.Seed("window", "", {"-ex", "-p:5000", "-t:7", "-f:25"});
     out.Seed("window-numbers", "", {"-p:$1F", "-t: 0x10", "-f:-3", "-ex-p:70", "-p5000", "-t:x"});
     out.Seed("cli-host", "", {"get", "plog.zel", "--host", "127.0.0.1", "--port=6969", "--yes"});
+    out.Seed("fleet-list", "",
+             {"# north", "10.0.0.5 Mast \"1\";Nord", "mast-2.local:6970  Süd/2 ", "",
+              "10.0.0.7:70 # no name", "COM3 con"});
     out.Seed("cli-com", "",
              {"put", "f.bin", "--com", "3", "--gap=20", "--timeout", "16", "--blksize", "1428"});
     out.Seed("cli-end", "", {"convert", "--", "--yes", "-h", "--quiet"});

@@ -3,6 +3,9 @@
 #include "support/ArgumentScan.h"
 #include "tftp/IdTrivialFTPBase.h"
 
+#include <algorithm>
+#include <map>
+
 namespace {
 
 // The device listens where real TFTP servers do.
@@ -36,10 +39,23 @@ const std::vector<OptionDef> kOptions = {
     {"pause", true},
     {"baud-pace", false},
     {"wake-required", false},
+    {"devices", true},
+    {"device-fault", true},
+    {"latency", true},
 };
 
+// The fault switches, which --device-fault gives one device.
+const std::vector<std::string> kFaultSwitches = {
+    "ignore-options", "drop",     "duplicate",        "silent-after",
+    "error",          "error-at", "oack-tsize-first", "oack-uppercase",
+    "oack-blksize",   "stray",    "skip-block",       "garbage",
+    "random"};
+constexpr unsigned long kMaxDevices = 1000;
+constexpr unsigned long kMaxLatencyMs = 10'000;
+
 // Options that only one of the two transports knows.
-const std::vector<std::string> kNetworkOnly = {"bind", "port", "stray"};
+const std::vector<std::string> kNetworkOnly = {"bind",    "port",    "stray",
+                                               "devices", "latency", "device-fault"};
 const std::vector<std::string> kSerialOnly = {"gap", "pause", "baud-pace", "wake-required"};
 constexpr unsigned long kMaxGarbageBytes = 2000;
 
@@ -162,6 +178,43 @@ std::optional<SimSerialOptions> ReadSerial(const ParsedArgs& parsed) {
     return serial;
 }
 
+// "K:SWITCH" or "K:SWITCH=VALUE": the switch as an option of the command line, for device K.
+std::pair<unsigned, std::string> DeviceFault(const std::string& text, unsigned devices) {
+    const auto colon = text.find(':');
+    const unsigned device = static_cast<unsigned>(
+        ParseNumber(text.substr(0, colon), 1, devices, "the device of --device-fault"));
+    const std::string option = "--" + (colon == std::string::npos ? "" : text.substr(colon + 1));
+    const std::size_t equals = option.find('=');
+    const std::string name = option.substr(2, equals - 2);
+    const auto known = std::find_if(kOptions.begin(), kOptions.end(),
+                                    [&](const OptionDef& def) { return def.name == name; });
+    if (std::find(kFaultSwitches.begin(), kFaultSwitches.end(), name) == kFaultSwitches.end() ||
+        known->takesValue != (equals != std::string::npos)) {
+        throw UsageError("--device-fault " + text +
+                         ": K:SWITCH or K:SWITCH=VALUE expected, "
+                         "with a fault switch such as silent-after=0 or error=2");
+    }
+    return {device, option};
+}
+
+// Each device that --device-fault names has the common faults and its own: the command line as
+// if its switches were given as well.
+std::map<unsigned, SimFaults> ReadDeviceFaults(const std::vector<std::string>& args,
+                                               const ParsedArgs& parsed, unsigned devices) {
+    std::map<unsigned, std::vector<std::string>> switches;
+    for (const std::string& value : parsed.Values("device-fault")) {
+        const auto [device, option] = DeviceFault(value, devices);
+        switches[device].push_back(option);
+    }
+    std::map<unsigned, SimFaults> faults;
+    for (const auto& [device, own] : switches) {
+        std::vector<std::string> all = args;
+        all.insert(all.end(), own.begin(), own.end());
+        faults[device] = ReadFaults(ScanArguments(all, kOptions));
+    }
+    return faults;
+}
+
 } // namespace
 
 SimCommandLine ParseSimArguments(const std::vector<std::string>& args) {
@@ -190,6 +243,13 @@ SimCommandLine ParseSimArguments(const std::vector<std::string>& args) {
     if (options.serial && options.faults.random) {
         options.faults.random->kinds.erase(RandomFault::Stray); // a line has no second port
     }
+    options.devices = static_cast<unsigned>(
+        ParseNumber(parsed.Value("devices").value_or("1"), 1, kMaxDevices, "--devices"));
+    options.deviceFaults = ReadDeviceFaults(args, parsed, options.devices);
+    if (const auto latency = parsed.Value("latency")) {
+        options.latencyMs =
+            static_cast<unsigned>(ParseNumber(*latency, 0, kMaxLatencyMs, "--latency"));
+    }
     if (const auto seed = parsed.Value("zel-seed")) {
         options.zelSeed = static_cast<unsigned>(ParseNumber(*seed, 0, 4'294'967'295, "--zel-seed"));
     }
@@ -214,6 +274,16 @@ Options:
   --verbose            log every packet, not only requests, results and faults
   --zel-seed N         generate the served plog.zel from seed N (default 1968)
   -h, --help           show this text
+
+A network of devices (one process; the network only):
+  --devices N          N devices on the consecutive request ports from --port (with
+                       --port 0 from a free one); device K serves FOLDER/device-K,
+                       made when missing, and a plog.zel of seed zel-seed + K - 1
+  --device-fault K:SWITCH[=VALUE]
+                       give device K a fault switch of its own, on top of the common
+                       ones (may be given several times): 3:silent-after=0, 5:error=2
+  --latency MS         every packet sent reaches the client MS later, as over a
+                       radio network (default 0)
 
 Serial line (one transfer at a time; a packet ends when the line falls silent):
   --serial             create a pseudo-terminal and serve on it; the client opens the
@@ -251,5 +321,6 @@ simulator sends them, resent packets included):
 Examples:
   quorvel-sim --port 6969 --drop 3 ./device-files
   quorvel-sim --serial --baud-pace ./device-files
+  quorvel-sim --port 6969 --devices 64 --latency 20 --device-fault 7:silent-after=0 ./net
 )";
 }

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -100,6 +101,14 @@ struct SimOptions {
     SimFaults faults;
     // Set: serve on a serial line; bindAddress and port are then unused.
     std::optional<SimSerialOptions> serial;
+    // On the network, a whole network of devices from one process: device K (from 1) answers on
+    // port + K - 1 and serves the folder "device-K" inside folder.
+    unsigned devices = 1;
+    // The faults of single devices, by K, in place of faults.
+    std::map<unsigned, SimFaults> deviceFaults;
+    // Every packet the simulator sends reaches the client this much later, as over a radio
+    // network: a round trip takes that much longer.
+    unsigned latencyMs = 0;
     unsigned zelSeed = kDefaultZelSeed;
     // Log every packet sent and received, not only requests, results and faults.
     bool verbose = false;

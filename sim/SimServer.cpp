@@ -2,6 +2,7 @@
 
 #include "sim/DeviceFolder.h"
 #include "sim/PacketText.h"
+#include "sim/SimDevices.h"
 #include "tftp/IdResourceStrings.h"
 #include "tftp/IdTrivialFTPBase.h"
 
@@ -10,7 +11,7 @@
 namespace {
 
 // Each transfer holds a socket; a flood of requests must not use up the process's handles.
-constexpr std::size_t kMaxTransfers = 32;
+constexpr std::size_t kMaxTransfers = 32; // for each device
 
 using SteadyClock = std::chrono::steady_clock;
 
@@ -21,8 +22,15 @@ bool IsErrorPacket(const std::string& packet) {
 } // namespace
 
 SimServer::SimServer(SimOptions options)
-    : options_(WithStdoutLog(std::move(options))), folder_(DeviceFolder(options_)),
-      listener_(options_.bindAddress, options_.port), wake_("127.0.0.1", 0) {}
+    : options_(WithStdoutLog(std::move(options))), wake_("127.0.0.1", 0) {
+    std::vector<UdpSocket> listeners = BindRequestPorts(options_);
+    for (unsigned k = 1; k <= listeners.size(); ++k) {
+        SimOptions own = DeviceOptions(options_, k);
+        SimFolder folder = DeviceFolder(own);
+        devices_.push_back(std::unique_ptr<Device>(
+            new Device{std::move(own), std::move(folder), std::move(listeners[k - 1])}));
+    }
+}
 
 SimServer::~SimServer() = default;
 
@@ -38,7 +46,10 @@ void SimServer::Stop() {
 void SimServer::Serve() {
     while (!stopRequested_) {
         // Which socket belongs to what, fixed before any handler can add transfers or ports.
-        std::vector<const UdpSocket*> sockets{&listener_, &wake_};
+        std::vector<const UdpSocket*> sockets{&wake_};
+        for (const auto& device : devices_) {
+            sockets.push_back(&device->listener);
+        }
         std::vector<std::pair<Transfer*, bool>> owners; // transfer, whether its stray port
         for (const auto& transfer : transfers_) {
             sockets.push_back(&transfer->socket);
@@ -49,21 +60,26 @@ void SimServer::Serve() {
             }
         }
         const std::vector<bool> ready = WaitReadable(sockets, MillisecondsToNextDeadline());
-        if (ready[1]) {
+        if (ready[0]) {
             wake_.Receive(0);
         }
+        const std::size_t firstTransfer = 1 + devices_.size();
         for (std::size_t i = 0; i < owners.size(); ++i) {
-            if (ready[i + 2]) {
+            if (ready[firstTransfer + i]) {
                 ReceiveFor(*owners[i].first, owners[i].second);
             }
         }
-        if (ready[0]) {
+        for (std::size_t k = 0; k < devices_.size(); ++k) {
+            if (!ready[1 + k]) {
+                continue;
+            }
+            Device& device = *devices_[k];
             try {
-                if (auto datagram = listener_.Receive(0)) {
-                    OnRequest(*datagram);
+                if (auto datagram = device.listener.Receive(0)) {
+                    OnRequest(device, *datagram);
                 }
             } catch (const std::exception& error) {
-                Log(std::string("request port: ") + error.what());
+                device.options.log(std::string("request port: ") + error.what());
             }
         }
         OnTimeouts();
@@ -88,26 +104,30 @@ int SimServer::MillisecondsToNextDeadline() const {
     return static_cast<int>(std::clamp<long long>(wait, 0, 60'000));
 }
 
-void SimServer::OnRequest(const TIdDatagram& datagram) {
+void SimServer::OnRequest(Device& device, const TIdDatagram& datagram) {
     const RequestVerdict verdict = CheckRequest(datagram.Data);
     if (verdict.errorCode) {
-        Refuse(datagram, *verdict.errorCode, verdict.errorText);
+        Refuse(device, datagram, *verdict.errorCode, verdict.errorText);
         return;
     }
     if (!verdict.request) {
-        Log("ignored " + DescribePacket(datagram.Data) + " from " + datagram.From.Text() +
-            " at the request port");
+        device.options.log("ignored " + DescribePacket(datagram.Data) + " from " +
+                           datagram.From.Text() + " at the request port");
         return;
     }
-    if (transfers_.size() >= kMaxTransfers) {
-        Refuse(datagram, ERR_UNDEFINED, "Too many transfers at once");
+    const auto own = [&device](const auto& transfer) { return &transfer->device == &device; };
+    if (static_cast<std::size_t>(std::count_if(transfers_.begin(), transfers_.end(), own)) >=
+        kMaxTransfers) {
+        Refuse(device, datagram, ERR_UNDEFINED, "Too many transfers at once");
         return;
     }
+    const SimOptions& options = device.options;
     auto transfer = std::unique_ptr<Transfer>(new Transfer{
-        SimTransfer(++nextId_,
-                    CreateSession(*verdict.request, folder_, options_.faults, options_.retries),
-                    options_),
-        UdpSocket(options_.bindAddress, 0), datagram.From, std::nullopt});
+        device,
+        SimTransfer(++device.nextId,
+                    CreateSession(*verdict.request, device.folder, options.faults, options.retries),
+                    options),
+        UdpSocket(options.bindAddress, 0), datagram.From, std::nullopt});
     Transfer& t = *transfer;
     transfers_.push_back(std::move(transfer));
     t.run.Log(DescribePacket(datagram.Data) + " from " + datagram.From.Text() +
@@ -115,10 +135,12 @@ void SimServer::OnRequest(const TIdDatagram& datagram) {
     t.run.Start(SenderFor(t));
 }
 
-void SimServer::Refuse(const TIdDatagram& datagram, std::uint16_t code, const std::string& text) {
-    Log("refused " + DescribePacket(datagram.Data) + " from " + datagram.From.Text() + ": ERROR " +
-        std::to_string(code) + " \"" + text + "\"");
-    listener_.SendTo(BuildErrorPacket(code, text), datagram.From);
+void SimServer::Refuse(Device& device, const TIdDatagram& datagram, std::uint16_t code,
+                       const std::string& text) {
+    device.options.log("refused " + DescribePacket(datagram.Data) + " from " +
+                       datagram.From.Text() + ": ERROR " + std::to_string(code) + " \"" + text +
+                       "\"");
+    device.listener.SendTo(BuildErrorPacket(code, text), datagram.From);
 }
 
 void SimServer::ReceiveFor(Transfer& transfer, bool strayPort) {
@@ -192,10 +214,6 @@ SimTransfer::Send SimServer::SenderFor(Transfer& transfer) {
 
 void SimServer::ReapFinished() {
     std::erase_if(transfers_, [](const auto& transfer) { return transfer->run.Done(); });
-}
-
-void SimServer::Log(const std::string& line) const {
-    options_.log(line);
 }
 
 SimServerThread::SimServerThread(SimOptions options) : server_(std::move(options)) {}

@@ -1,8 +1,9 @@
-// The simulated device on the network: a TFTP server for one folder.
+// The simulated device on the network: a TFTP server for one folder, or for a network of
+// devices, each with its own request port and folder (sim/SimDevices.h).
 //
-// Requests arrive at the listening port; every transfer is then answered from a fresh port of its
-// own, as real servers do, so several transfers can run side by side. One thread runs them all:
-// it waits on every socket at once and on the nearest reply timer.
+// Requests arrive at a device's request port; every transfer is then answered from a fresh port
+// of its own, as real servers do, so several transfers can run side by side. One thread runs
+// them all, for every device: it waits on every socket at once and on the nearest timer.
 #pragma once
 
 #include "sim/SimFolder.h"
@@ -25,14 +26,22 @@ public:
     SimServer(const SimServer&) = delete;
     SimServer& operator=(const SimServer&) = delete;
 
-    TIdUDPAddress Address() const { return listener_.Local(); }
+    // The request port of the first device; device K's is K - 1 above.
+    TIdUDPAddress Address() const { return devices_.front()->listener.Local(); }
     const SimOptions& Options() const { return options_; }
 
     void Serve() override;
     void Stop() override;
 
 private:
+    struct Device {
+        SimOptions options;
+        SimFolder folder;
+        UdpSocket listener;
+        unsigned nextId = 0;
+    };
     struct Transfer {
+        Device& device;
         SimTransfer run;
         UdpSocket socket;
         TIdUDPAddress peer;
@@ -40,8 +49,9 @@ private:
     };
 
     int MillisecondsToNextDeadline() const;
-    void OnRequest(const TIdDatagram& datagram);
-    void Refuse(const TIdDatagram& datagram, std::uint16_t code, const std::string& text);
+    void OnRequest(Device& device, const TIdDatagram& datagram);
+    void Refuse(Device& device, const TIdDatagram& datagram, std::uint16_t code,
+                const std::string& text);
     // A datagram waiting at the transfer's own port or at its stray port.
     void ReceiveFor(Transfer& transfer, bool strayPort);
     void OnTransferPacket(Transfer& transfer, const TIdDatagram& datagram);
@@ -51,15 +61,12 @@ private:
     // Sends one packet of the transfer, from its own port or from its stray port.
     SimTransfer::Send SenderFor(Transfer& transfer);
     void ReapFinished();
-    void Log(const std::string& line) const;
 
     SimOptions options_;
-    SimFolder folder_;
-    UdpSocket listener_;
+    std::vector<std::unique_ptr<Device>> devices_;
     UdpSocket wake_;
     std::atomic<bool> stopRequested_{false};
     std::vector<std::unique_ptr<Transfer>> transfers_;
-    unsigned nextId_ = 0;
 };
 
 // A server serving on a thread of its own for as long as this object lives.

@@ -12,6 +12,9 @@ SimTransfer::SteadyClock::time_point SimTransfer::Deadline() const {
     for (const Held& held : held_) {
         next = std::min(next, held.due);
     }
+    if (!onTheWay_.empty()) {
+        next = std::min(next, onTheWay_.front().due);
+    }
     return next;
 }
 
@@ -40,19 +43,33 @@ void SimTransfer::Dispatch(const Delivery& delivery, const Send& send) {
             {SteadyClock::now() + std::chrono::milliseconds(delivery.delayMs), delivery});
         return;
     }
-    send(delivery);
+    Emit(delivery, send);
     // Those that wait for the next packet go out behind it, in the order they were held back.
     for (const Delivery& held :
          TakeHeld([](const Held& held) { return held.delivery.afterNext; })) {
-        send(held);
+        Emit(held, send);
     }
+}
+
+void SimTransfer::Emit(const Delivery& delivery, const Send& send) {
+    if (options_.latencyMs == 0) {
+        send(delivery);
+        return;
+    }
+    onTheWay_.push_back(
+        {SteadyClock::now() + std::chrono::milliseconds(options_.latencyMs), delivery});
 }
 
 void SimTransfer::SendDue(SteadyClock::time_point now, const Send& send) {
     const std::vector<Delivery> due = TakeHeld([now](const Held& held) { return held.due <= now; });
     Guarded([&] {
         for (const Delivery& delivery : due) {
-            send(delivery);
+            Emit(delivery, send);
+        }
+        while (!onTheWay_.empty() && onTheWay_.front().due <= now) {
+            const Delivery arrived = std::move(onTheWay_.front().delivery);
+            onTheWay_.pop_front();
+            send(arrived);
         }
     });
 }

@@ -26,9 +26,11 @@ public:
 
     // When OnTimer is due next: the reply timer, or a packet held back that is to go out.
     SteadyClock::time_point Deadline() const;
-    // Nothing more is sent or accepted: the session finished and no packet is held back, or the
-    // transfer was abandoned.
-    bool Done() const { return abandoned_ || (session_->Finished() && held_.empty()); }
+    // Nothing more is sent or accepted: the session finished and no packet is held back or
+    // still on its way, or the transfer was abandoned.
+    bool Done() const {
+        return abandoned_ || (session_->Finished() && held_.empty() && onTheWay_.empty());
+    }
 
     // The session's answer to the request, and to a packet from the client. A failure of the
     // session or of the transport abandons the transfer.
@@ -58,6 +60,8 @@ private:
     // wait for the next packet follow it.
     void Dispatch(const Delivery& delivery, const Send& send);
     void SendDue(SteadyClock::time_point now, const Send& send);
+    // Puts a packet on its way: sent now, or with a latency, once it has passed.
+    void Emit(const Delivery& delivery, const Send& send);
     // Removes the held-back packets that which picks, in the order they were held back.
     std::vector<Delivery> TakeHeld(const std::function<bool(const Held&)>& which);
 
@@ -67,5 +71,7 @@ private:
     FaultGate gate_;
     SteadyClock::time_point deadline_;
     std::deque<Held> held_;
+    // Packets sent that the latency still keeps from the client, in the order sent.
+    std::deque<Held> onTheWay_;
     bool abandoned_ = false;
 };

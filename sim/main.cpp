@@ -1,12 +1,11 @@
 // quorvel-sim: the radio-modem device simulator, for trying Quorvel without a device.
-#include "sim/DeviceFolder.h"
 #include "sim/SerialSimServer.h"
 #include "sim/SimArguments.h"
+#include "sim/SimDevices.h"
 #include "sim/SimServer.h"
 #include "support/ArgumentScan.h"
 #include "support/ConsoleText.h"
 #include "support/Interrupt.h"
-#include "support/PathText.h"
 #include "support/Platform.h"
 
 #include <atomic>
@@ -26,17 +25,18 @@ void OnInterrupt() {
     }
 }
 
-// Creates the service and prints its first line, which tells where it serves.
+// Creates the service and prints its first lines, which tell where it serves and what.
 SimService* StartService(const SimOptions& options) {
     if (!options.serial) {
         auto* server = new SimServer(options);
-        std::cout << "listening on " << server->Address().Text() << "\n";
+        std::cout << "listening on " << server->Address().Text() << "\n"
+                  << DescribeDevices(options, server->Address().Port);
         return server;
     }
     auto line =
         options.serial->device.empty() ? MakePtyLine() : MakeTtyLine(options.serial->device);
     auto* server = new SerialSimServer(options, std::move(line));
-    std::cout << "serial line " << server->LinePath() << "\n";
+    std::cout << "serial line " << server->LinePath() << "\n" << DescribeDevices(options, 0);
     return server;
 }
 
@@ -60,11 +60,6 @@ int main(int argc, char** argv) {
     try {
         // Never destroyed: the interrupt thread may still reach it while main returns.
         SimService* service = StartService(options);
-        std::cout << "folder " << PathText(DeviceFolder(options).Root()) << "\n"
-                  << DescribeLoggerFile(options) << "\n";
-        if (options.faults.Any()) {
-            std::cout << "faults: " << options.faults.Describe() << "\n";
-        }
         std::cout << std::flush;
         runningService = service;
         service->Serve();

@@ -7,6 +7,7 @@
 
 // Sentences that more than one action shows.
 inline constexpr const char* kPutFailed = "TFTP put file failed!";
+inline constexpr const char* kGetFailed = "TFTP get file failed!";
 inline constexpr const char* kLoggerConverted =
     "data of logger successfull received and converted to file ";
 

@@ -9,8 +9,10 @@
 #pragma once
 
 #include "app/actions/ActionHost.h"
+#include "app/actions/FirmwareFiles.h"
 #include "support/Clock.h"
 
+#include <optional>
 #include <string>
 
 // "Put file": sends the chosen file under its own name.
@@ -24,6 +26,11 @@ bool GetFile(ActionHost& host, const std::string& remoteName, const std::string&
 
 // "Firmware update": a ".pfo" image alone, or a ".pfw" image followed by its ".pch" companion.
 bool RunFirmwareUpdate(ActionHost& host);
+// Its two halves, for a front end that sends one image to many devices: the check of the image
+// at path and its companion, before anything is sent (nothing, after a warning, when they cannot
+// be sent), and the upload of checked files to the device of host.
+std::optional<FirmwareFiles> CheckFirmwareFiles(ActionHost& host, const std::string& path);
+bool SendFirmwareFiles(ActionHost& host, const FirmwareFiles& files);
 
 // "Read zel logger": fetches the device's "plog.zel" and converts it into the chosen CSV file.
 bool RunReadLogger(ActionHost& host);

@@ -11,13 +11,11 @@
 #include "app/actions/Actions.h"
 
 #include "support/PathText.h"
-#include "tftp/IdSourceLock.h"
 #include "tftp/IdTFTPStreams.h"
 #include "tftp/IdTrivialFTP.h"
 
 #include <algorithm>
 #include <chrono>
-#include <deque>
 #include <filesystem>
 #include <limits>
 
@@ -50,25 +48,25 @@ std::int32_t CompanionSize(const std::string& path) {
 }
 
 // Sends the image and, where it has one, its companion; shows the result.
-void SendFirmware(ActionHost& host, const std::string& image, const std::string& companion,
-                  const std::string& companionName) {
+void SendFirmware(ActionHost& host, const FirmwareFiles& files) {
+    const bool withCompanion = !files.companion.empty();
     // Both names are checked before the image goes: its companion must be able to follow.
-    const std::string imageName = DeviceName(RemoteName(image));
+    const std::string imageName = DeviceName(RemoteName(files.image));
     const std::string companionDeviceName =
-        companion.empty() ? std::string() : DeviceName(RemoteName(companionName));
+        withCompanion ? DeviceName(RemoteName(files.companionName)) : std::string();
     host.ShowBusy();
     ActionTransfer transfer(host, Action::Firmware);
-    if (!companion.empty()) {
+    if (withCompanion) {
         // One display across both files.
-        transfer.ProgressCarry = CompanionSize(companion);
+        transfer.ProgressCarry = CompanionSize(files.companion);
     }
     // Its last block ends the time in which the update can be cancelled.
-    transfer.Client().Upload(image, imageName, kUploadRetries);
-    if (!companion.empty()) {
+    transfer.Client().Upload(files.image, imageName, kUploadRetries);
+    if (withCompanion) {
         transfer.ContinueProgress();
         // Deliberately without letting the user act: nothing may start or close meanwhile.
         transfer.Client().TimeSource->Sleep(kCompanionPause);
-        transfer.Client().Upload(companion, companionDeviceName, kUploadRetries);
+        transfer.Client().Upload(files.companion, companionDeviceName, kUploadRetries);
     }
     host.ShowInfo(kSuccessText);
 }
@@ -88,33 +86,40 @@ std::string SourceProblem(const std::string& path, std::deque<TIdSourceLock>& he
     return {};
 }
 
-bool UpdateFirmware(ActionHost& host, const std::string& path) {
+} // namespace
+
+std::optional<FirmwareFiles> CheckFirmwareFiles(ActionHost& host, const std::string& path) {
     const std::string extension = LowerCase(ExtensionOf(path));
     if (extension != kImageWithCompanion && extension != kImageAlone) {
         host.ShowWarning("Please select an firmware file");
-        return false;
+        return std::nullopt;
     }
-    const bool withCompanion = extension == kImageWithCompanion;
+    FirmwareFiles files;
+    files.image = path;
     // The device is given the companion under the image's name with ".pch"; on disk it may come
     // in other letter case, as images copied from a FAT stick do (R7.PFW with R7.PCH).
-    const std::string companionName =
-        path.substr(0, path.size() - extension.size()) + kCompanionExtension;
-    const std::string companion = withCompanion ? FileIgnoringCase(companionName) : std::string();
-    if (withCompanion && companion.empty()) {
-        host.ShowWarning(kNotPossible + "The required file " + Quoted(companionName) +
-                         " was not found.");
-        return false;
-    }
-    std::deque<TIdSourceLock> held;
-    for (const std::string& file : {path, companion}) {
-        const std::string problem = file.empty() ? std::string() : SourceProblem(file, held);
-        if (!problem.empty()) {
-            host.ShowWarning(kNotPossible + problem);
-            return false;
+    files.companionName = path.substr(0, path.size() - extension.size()) + kCompanionExtension;
+    if (extension == kImageWithCompanion) {
+        files.companion = FileIgnoringCase(files.companionName);
+        if (files.companion.empty()) {
+            host.ShowWarning(kNotPossible + "The required file " + Quoted(files.companionName) +
+                             " was not found.");
+            return std::nullopt;
         }
     }
+    for (const std::string& file : {files.image, files.companion}) {
+        const std::string problem = file.empty() ? std::string() : SourceProblem(file, files.held);
+        if (!problem.empty()) {
+            host.ShowWarning(kNotPossible + problem);
+            return std::nullopt;
+        }
+    }
+    return files;
+}
+
+bool SendFirmwareFiles(ActionHost& host, const FirmwareFiles& files) {
     try {
-        SendFirmware(host, path, companion, companionName);
+        SendFirmware(host, files);
         return true;
     } catch (const std::exception& error) {
         // Never passed on, whatever the options say: the technician needs this message, and the
@@ -124,8 +129,6 @@ bool UpdateFirmware(ActionHost& host, const std::string& path) {
     }
 }
 
-} // namespace
-
 bool RunFirmwareUpdate(ActionHost& host) {
     const std::optional<std::string> path =
         host.ChooseFile(Dialog::DlgFW, "Select file for firmware update");
@@ -133,5 +136,6 @@ bool RunFirmwareUpdate(ActionHost& host) {
         return false;
     }
     host.RememberFolder(Dialog::DlgFW, FolderOf(*path));
-    return UpdateFirmware(host, *path);
+    const std::optional<FirmwareFiles> files = CheckFirmwareFiles(host, *path);
+    return files && SendFirmwareFiles(host, *files);
 }

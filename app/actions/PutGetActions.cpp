@@ -53,7 +53,7 @@ bool GetFile(ActionHost& host, const std::string& remoteName, const std::string&
         host.ShowInfo("File " + Quoted(localPath) + " successfull received");
         return true;
     } catch (const std::exception& error) {
-        if (ReportFailure(host, Action::Get, "TFTP get file failed!", error.what())) {
+        if (ReportFailure(host, Action::Get, kGetFailed, error.what())) {
             throw;
         }
         return false;

@@ -43,6 +43,13 @@ TEST(CliUsage, MistakesExitWithTwoAndAHint) {
         {"convert", "a.zel", "b.csv", "c"},
         {"convert", "a.zel", "--host", "127.0.0.1"},
         {"convert", "a.zel", "--settings", "/no/such/quorvel.INI"},
+        // Many devices: named by a list or by serial lines, never by --host.
+        {"put", "x", "--host", "127.0.0.1", "--report", "r.csv"},
+        {"put", "x", "--hosts", "/no/such/list.txt"},
+        {"put", "x", "--com", "3,3"},
+        {"get", "x", "--com", "3,5"}, // FOLDER is missing
+        {"logger", "/no/such/folder", "--com", "3,5"},
+        {"convert", "a.zel", "--hosts", "list.txt"},
     };
     for (const auto& args : wrong) {
         const CliRun run = RunCliWith(args);
@@ -57,10 +64,10 @@ TEST(CliUsage, HelpDescribesEveryCommandAndExitsWithZero) {
              {"--help"}, {"-h"}, {"get", "--help"}, {"put", "x", "-h"}}) {
         const CliRun run = RunCliWith(args);
         EXPECT_EQ(run.status, 0);
-        for (const char* text :
-             {"get REMOTE [LOCAL]", "put LOCAL [REMOTE]", "convert ZEL [CSV]", "--host", "--port",
-              "--com", "--gap", "QUORVEL_COM", "--timeout", "--blksize", "--yes", "--quiet",
-              "--include-empty", "--settings"}) {
+        for (const char* text : {"get REMOTE [LOCAL]", "put LOCAL [REMOTE]", "convert ZEL [CSV]",
+                                 "--host", "--port", "--com", "--gap", "QUORVEL_COM", "--timeout",
+                                 "--blksize", "--yes", "--quiet", "--include-empty", "--settings",
+                                 "--hosts", "--jobs", "--report", "--only-failed", "--json"}) {
             EXPECT_NE(run.out.find(text), std::string::npos) << text;
         }
     }

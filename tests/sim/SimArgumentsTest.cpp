@@ -143,10 +143,38 @@ TEST(SimArguments, MistakesAreUsageErrors) {
         {"--garbage", "3:0"},
         {"--garbage", "3:2001"},
         {"--zel-seed", "-1"},
+        // A network of devices: on the network only, and faults only for devices that exist.
+        {"--devices", "0"},
+        {"--device-fault", "2:drop=1"},
+        {"--devices", "2", "--device-fault", "2:port=5"},
+        {"--devices", "2", "--device-fault", "2:drop"},
+        {"--devices", "2", "--device-fault", "2:ignore-options=1"},
+        {"--devices", "2", "--device-fault", "drop=1"},
+        {"--serial", "--devices", "2"},
+        {"--serial", "--latency", "5"},
+        {"--latency", "10001"},
     };
     for (const auto& args : wrong) {
         EXPECT_THROW(Parse(args), UsageError) << args[0];
     }
+}
+
+TEST(SimArguments, DevicesHaveTheCommonFaultsAndTheirOwn) {
+    const SimOptions options = Parse({"--devices", "4", "--drop", "3", "--device-fault",
+                                      "2:silent-after=0", "--device-fault", "2:duplicate=5",
+                                      "--device-fault", "4:error=2:Read-only", "--latency", "20"})
+                                   .options;
+    EXPECT_EQ(options.devices, 4u);
+    EXPECT_EQ(options.latencyMs, 20u);
+    ASSERT_EQ(options.deviceFaults.size(), 2u);
+    const SimFaults& second = options.deviceFaults.at(2);
+    EXPECT_EQ(second.silentAfterBlock, 0u);
+    EXPECT_EQ(second.dropPackets, std::set<unsigned>{3});
+    EXPECT_EQ(second.duplicatePackets, std::set<unsigned>{5});
+    const SimFaults& fourth = options.deviceFaults.at(4);
+    EXPECT_EQ(fourth.errorCode, 2);
+    EXPECT_EQ(fourth.errorText, "Read-only");
+    EXPECT_FALSE(fourth.silentAfterBlock);
 }
 
 TEST(SimArguments, HelpIsRecognisedAndNamesEverySwitch) {
@@ -177,7 +205,10 @@ TEST(SimArguments, HelpIsRecognisedAndNamesEverySwitch) {
                              "--pause",
                              "--baud-pace",
                              "--wake-required",
-                             "--random"}) {
+                             "--random",
+                             "--devices",
+                             "--device-fault",
+                             "--latency"}) {
         EXPECT_NE(usage.find(name), std::string::npos) << name;
     }
 }

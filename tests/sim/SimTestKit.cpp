@@ -62,12 +62,17 @@ std::vector<std::string> LogCapture::Lines() const {
     return lines_;
 }
 
-SimHarness::SimHarness(const SimFaults& faults, unsigned timeoutMs, unsigned retries) {
-    SimOptions options;
+SimHarness::SimHarness(const SimFaults& faults, unsigned timeoutMs, unsigned retries)
+    : SimHarness([&] {
+          SimOptions options;
+          options.timeoutMs = timeoutMs;
+          options.retries = retries;
+          options.faults = faults;
+          return options;
+      }()) {}
+
+SimHarness::SimHarness(SimOptions options) {
     options.folder = PathText(folder.Path());
-    options.timeoutMs = timeoutMs;
-    options.retries = retries;
-    options.faults = faults;
     options.log = log.Sink();
     server_ = std::make_unique<SimServerThread>(options);
 }

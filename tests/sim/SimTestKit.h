@@ -35,6 +35,8 @@ class SimHarness {
 public:
     explicit SimHarness(const SimFaults& faults = {}, unsigned timeoutMs = 150,
                         unsigned retries = 2);
+    // Any options; the harness gives them its folder and its log.
+    explicit SimHarness(SimOptions options);
     std::uint16_t Port() const { return server_->Port(); }
     // The requests (RRQ and WRQ lines) the simulator has logged so far, exactly: it takes
     // requests in the order they came, so once a request sent now has been logged, every

@@ -85,6 +85,25 @@ usage=$(cli get x --host 127.0.0.1 --port 9999999999 2>&1) || status=$?
 check "a number beyond 32 bits is a usage error"
 stop_sim
 
+# Many devices from one simulator: each device's file in a folder named after it (a name beyond
+# ASCII too), a refusing device failed in the report, and the others served all the same.
+start_sim --port 0 --devices 3 --device-fault 2:error=2:Read-only
+port=${first##*:}
+printf '127.0.0.1:%s Mast Nord\n127.0.0.1:%s Mast Süd # refuses\n127.0.0.1:%s\n' \
+    "$port" $((port + 1)) $((port + 2)) >"$work/local/hosts.txt"
+cp "$work/device/big.bin" "$work/device/device-1/"
+cp "$work/device/big.bin" "$work/device/device-3/"
+mkdir "$work/local/fleet"
+status=0
+cli get big.bin fleet --hosts hosts.txt --report fleet.csv --quiet >/dev/null 2>&1 || status=$?
+[ "$status" -eq 1 ] || { echo "FAIL: a fleet with a refusing device gave $status" >&2; exit 1; }
+same "$work/local/fleet/Mast Nord/big.bin" "$work/device/big.bin"
+same "$work/local/fleet/127.0.0.1_$((port + 2))/big.bin" "$work/device/big.bin"
+grep -q "^Mast Süd;127.0.0.1;$((port + 1));failed;" "$work/local/fleet.csv" ||
+    { echo "FAIL: report: $(cat "$work/local/fleet.csv")" >&2; exit 1; }
+check "many devices over UDP: their own folders, a refusing one failed in the report"
+stop_sim
+
 start_sim --serial
 line=${first##* }
 ln -sfn "$line" "$WINEPREFIX/com1"
@@ -96,6 +115,11 @@ for com in 1 12; do
     same "$work/device/serial-$com.bin" "$work/local/up.bin"
     check "serial get and put on COM$com"
 done
+mkdir "$work/local/lines"
+cli get big.bin lines --com 1,12 --jobs 1 --yes --quiet --report lines.csv >/dev/null
+same "$work/local/lines/COM1_/big.bin" "$work/device/big.bin"
+same "$work/local/lines/COM12/big.bin" "$work/device/big.bin"
+check "several serial lines, one after another"
 [ "$(cli wake --com 1 | tr -d '\r')" = "transfer mode on" ] || { echo "FAIL: no wake-up answer" >&2; exit 1; }
 check "wake-up on the serial line"
 if cli get big.bin --com 7 --yes >/dev/null 2>&1; then
