@@ -79,7 +79,9 @@ public:
     // Runs a file dialog with the given title, starting in its remembered folder with its last
     // file preselected, until the user chooses an acceptable file or cancels.
     std::optional<std::string> ExecuteDialog(Dialog dialog, const std::string& title);
-    DialogMemory& DialogState(Dialog dialog) { return dialogs_.at(static_cast<int>(dialog)); }
+    DialogMemory& DialogState(Dialog dialog) {
+        return dialogs_.at(static_cast<std::size_t>(dialog));
+    }
 
     // Message routines. ShowInfo: no icon, the application title as caption. ShowWarning: the
     // warning icon, caption "Warnung". Both are placed 50 pixels right of and below the window's

@@ -23,8 +23,9 @@ std::string SettingsPath(const std::string& programPath) {
 std::string ApplicationTitle(const std::string& programPath) {
     const std::string name = PathText(FilePath(programPath).filename());
     std::string title = name.substr(0, name.find('.'));
-    std::transform(title.begin() + std::min<std::size_t>(1, title.size()), title.end(),
-                   title.begin() + std::min<std::size_t>(1, title.size()),
+    // Every letter after the first in lower case.
+    const auto rest = title.begin() + (title.empty() ? 0 : 1);
+    std::transform(rest, title.end(), rest,
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return title;
 }

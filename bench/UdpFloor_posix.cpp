@@ -57,11 +57,15 @@ void PlaceOnEnd(bool last) {
     if (::sched_getaffinity(0, sizeof allowed, &allowed) != 0) {
         return;
     }
-    int chosen = -1;
-    for (int cpu = 0; cpu < CPU_SETSIZE; ++cpu) {
-        if (CPU_ISSET(cpu, &allowed) && (chosen < 0 || last)) {
+    constexpr std::size_t kNone = CPU_SETSIZE;
+    std::size_t chosen = kNone;
+    for (std::size_t cpu = 0; cpu < kNone; ++cpu) {
+        if (CPU_ISSET(cpu, &allowed) && (chosen == kNone || last)) {
             chosen = cpu;
         }
+    }
+    if (chosen == kNone) {
+        return;
     }
     cpu_set_t one;
     CPU_ZERO(&one);

@@ -2,7 +2,7 @@
 
 void FuzzLine::Send(std::string_view bytes) {
     if (!bytes.empty()) {
-        Events.push_back({Event::Bytes, std::string(bytes), 0});
+        Events.push_back({Event::Kind::Bytes, std::string(bytes), 0});
     }
 }
 
@@ -10,15 +10,15 @@ void FuzzLine::Pause(std::uint32_t ms) {
     if (ms == 0) {
         return;
     }
-    if (!Events.empty() && Events.back().kind == Event::Pause) {
+    if (!Events.empty() && Events.back().kind == Event::Kind::Pause) {
         Events.back().ms += ms; // two pauses in a row are one longer pause
         return;
     }
-    Events.push_back({Event::Pause, {}, ms});
+    Events.push_back({Event::Kind::Pause, {}, ms});
 }
 
 void FuzzLine::AwaitWrite() {
-    Events.push_back({Event::AwaitWrite, {}, 0});
+    Events.push_back({Event::Kind::AwaitWrite, {}, 0});
 }
 
 std::size_t FuzzLine::read(char* buffer, std::size_t count) {
@@ -27,7 +27,7 @@ std::size_t FuzzLine::read(char* buffer, std::size_t count) {
     while (count > 0 && !Events.empty()) {
         Event& event = Events.front();
         switch (event.kind) {
-        case Event::Bytes:
+        case Event::Kind::Bytes:
             buffer[0] = event.bytes.front();
             event.bytes.erase(0, 1);
             if (event.bytes.empty()) {
@@ -35,7 +35,7 @@ std::size_t FuzzLine::read(char* buffer, std::size_t count) {
             }
             waits.push_back(waited);
             return 1;
-        case Event::Pause:
+        case Event::Kind::Pause:
             if (waited + event.ms > limit) {
                 event.ms -= limit - waited;
                 return 0;
@@ -43,7 +43,7 @@ std::size_t FuzzLine::read(char* buffer, std::size_t count) {
             waited += event.ms;
             Events.pop_front();
             break;
-        case Event::AwaitWrite:
+        case Event::Kind::AwaitWrite:
             if (!Wrote) {
                 return 0;
             }

@@ -24,7 +24,7 @@ public:
     // Nothing is left to send.
     bool Exhausted() const { return Events.empty(); }
     // The line is silent and waits for time to pass (or for a write), not in the middle of bytes.
-    bool Silent() const { return !Events.empty() && Events.front().kind != Event::Bytes; }
+    bool Silent() const { return !Events.empty() && Events.front().kind != Event::Kind::Bytes; }
 
     // Everything the client wrote, one entry per write.
     std::vector<std::string> written;
@@ -43,7 +43,7 @@ public:
 
 private:
     struct Event {
-        enum Kind { Bytes, Pause, AwaitWrite } kind;
+        enum class Kind { Bytes, Pause, AwaitWrite } kind;
         std::string bytes;
         std::uint32_t ms = 0;
     };

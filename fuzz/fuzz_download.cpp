@@ -32,7 +32,7 @@ protected:
         return xsputn(&byte, 1) == 1 ? c : traits_type::eof();
     }
     std::streamsize xsputn(const char* bytes, std::streamsize count) override {
-        auto room = static_cast<std::streamsize>(Limit == 0 ? count : Limit - data.size());
+        auto room = Limit == 0 ? count : static_cast<std::streamsize>(Limit - data.size());
         if (room < count) {
             refused = true;
         }

@@ -29,14 +29,15 @@ std::string LayLine(std::string_view script, FuzzLine& line) {
     std::string bytes;
     for (std::size_t i = 0; i < script.size(); ++i) {
         const auto byte = static_cast<std::uint8_t>(script[i]);
-        const auto next = i + 1 < script.size() ? static_cast<std::uint8_t>(script[i + 1]) : 0;
+        const std::uint32_t next =
+            i + 1 < script.size() ? static_cast<std::uint8_t>(script[i + 1]) : 0u;
         if (byte != kEscape || next == kEscape) {
             line.Send(script.substr(i, 1));
             bytes += script[i];
             i += byte == kEscape ? 1 : 0;
             continue;
         }
-        line.Pause(next < 128 ? next : (next - 127u) * 16);
+        line.Pause(next < 128 ? next : (next - 127) * 16);
         ++i;
     }
     return bytes;

@@ -67,7 +67,7 @@ struct SentBlocks {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     InputBytes input(data, size);
-    const std::size_t fileSize = 1 + (input.Byte() | input.Byte() << 8) % 3000;
+    const auto fileSize = static_cast<std::size_t>(1 + (input.Byte() | input.Byte() << 8) % 3000);
     const std::int32_t retries = static_cast<std::int32_t>(input.Choice(5));
     FuzzedExchange exchange(input);
     const std::string file = MakeFile(fileSize);

@@ -41,7 +41,7 @@ std::string Bytes(std::initializer_list<int> values) {
 std::string Text(std::size_t n, char first = 'a') {
     std::string text(n, first);
     for (std::size_t i = 0; i < n; ++i) {
-        text[i] = static_cast<char>(first + i % 26);
+        text[i] = static_cast<char>(static_cast<std::size_t>(first) + i % 26);
     }
     return text;
 }

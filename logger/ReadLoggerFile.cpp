@@ -44,7 +44,7 @@ bool LoggerBlockReader::AddBlock(const std::uint8_t* bytes, std::size_t size) {
     std::size_t p = 1;
     while (p + 2 < n) {
         CopyGroup(words.data(), n, p);
-        p += 2 + words[p + 1];
+        p += 2 + std::size_t{words[p + 1]};
     }
     return true;
 }

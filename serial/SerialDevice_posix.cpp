@@ -67,9 +67,10 @@ bool SwitchLowLatency(int fd, const std::string& deviceName, bool on) {
         LogDebug("low latency not offered by " + deviceName + ": " + std::strerror(errno));
         return false;
     }
-    if (((settings.flags & ASYNC_LOW_LATENCY) != 0) == on)
+    constexpr int kLowLatency = static_cast<int>(ASYNC_LOW_LATENCY);
+    if (((settings.flags & kLowLatency) != 0) == on)
         return false;
-    settings.flags = on ? settings.flags | ASYNC_LOW_LATENCY : settings.flags & ~ASYNC_LOW_LATENCY;
+    settings.flags = on ? settings.flags | kLowLatency : settings.flags & ~kLowLatency;
     if (::ioctl(fd, TIOCSSERIAL, &settings) != 0) {
         LogDebug("low latency not set on " + deviceName + ": " + std::strerror(errno));
         return false;

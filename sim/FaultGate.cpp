@@ -103,7 +103,7 @@ void FaultGate::Disturb(const std::string& packet, const std::string& label,
     case RandomFault::Noise: {
         const std::size_t size = DrawNoiseSize();
         notes.push_back("random: " + std::to_string(size) + " noise bytes before " + label);
-        deliveries.push_back({NoiseBytes(size, dice_())});
+        deliveries.push_back({NoiseBytes(size, static_cast<unsigned>(dice_()))});
         deliveries.push_back({packet});
         break;
     }

@@ -3,6 +3,7 @@
 #include "logger/Crc16Modbus.h"
 
 #include <algorithm>
+#include <span>
 #include <stdexcept>
 
 namespace {
@@ -23,8 +24,8 @@ public:
             const std::size_t take = std::min(group.values.size() - done, Room() - 2);
             payload_.push_back(static_cast<std::uint16_t>(group.start + done));
             payload_.push_back(static_cast<std::uint16_t>(take));
-            payload_.insert(payload_.end(), group.values.begin() + done,
-                            group.values.begin() + done + take);
+            const auto values = std::span(group.values).subspan(done, take);
+            payload_.insert(payload_.end(), values.begin(), values.end());
             done += take;
         } while (done < group.values.size());
     }

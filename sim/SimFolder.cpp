@@ -103,7 +103,8 @@ std::string SimFolder::RefusalReason(const std::string& name) {
     if (name == "." || name == "..") {
         return "\"" + name + "\" is not a file name";
     }
-    for (unsigned char c : name) {
+    for (const char letter : name) {
+        const auto c = static_cast<unsigned char>(letter);
         if (c == '/' || c == '\\' || c == ':') {
             return "file name with a folder or drive";
         }

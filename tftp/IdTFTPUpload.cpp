@@ -92,7 +92,8 @@ public:
     // Reads the block after the current one from the source; it becomes the current packet.
     void BuildNext() {
         const std::size_t full = Client.FullBlockSize();
-        const auto count = static_cast<std::size_t>(std::min<std::int64_t>(Unsent, full));
+        const auto count = static_cast<std::size_t>(
+            std::min<std::int64_t>(Unsent, static_cast<std::int64_t>(full)));
         LastSent = static_cast<std::uint16_t>(LastSent + 1); // 65535 is followed by 0
         FillDataPacket(Current, LastSent, Source.Next(count));
         Unsent -= static_cast<std::int64_t>(count);

@@ -38,7 +38,7 @@ bool IsReadOnly(const fs::path& path) {
 } // namespace
 
 const FileDialogSetup& DialogSetupOf(Dialog dialog) {
-    return kDialogs.at(static_cast<int>(dialog));
+    return kDialogs.at(static_cast<std::size_t>(dialog));
 }
 
 std::string CheckChosenFile(const FileDialogSetup& setup, const std::string& path) {

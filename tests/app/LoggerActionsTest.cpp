@@ -58,12 +58,12 @@ protected:
 
     // What the conversion makes of the sample with the tables of the settings file.
     std::string Expected(bool includeEmpty) const {
-        const fs::path zel = folder.Path() / "expected.zel", csv = folder.Path() / "expected";
+        const fs::path zel = folder.Path() / "expected.zel", out = folder.Path() / "expected";
         WriteFile(zel, kSample);
-        EXPECT_EQ(ConvertLoggerFile(PathText(zel), PathText(csv), includeEmpty,
+        EXPECT_EQ(ConvertLoggerFile(PathText(zel), PathText(out), includeEmpty,
                                     SettingsFileTables(PathText(SettingsFile()))),
                   "");
-        return ReadFile(csv);
+        return ReadFile(out);
     }
 
     // Chooses path in the next dialog and answers the overwrite question, if one comes.

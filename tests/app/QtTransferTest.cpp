@@ -68,8 +68,8 @@ private:
 class QtTransferTest : public ::testing::Test {
 protected:
     // The window, connected to the simulator; silent: the device falls silent after its first
-    // answer. The next file dialog is answered with file.
-    std::unique_ptr<MainWindow> Open(const fs::path& file, bool silent = false,
+    // answer. The next file dialog is answered with the file chosen.
+    std::unique_ptr<MainWindow> Open(const fs::path& chosen, bool silent = false,
                                      std::vector<std::string> params = {}) {
         fs::create_directories(device);
         SimOptions options;
@@ -91,10 +91,10 @@ protected:
             window->Form().Client()->TimeSource = &clock;
         }
         QtToolkit& toolkit = window->Toolkit();
-        toolkit.answerFileDialog = [&toolkit, file](const FileDialogRequest&) {
-            std::optional<std::string> chosen = PathText(file);
+        toolkit.answerFileDialog = [&toolkit, chosen](const FileDialogRequest&) {
+            std::optional<std::string> answer = PathText(chosen);
             toolkit.answerFileDialog = nullptr; // destroys this function: use nothing of it after
-            return chosen;
+            return answer;
         };
         window->show();
         return window;

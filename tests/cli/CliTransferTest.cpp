@@ -39,7 +39,8 @@ std::string Quoted(const std::string& text) {
 } // namespace
 
 TEST_F(CliTransfer, GetAndPutAreByteExactAtBlockBoundaries) {
-    for (const std::size_t size : {0, 1, 511, 512, 513, 1024, 1 << 20}) {
+    for (const std::size_t size :
+         std::initializer_list<std::size_t>{0, 1, 511, 512, 513, 1024, 1 << 20}) {
         const std::string name = "f" + std::to_string(size) + ".bin";
         const std::string content = PatternBytes(size);
         sim.folder.Write(name, content);

@@ -54,7 +54,7 @@ std::vector<int> IdxColumn(const std::string& csv) {
 }
 
 std::vector<int> Slots(int from, int count) {
-    std::vector<int> slots(count);
+    std::vector<int> slots(static_cast<std::size_t>(count));
     std::iota(slots.begin(), slots.end(), from);
     for (int& slot : slots)
         slot %= 500;
@@ -113,7 +113,7 @@ TEST_F(ConvertTest, EmptySlotsAreLeftOutUnlessIncluded) {
     EXPECT_EQ(all[1], "251;2000-00-00 00:00:00;0;0;0;0;;;;;");
     EXPECT_EQ(all[500], "250;2000-00-00 00:00:00;0;0;0;0;;;;;");
 
-    for (unsigned slot : {5, 250, 498})
+    for (const unsigned slot : std::initializer_list<unsigned>{5, 250, 498})
         image.SetRecord(slot, Event(1));
     EXPECT_EQ(IdxColumn(Convert(ImageFile(image), false)), (std::vector<int>{498, 5, 250}));
 }

@@ -44,7 +44,7 @@ template <class Call> std::string FailureOf(Call&& call) {
 TEST(SerialTransfer, FilesCrossTheLineByteExactAtBlockBoundaries) {
     SerialSim sim;
     auto client = SerialClientAt(sim.LinePath());
-    for (const std::size_t size : {0, 1, 511, 512, 513, 5000}) {
+    for (const std::size_t size : std::initializer_list<std::size_t>{0, 1, 511, 512, 513, 5000}) {
         const std::string name = "f" + std::to_string(size) + ".bin";
         const std::string content = PatternBytes(size);
         sim.folder.Write(name, content);
@@ -174,7 +174,8 @@ TEST(SerialTransfer, LongGapWorksWithADeviceThatResendsSoon) {
     SerialSim sim({}, SerialSim::FastLine(), 400); // resends after 400 ms
     auto client = SerialClientAt(sim.LinePath());
     client->SerialGapTimeout = 150;
-    for (const std::size_t size : {1300, 1024}) { // a short last block, an empty one
+    for (const std::size_t size :
+         std::initializer_list<std::size_t>{1300, 1024}) { // a short last block, an empty one
         const std::string name = "f" + std::to_string(size) + ".bin";
         sim.folder.Write(name, PatternBytes(size));
         EXPECT_EQ(Download(*client, name), PatternBytes(size)) << size;

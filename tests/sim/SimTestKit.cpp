@@ -18,7 +18,9 @@ std::size_t SampleLoggerEvents() {
     const LoggerImage image = SampleLoggerImage(kDefaultZelSeed);
     std::size_t events = 0;
     for (unsigned slot = 0; slot < kLoggerSlots; ++slot) {
-        events += image.Record(slot).code != 0 ? 1 : 0;
+        if (image.Record(slot).code != 0) {
+            ++events;
+        }
     }
     return events;
 }

@@ -109,7 +109,8 @@ TEST_F(LogWrite, ConcurrentCallersWriteWholeLinesInTheirOrder) {
     std::vector<int> next(kThreads, 0);
     for (const auto& text : texts) {
         const int t = text[0] - '0';
-        ASSERT_EQ(text,
-                  std::to_string(t) + " line " + std::to_string(next[t]++) + std::string(20, 'x'));
+        ASSERT_EQ(text, std::to_string(t) + " line " +
+                            std::to_string(next[static_cast<std::size_t>(t)]++) +
+                            std::string(20, 'x'));
     }
 }

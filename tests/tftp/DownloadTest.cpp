@@ -129,7 +129,7 @@ TEST(Download, BlockSizesOutsideTheProtocolAreRefused) {
 TEST(Download, RepeatedBlocksAreAcknowledgedAgainButStoredOnce) {
     FakeTftpServer server([](FakeTftpServer& s) {
         s.ReceiveRequest();
-        for (const std::uint16_t block : {1, 2, 2, 1}) {
+        for (const std::uint16_t block : std::initializer_list<std::uint16_t>{1, 2, 2, 1}) {
             s.Send(BuildDataPacket(block, PatternBytes(512, block)));
             s.Expect(BuildAckPacket(block));
         }
@@ -170,7 +170,7 @@ TEST(Download, MissingBlocksEndTheDownloadAndTellTheServer) {
 TEST(Download, BlockNumbersWrapAfter65535) {
     // A server may go on with 0 or with 1 after block 65535.
     const std::string firstRound = PatternBytes(65535 * 8, 1);
-    for (const std::uint16_t first : {0, 1}) {
+    for (const std::uint16_t first : std::initializer_list<std::uint16_t>{0, 1}) {
         // What the device sends, each in answer to the client's packet before: the request, then
         // the ACK of the packet before it.
         std::vector<std::string> packets{BlockSizeAck("8")};

@@ -223,7 +223,8 @@ TEST(Upload, AckForABlockNeverSentFailsAndTellsTheDevice) {
                                     ", but the last block sent was " + std::to_string(lastSent);
         MemoryPeer device([&, lastSent = lastSent, acked = acked](const std::string& packet) {
             const bool request = PacketOpcode(packet) == TFTP_WRQ;
-            return std::vector{BuildAckPacket(lastSent == 1 && request ? 0 : acked)};
+            return std::vector{
+                BuildAckPacket(static_cast<std::uint16_t>(lastSent == 1 && request ? 0 : acked))};
         });
         TIdTrivialFTP client;
         device.Attach(client);

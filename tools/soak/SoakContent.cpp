@@ -61,9 +61,11 @@ std::optional<std::string> ContentDifference(const std::filesystem::path& path, 
         if (!file.read(found.data(), static_cast<std::streamsize>(count))) {
             return "cannot be read at byte " + std::to_string(offset);
         }
-        const auto mismatch = std::mismatch(found.begin(), found.begin() + count, expected.begin());
-        if (mismatch.first != found.begin() + count) {
-            return "differs from byte " + std::to_string(offset + (mismatch.first - found.begin()));
+        const auto end = found.begin() + static_cast<std::ptrdiff_t>(count);
+        const auto mismatch = std::mismatch(found.begin(), end, expected.begin());
+        if (mismatch.first != end) {
+            const auto at = static_cast<std::uint64_t>(mismatch.first - found.begin());
+            return "differs from byte " + std::to_string(offset + at);
         }
     }
     return std::nullopt;

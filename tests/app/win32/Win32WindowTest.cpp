@@ -216,14 +216,14 @@ TEST_F(Win32WindowTest, MessageBoxHasTheKindsIconAndButtonsAndItsPlace) {
     MessageRequest request{
         "Question", "?", MessageKind::Confirmation, {MessageButton::Yes, MessageButton::No}};
     request.defaultButton = 1;
-    EXPECT_EQ(MessageBoxStyle(request) & ~(MB_APPLMODAL | MB_SETFOREGROUND),
+    EXPECT_EQ(MessageBoxStyle(request) & ~UINT{MB_APPLMODAL | MB_SETFOREGROUND},
               UINT{MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2});
     EXPECT_EQ(AnswerOf(IDNO), MessageButton::No);
     EXPECT_EQ(AnswerOf(0), MessageButton::Cancel) << "a box that could not be shown";
 
     request = {"quorvel", "info", MessageKind::Custom, {MessageButton::Ok, MessageButton::Ignore}};
     request.defaultButton = 1;
-    EXPECT_EQ(MessageBoxStyle(request) & ~(MB_APPLMODAL | MB_SETFOREGROUND), UINT{MB_OK})
+    EXPECT_EQ(MessageBoxStyle(request) & ~UINT{MB_APPLMODAL | MB_SETFOREGROUND}, UINT{MB_OK})
         << "no icon; a set no system box offers is a single OK, its default";
     request.left = 170;
     request.top = 130;
