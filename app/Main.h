@@ -1,6 +1,6 @@
 // The main window's logic: its state, start-up, shutdown, settings and message routines, and
 // the frame its actions run in. It reaches the screen only through a Toolkit, so it runs the same
-// under Qt and in tests; the actions themselves run through its ActionHost side.
+// on Qt, on Win32 and in tests; the actions themselves run through its ActionHost side.
 #pragma once
 
 #include "app/Toolkit.h"

@@ -2,8 +2,9 @@
 //
 // The window's logic (start-up, settings, options, the actions) is plain C++ and talks to the
 // screen only through this interface: the state of the named controls, the file dialogs, message
-// boxes, event processing, the cursor and control colours. The Qt window implements it; the
-// tests implement it with a scripted fake; a console front end can implement it as well.
+// boxes, event processing, the cursor and control colours. The Qt window (app/qt/) and the
+// native Win32 window (app/win32/) implement it, and the tests a scripted fake. quorvel-cli needs
+// none: it runs the actions through an ActionHost of its own.
 #pragma once
 
 #include "app/FormDesign.h"

@@ -3,7 +3,9 @@
 // Put, Get, Firmware update, Read zel logger, only convert, Alt+L and Set transfer mode are
 // written once, with every text they show, against this interface. The window (TForm1 over its
 // toolkit) implements it with dialogs, message boxes and the progress bar; quorvel-cli with the
-// file named on the command line, stdout and stderr, and a progress line.
+// file named on the command line, stdout and stderr, and a progress line; a run over many devices
+// with one host per device that keeps its message for the report; the fault soak with a host
+// that keeps the result for its checks.
 #pragma once
 
 #include "app/actions/FileDialogs.h"

@@ -140,7 +140,7 @@ TEST_F(FrameTest, CloseDuringATransferSavesAtOnceAndCancels) {
     bool savedAtClose = false;
     bool cutShort = false;
     DuringSilentWait([&] {
-        // What the Qt window does when the close box is clicked now.
+        // What a toolkit's window (HandlerRunner) does when the close box is clicked now.
         form->FormClose();
         savedAtClose = fs::exists(SettingsFile());
         cutShort = form->CancelForClose();
