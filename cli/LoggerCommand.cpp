@@ -5,12 +5,7 @@
 #include "cli/FleetCommand.h"
 
 const std::vector<OptionDef>& LoggerOptionDefs() {
-    static const std::vector<OptionDef> definitions = WithFleetOptions({
-        {"host", true},
-        {"port", true},
-        {"com", true},
-        {"gap", true},
-        {"timeout", true},
+    static const std::vector<OptionDef> definitions = DeviceCommandOptions({
         {"yes", false},
         {"quiet", false},
         {"settings", true},

@@ -34,12 +34,7 @@ void ReadConnection(const ParsedArgs& args, TransferSettings& settings) {
 } // namespace
 
 const std::vector<OptionDef>& TransferOptionDefs() {
-    static const std::vector<OptionDef> definitions = WithFleetOptions({
-        {"host", true},
-        {"port", true},
-        {"com", true},
-        {"gap", true},
-        {"timeout", true},
+    static const std::vector<OptionDef> definitions = DeviceCommandOptions({
         {"blksize", true},
         {"yes", false},
         {"quiet", false},
@@ -48,7 +43,11 @@ const std::vector<OptionDef>& TransferOptionDefs() {
     return definitions;
 }
 
-std::vector<OptionDef> WithFleetOptions(std::vector<OptionDef> options) {
+std::vector<OptionDef> DeviceCommandOptions(std::vector<OptionDef> own) {
+    std::vector<OptionDef> options{
+        {"host", true}, {"port", true}, {"com", true}, {"gap", true}, {"timeout", true},
+    };
+    options.insert(options.end(), own.begin(), own.end());
     options.insert(options.end(), {{"hosts", true},
                                    {"jobs", true},
                                    {"report", true},

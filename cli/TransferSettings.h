@@ -25,9 +25,10 @@ struct TransferSettings {
 };
 
 const std::vector<OptionDef>& TransferOptionDefs();
-// options with those of a run over many devices: --hosts, --jobs, --report, --only-failed,
-// --json.
-std::vector<OptionDef> WithFleetOptions(std::vector<OptionDef> options);
+// The options of a command that talks to devices: where the device is (--host, --port, --com,
+// --gap, --timeout), then the command's own, then those of a run over many devices (--hosts,
+// --jobs, --report, --only-failed, --json).
+std::vector<OptionDef> DeviceCommandOptions(std::vector<OptionDef> own);
 
 // Exactly one of --host and --com must name the device: there is no default, so that nothing is
 // ever sent to an address or a port nobody chose. With --com the COM table of the settings file
